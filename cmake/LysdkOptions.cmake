@@ -1,0 +1,24 @@
+# Project-wide compile options: warnings and the sanitizer builds.
+
+add_library(lysdk_warnings INTERFACE)
+target_compile_options(lysdk_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+
+if(LYSDK_SANITIZE)
+  set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${_san})
+  add_link_options(${_san})
+endif()
+
+if(LYSDK_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# Plug-ins and shared libraries must resolve every symbol at link time, so a
+# missing export fails the build rather than the dlopen.
+if(NOT LYSDK_SANITIZE AND NOT LYSDK_TSAN)
+  set(LYSDK_NO_UNDEFINED -Wl,--no-undefined)
+else()
+  # The sanitizer runtimes are provided by the executable, not the library.
+  set(LYSDK_NO_UNDEFINED "")
+endif()

@@ -1,0 +1,116 @@
+#ifndef VELORA_OBJECT_H
+#define VELORA_OBJECT_H
+
+// Host objects: named plugs with a flags word, a status word, a selection
+// state, an owning file reference and the wrapper-holder slot of the SDK.
+
+#include <cstdint>
+#include <string>
+
+#include "velora/plug.h"
+
+namespace velora {
+
+class FileReference;
+
+/// Bits of the object flags word.
+enum ObjectFlag : std::uint32_t {
+    kObjectDeletable = 0x2,     ///< the object may be deleted
+    kObjectSystem = 0x4,        ///< created and kept by the host itself
+    kObjectInDisplaySet = 0x8,  ///< a model in the display set
+    kObjectLocked = 0x20,       ///< no flag changes, no deletion
+    kObjectRenamable = 0x80,    ///< the object may be renamed
+};
+
+/// Flags of a new object: deletable and renamable.
+constexpr std::uint32_t kObjectDefaultFlags = kObjectDeletable | kObjectRenamable;
+
+class Object;
+
+/// The wrapper-holder slot of one object (interface id 51). It lives inside
+/// the object and forwards identity queries to it.
+class VELORA_API WrapperSlot final : public lyiface::IWrapperHolder {
+public:
+    explicit WrapperSlot(Object* owner) : owner_(owner) {}
+    IObject* IQuery(std::uint32_t id, int arg = 0) override;
+    void Destroy(int) override {}  // the slot ends with its object
+    IObject* GetWrapper() const override { return wrapper_; }
+    void SetWrapper(IObject* wrapper) override { wrapper_ = wrapper; }
+
+private:
+    Object* owner_;
+    IObject* wrapper_ = nullptr;
+};
+
+class VELORA_API Object : public Plug {
+public:
+    /// A new object of class `classId` (a host object class) named `name`.
+    static Object* Create(const char* name = nullptr, int classId = kClassObject);
+
+    IObject* IQuery(std::uint32_t id, int arg = 0) override;
+    int ClassId() const override { return classId_; }
+
+    /// Splits "a:b:name" into the namespace part "a:b" and the plain name.
+    /// A text without ':' has an empty namespace part.
+    static void SplitName(const char* text, std::string* nameSpace, std::string* name);
+
+    /// The plain name.
+    const char* Name() const { return name_.c_str(); }
+    /// The namespace part ("" when none).
+    const char* NamespacePart() const { return namespace_.c_str(); }
+    /// "namespace:name", or the plain name without a namespace.
+    const char* LabelName() const { return label_.c_str(); }
+    /// "Group::label", the name that is unique in the scene.
+    const char* FullName() const { return full_.c_str(); }
+    /// Renames; the namespace part is kept. Refused (false) on a locked object.
+    bool SetName(const char* name);
+    /// Sets namespace and name from "a:b:name".
+    bool SetLongName(const char* text);
+
+    std::uint32_t ObjectFlags() const { return flags_; }
+    void SetObjectFlags(std::uint32_t flags) { flags_ = flags; }
+    bool HasObjectFlags(std::uint32_t flags) const { return (flags_ & flags) != 0; }
+    /// Deletable and not locked.
+    bool IsDeletable() const {
+        return (flags_ & kObjectDeletable) && !(flags_ & kObjectLocked);
+    }
+
+    std::uint32_t Status() const { return status_; }
+    void SetStatus(std::uint32_t status, bool on) { status_ = on ? status_ | status : status_ & ~status; }
+
+    bool IsSelected() const { return selected_; }
+    /// Selects or deselects, telling the object (kActSelect / kActUnselect).
+    void Select(bool on);
+
+    FileReference* OwnerFileReference() const;
+    void SetOwnerFileReference(FileReference* reference);
+
+    /// The SDK wrapper held in the slot, or null.
+    IObject* Wrapper() const { return slot_.GetWrapper(); }
+
+protected:
+    Object(const char* name, int classId);
+    /// Tells the wrapper in the slot (Destroy) before the plug goes.
+    void Teardown() override;
+
+private:
+    void UpdateNames();
+
+    int classId_;
+    std::string name_;
+    std::string namespace_;
+    std::string label_;
+    std::string full_;
+    std::uint32_t flags_ = kObjectDefaultFlags;
+    std::uint32_t status_ = 0;
+    bool selected_ = false;
+    PlugHandle ownerFile_;
+    WrapperSlot slot_{this};
+};
+
+/// The host object behind an IObject (full-object interface), or null.
+VELORA_API Object* AsObject(IObject* object);
+
+}  // namespace velora
+
+#endif  // VELORA_OBJECT_H

@@ -1,0 +1,88 @@
+#include "velora/object.h"
+
+#include <cstring>
+
+#include "velora/file_reference.h"
+
+namespace velora {
+
+IObject* WrapperSlot::IQuery(std::uint32_t id, int arg) {
+    if (id == lyiface::kIdWrapperHolder) return this;
+    return owner_->IQuery(id, arg);
+}
+
+Object* Object::Create(const char* name, int classId) {
+    if (!ClassRegistry::Instance().IsA(classId, kClassObject)) classId = kClassObject;
+    return new Object(name, classId);
+}
+
+Object::Object(const char* name, int classId) : classId_(classId) {
+    SplitName(name, &namespace_, &name_);
+    UpdateNames();
+}
+
+IObject* Object::IQuery(std::uint32_t id, int arg) {
+    switch (id) {
+        case lyiface::kIdFullObject:
+            return this;
+        case lyiface::kIdWrapperHolder:
+            return &slot_;
+        default:
+            return Plug::IQuery(id, arg);
+    }
+}
+
+void Object::Teardown() {
+    // The wrapper hears of the end first, while the object is still whole.
+    if (IObject* wrapper = slot_.GetWrapper()) wrapper->Destroy(0);
+    slot_.SetWrapper(nullptr);
+    Plug::Teardown();
+}
+
+void Object::SplitName(const char* text, std::string* nameSpace, std::string* name) {
+    const char* t = text ? text : "";
+    const char* colon = std::strrchr(t, ':');
+    if (nameSpace) nameSpace->assign(colon ? std::string(t, colon) : std::string());
+    if (name) name->assign(colon ? colon + 1 : t);
+}
+
+bool Object::SetName(const char* name) {
+    if (flags_ & kObjectLocked) return false;
+    std::string plain;
+    SplitName(name, nullptr, &plain);
+    name_ = plain;
+    UpdateNames();
+    ModFlags() |= kModSelfName;
+    return true;
+}
+
+bool Object::SetLongName(const char* text) {
+    if (flags_ & kObjectLocked) return false;
+    SplitName(text, &namespace_, &name_);
+    UpdateNames();
+    ModFlags() |= kModSelfName;
+    return true;
+}
+
+void Object::UpdateNames() {
+    label_ = namespace_.empty() ? name_ : namespace_ + ":" + name_;
+    full_ = std::string(ClassRegistry::Instance().Group(classId_)) + "::" + label_;
+}
+
+void Object::Select(bool on) {
+    if (selected_ == on) return;
+    selected_ = on;
+    PlugNotify(on ? kActSelect : kActUnselect, this, 0, nullptr, 0, nullptr);
+}
+
+FileReference* Object::OwnerFileReference() const {
+    return static_cast<FileReference*>(ownerFile_.Get());
+}
+
+void Object::SetOwnerFileReference(FileReference* reference) { ownerFile_.Reset(reference); }
+
+Object* AsObject(IObject* object) {
+    return object ? static_cast<Object*>(object->IQuery(lyiface::kIdFullObject)) : nullptr;
+}
+
+}  // namespace velora

@@ -1,0 +1,97 @@
+#include "velora/object_registry.h"
+
+#include <cstring>
+
+#include "velora/object.h"
+
+namespace velora {
+
+ObjectRegistry& ObjectRegistry::Instance() {
+    static ObjectRegistry registry;
+    return registry;
+}
+
+ObjectRegistry::Group* ObjectRegistry::FindGroup(const char* group) {
+    for (Group& g : groups_)
+        if (g.name == group) return &g;
+    return nullptr;
+}
+
+const ObjectRegistry::Group* ObjectRegistry::FindGroup(const char* group) const {
+    return const_cast<ObjectRegistry*>(this)->FindGroup(group);
+}
+
+bool ObjectRegistry::Register(const char* group, const char* name, const char* label,
+                              ObjectCreator creator, bool flag, const char* icon,
+                              const char* library) {
+    if (!group || !*group || !name || !*name) return false;
+    Group* g = FindGroup(group);
+    if (!g) {
+        groups_.push_back(Group{group, {}});
+        g = &groups_.back();
+    }
+    RegistryEntry entry{group, name, label ? label : "", icon ? icon : "",
+                        library ? library : "", creator, flag};
+    for (RegistryEntry& e : g->entries) {
+        if (e.name == name) {
+            e = std::move(entry);
+            return true;
+        }
+    }
+    g->entries.push_back(std::move(entry));
+    return true;
+}
+
+bool ObjectRegistry::Unregister(const char* group, const char* name) {
+    if (!group || !name) return false;
+    Group* g = FindGroup(group);
+    if (!g) return false;
+    for (auto it = g->entries.begin(); it != g->entries.end(); ++it) {
+        if (it->name == name) {
+            g->entries.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+const RegistryEntry* ObjectRegistry::Find(const char* group, const char* name) const {
+    if (!group || !name) return nullptr;
+    const Group* g = FindGroup(group);
+    if (!g) return nullptr;
+    for (const RegistryEntry& e : g->entries)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+const char* ObjectRegistry::GroupName(int i) const {
+    return i >= 0 && i < GroupCount() ? groups_[static_cast<std::size_t>(i)].name.c_str() : nullptr;
+}
+
+int ObjectRegistry::EntryCount(const char* group) const {
+    const Group* g = group ? FindGroup(group) : nullptr;
+    return g ? static_cast<int>(g->entries.size()) : 0;
+}
+
+const RegistryEntry* ObjectRegistry::EntryAt(const char* group, int i) const {
+    const Group* g = group ? FindGroup(group) : nullptr;
+    if (!g || i < 0 || i >= static_cast<int>(g->entries.size())) return nullptr;
+    return &g->entries[static_cast<std::size_t>(i)];
+}
+
+IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* owner,
+                                const char* objectName, void* data) const {
+    const RegistryEntry* e = Find(group, name);
+    if (!e || !e->creator) return nullptr;
+    return e->creator(owner, objectName, data);
+}
+
+IObject* CreateUserObjectRule(IObject*, const char* name, void*) {
+    return Object::Create(name ? name : "UserObjectRule", kClassUserObjectRule);
+}
+
+IObject* CreateUserObjectFilter(IObject*, const char* name, void*) {
+    return Object::Create(name ? name : "UserObjectFilter", kClassUserObjectFilter);
+}
+
+}  // namespace velora

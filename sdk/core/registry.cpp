@@ -1,0 +1,119 @@
+// The wrapper registry: from host objects to their wrappers and back.
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/host_classes.h"
+#include "lysdk/lycomponent.h"
+
+LYSDK_BEGIN_NAMESPACE
+
+namespace {
+
+// The wrapper factory's probes, most specific first. Each wrapper family
+// slots its host kind in at its place in this order as it is built:
+//  box family: model placeholder, box placeholder, then the models (optical
+//    marker, marker, optical model, root, skeleton, null, root, camera or
+//    stereo camera, light, 3D path, plain model, camera switcher); device;
+//    layered texture, texture, material; shaders; video clips; character
+//    kinds; constraints (relation, solver, plain); story tracks, notes,
+//    groups, sets, handles, keying groups, character extensions, marker
+//    sets, heads-up displays, animation layers, boxes, time-warp manager;
+//    heads-up display elements;
+//  outside the box family: animation node, function curve; story clips;
+//    then the remaining kinds (audio, scene, renderer, take, deck, poses,
+//    folder, command, geometry, manipulators, physical properties,
+//    deformers, point caches, namespace, file reference, profiler,
+//    animation stack, motion clip, motion blend);
+//  and last a plain LyComponent for any other host object.
+struct Probe {
+    int hostClass;
+    LyPlug* (*make)(IObject* object);
+};
+
+template <class Wrapper>
+LyPlug* Make(IObject* object) {
+    return new Wrapper(object);
+}
+
+const Probe kProbes[] = {
+    {velora::kClassObject, &Make<LyComponent>},
+};
+
+}  // namespace
+
+LyPlug* __LyObjectCreatorSub(IObject* object) {
+    velora::Plug* plug = velora::AsPlug(object);
+    if (!plug || plug->IsEnding()) return nullptr;
+    const int classId = plug->ClassId();
+    const velora::ClassRegistry& classes = velora::ClassRegistry::Instance();
+    if (classes.IsA(classId, velora::kClassConnector)) {
+        // A bare connector is wrapped as its animation node, which joins
+        // the factory with the animation wrappers; until then it has none.
+        return nullptr;
+    }
+    for (const Probe& probe : kProbes)
+        if (classes.IsA(classId, probe.hostClass)) return probe.make(object);
+    return nullptr;
+}
+
+IObject* LyGetLyObject(IObject* object, bool create) {
+    if (!object) return nullptr;
+    if (auto* holder = static_cast<IWrapperHolder*>(object->IQuery(lyiface::kIdWrapperHolder))) {
+        if (IObject* wrapper = holder->GetWrapper()) return wrapper;
+        if (!create) return nullptr;
+        LyPlug* made = __LyObjectCreatorSub(object);
+        return made ? static_cast<ICallback*>(made) : nullptr;
+    }
+    velora::Plug* plug = velora::AsPlug(object);
+    if (plug && plug->IsA(velora::kClassProperty)) {
+        // Property wrappers belong to their owner's property manager; they
+        // are reached through the owner's component.
+        return nullptr;
+    }
+    if (velora::Object* host = velora::AsObject(object)) {
+        if (host->IsEnding()) return nullptr;
+        LyComponent* component = new LyComponent(object);
+        component->SetHIObject(object, true);
+        return static_cast<ICallback*>(component);
+    }
+    return nullptr;
+}
+
+LyPlug* LyGetLyPlug(IObject* object, bool create) {
+    if (!object) return nullptr;
+    IObject* wrapper = LyGetLyObject(object, create);
+    return wrapper ? static_cast<LyPlug*>(static_cast<ICallback*>(wrapper)) : nullptr;
+}
+
+LyComponent* LyGetLyComponent(IObject* object, bool create) {
+    LyPlug* plug = LyGetLyPlug(object, create);
+    return plug && plug->Is(LyComponent::TypeInfo) ? static_cast<LyComponent*>(plug) : nullptr;
+}
+
+LyComponent* GetLyComponent(IObject* object) {
+    if (!object) return nullptr;
+    // Is the object itself one of the library's components? Library objects
+    // answer the callback id with themselves; host objects do not answer it.
+    if (IObject* self = object->IQuery(lyiface::kIdCallback)) {
+        if (self == object) {
+            auto* plug = static_cast<LyPlug*>(static_cast<ICallback*>(object));
+            if (plug->Is(LyComponent::TypeInfo)) return static_cast<LyComponent*>(plug);
+        }
+    }
+    auto* holder = static_cast<IWrapperHolder*>(object->IQuery(lyiface::kIdWrapperHolder));
+    if (!holder) return nullptr;
+    IObject* wrapper = holder->GetWrapper();
+    return wrapper ? static_cast<LyComponent*>(static_cast<ICallback*>(wrapper)) : nullptr;
+}
+
+void __LyTraceWarning(const char* format, ...) {
+    char buffer[2464];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    velora::Trace::Instance().Print(velora::Trace::kDefaultLevel, buffer);
+}
+
+LYSDK_END_NAMESPACE

@@ -1,0 +1,14 @@
+#ifndef LYSDK_LYSDK_H
+#define LYSDK_LYSDK_H
+
+// The SDK's umbrella header: plug-ins include this one header.
+
+#include "lysdk/lyversion.h"
+#include "lysdk/lymemory.h"
+#include "lysdk/lystring.h"
+#include "lysdk/lyarray.h"
+#include "lysdk/lyobject.h"
+#include "lysdk/lyplug.h"
+#include "lysdk/lycomponent.h"
+
+#endif  // LYSDK_LYSDK_H
