@@ -1,0 +1,166 @@
+// Components: binding, ownership, deletion and names.
+
+#include "core/host_fixture.h"
+
+using namespace VELSDK2025;
+using lysdk_test::HostScene;
+using lysdk_test::TraceCapture;
+
+class Components : public HostScene {};
+
+TEST_F(Components, WithoutAHostObjectAComponentCreatesAndOwnsOne) {
+    auto* component = new LyComponent();
+    velora::Object* host = velora::AsObject(component->GetHIObject());
+    ASSERT_NE(host, nullptr);
+    EXPECT_STREQ(velora::ClassRegistry::Instance().Name(host->ClassId()), "LySDKHostObject");
+    EXPECT_TRUE(component->IsSDKComponent());
+    EXPECT_EQ(host->Wrapper(), component->IQuery(0));
+    EXPECT_EQ(GetLyComponent(host), component);
+
+    velora::PlugHandle watch(host);
+    delete component;  // the owner takes its host object with it
+    EXPECT_FALSE(watch.Valid());
+}
+
+TEST_F(Components, WrappingAnExistingObjectDoesNotOwnIt) {
+    velora::Object* cube = Make("Cube");
+    {
+        LyComponent local(cube);
+        EXPECT_FALSE(local.IsSDKComponent());
+        EXPECT_EQ(GetLyComponent(cube), &local);
+    }
+    // The local detached on the way out; the object lives on, slot empty.
+    EXPECT_EQ(cube->Wrapper(), nullptr);
+    EXPECT_STREQ(cube->Name(), "Cube");
+}
+
+TEST_F(Components, DestroyOnAMemberDetachesButDoesNotFree) {
+    struct Holder {
+        explicit Holder(IObject* object) : member(object) {}
+        int before = 1;
+        LyComponent member;
+        int after = 2;
+    };
+    velora::Object* cube = Make("Cube");
+    Holder holder(cube);
+    ASSERT_EQ(GetLyComponent(cube), &holder.member);
+    cube->Destroy(0);  // the host calls Destroy on the member: detach only
+    EXPECT_EQ(holder.member.GetHIObject(), nullptr);
+    EXPECT_EQ(holder.before, 1);
+    EXPECT_EQ(holder.after, 2);
+    EXPECT_STREQ(holder.member.ClassName(), "LyComponent");  // still a whole object
+}
+
+TEST_F(Components, HeapComponentsAreMarkedByTheirAllocator) {
+    velora::Object* a = velora::Object::Create("A");
+    velora::Object* b = velora::Object::Create("B");
+    new LyComponent(a);                                // heap: freed by Destroy
+    new (1, __FILE__, __LINE__) LyComponent(b);        // the debug allocator form
+    a->Destroy(0);
+    b->Destroy(0);
+    // Both wrappers were deleted with their objects; LeakSanitizer checks it.
+    SUCCEED();
+}
+
+TEST_F(Components, LyDeleteOfADeletableObjectEndsBothSides) {
+    velora::Object* cube = velora::Object::Create("Cube");
+    velora::PlugHandle watch(cube);
+    LyComponent* component = LyGetLyComponent(cube, true);
+    const int living = LyGetComponentArray().GetCount();
+    component->LyDelete();
+    EXPECT_FALSE(watch.Valid());
+    EXPECT_EQ(LyGetComponentArray().GetCount(), living - 1);
+}
+
+TEST_F(Components, LyDeleteOfAProtectedObjectWarnsAndKeepsBoth) {
+    for (unsigned int flags : {0x80u, 0x2u | 0x20u}) {
+        velora::Object* cube = Make("Cube");
+        cube->SetObjectFlags(flags);
+        LyComponent* component = LyGetLyComponent(cube, true);
+        TraceCapture trace;
+        component->LyDelete();
+        ASSERT_EQ(trace.lines().size(), 1u);
+        EXPECT_EQ(trace.lines()[0], "Warning: [Object::Cube] is not deletable!\n");
+        EXPECT_EQ(GetLyComponent(cube), component);
+        EXPECT_EQ(component->GetHIObject(), static_cast<IObject*>(cube));
+    }
+}
+
+TEST_F(Components, AnOwnedButProtectedHostObjectSurvivesItsComponent) {
+    auto* component = new LyComponent();
+    velora::Object* host = velora::AsObject(component->GetHIObject());
+    host->SetObjectFlags(0x2 | 0x20);
+    velora::PlugHandle watch(host);
+    delete component;
+    ASSERT_TRUE(watch.Valid());
+    EXPECT_EQ(host->Wrapper(), nullptr);
+    host->SetObjectFlags(0x2);
+    host->Destroy(0);
+}
+
+TEST_F(Components, NamesGoToTheHostAndFallBackToTheLocalName) {
+    velora::Object* cube = Make("ns:Cube", velora::kClassModel);
+    LyComponent* component = LyGetLyComponent(cube, true);
+    EXPECT_STREQ(component->GetName(), "Cube");
+    EXPECT_STREQ(component->GetFullName(), "Model::ns:Cube");
+    component->SetName("other:Sphere");  // only the plain-name part renames
+    EXPECT_STREQ(cube->Name(), "Sphere");
+    EXPECT_STREQ(cube->LabelName(), "ns:Sphere");
+
+    cube->SetObjectFlags(0x2);  // not renamable
+    component->SetName("Cone");
+    EXPECT_STREQ(cube->Name(), "Sphere");
+
+    LyComponent local;
+    local.SetName("Loose");
+    EXPECT_STREQ(local.GetName(), "Loose");
+    // When the host ends the component's own host object, the name falls
+    // back to the local one.
+    velora::AsObject(local.GetHIObject())->Destroy(0);
+    EXPECT_EQ(local.GetHIObject(), nullptr);
+    EXPECT_STREQ(local.GetName(), "Loose");
+    EXPECT_STREQ(local.GetFullName(), "Loose");
+    local.SetName(nullptr);
+    EXPECT_STREQ(local.GetName(), "");
+}
+
+TEST_F(Components, FlagsAndStatusWithAndWithoutAHostObject) {
+    velora::Object* cube = Make("Cube");
+    LyComponent* component = LyGetLyComponent(cube, true);
+    component->SetObjectFlags(0x8 | 0x2);
+    EXPECT_EQ(cube->ObjectFlags(), 0xau);
+    EXPECT_TRUE(component->HasObjectFlags(0x8));
+    EXPECT_FALSE(component->HasObjectFlags(0x20));
+    component->SetObjectStatus(0x40, true);
+    EXPECT_TRUE(component->GetObjectStatus(0x40 | 0x1));
+    component->SetObjectStatus(0x40, false);
+    EXPECT_FALSE(component->GetObjectStatus(0x40));
+
+    LyComponent detached;
+    velora::AsObject(detached.GetHIObject())->Destroy(0);
+    EXPECT_EQ(detached.GetObjectFlags(), 0u);
+    EXPECT_FALSE(detached.HasObjectFlags(0xffffffff));
+    detached.SetObjectFlags(0x2);
+    EXPECT_FALSE(detached.GetObjectStatus(0xffffffff));
+}
+
+TEST_F(Components, DetachingTwiceReportsTheEmptySlot) {
+    velora::Object* cube = Make("Cube");
+    LyComponent local(cube);
+    // A second wrapper bound over the same object takes the slot...
+    LyComponent second(cube);
+    EXPECT_EQ(GetLyComponent(cube), &second);
+    EXPECT_TRUE(second.SetHIObject(nullptr, false));
+    // ...so the first one's detach finds the slot already empty.
+    EXPECT_FALSE(local.SetHIObject(nullptr, false));
+    EXPECT_EQ(local.GetHIObject(), nullptr);
+}
+
+TEST_F(Components, IQueryForwardsToTheHostObject) {
+    velora::Object* cube = Make("Cube");
+    LyComponent* component = LyGetLyComponent(cube, true);
+    EXPECT_EQ(component->IQuery(lyiface::kIdFullObject), static_cast<IObject*>(cube));
+    EXPECT_EQ(component->IQuery(lyiface::kIdPlug), static_cast<IObject*>(cube));
+    EXPECT_EQ(component->IQuery(lyiface::kIdSelf), component->IQuery(lyiface::kIdCallback));
+    EXPECT_EQ(component->IQuery(12345), nullptr);
+}
