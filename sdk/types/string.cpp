@@ -89,8 +89,15 @@ LyString LyString::Left(unsigned int count) const { return Mid(0, count); }
 LyString LyString::Mid(unsigned int start, unsigned int count) const {
     const unsigned int len = GetLen();
     if (start > len) return LyString();
-    if (start + count > len || start + count < start) count = len - start;
+    // The sum is 32-bit unsigned on purpose: a count so large that it wraps
+    // past 2^32 is not clamped but stays huge, reads as negative below and
+    // gives the null string, the same answer Right() gives for too large a
+    // count. Only a count that fits is clamped to the rest of the text.
+    if (start + count > len) count = len - start;
     if (static_cast<int>(count) <= 0) return LyString();
+    // Reachable only for texts over 2 GiB, where a wrapped count can still
+    // read as positive: never copy past the end.
+    if (count > len - start) return LyString();
     LyString result;
     result.mText = static_cast<char*>(std::malloc(count + 1));
     if (!result.mText) std::abort();

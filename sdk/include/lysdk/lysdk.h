@@ -6,6 +6,7 @@
 #include "lysdk/lyversion.h"
 #include "lysdk/lymemory.h"
 #include "lysdk/lystring.h"
+#include "lysdk/lystringlist.h"
 #include "lysdk/lyarray.h"
 #include "lysdk/lyobject.h"
 #include "lysdk/lyplug.h"

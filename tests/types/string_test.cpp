@@ -1,0 +1,97 @@
+// LyString: the null state, extraction bounds, appends and assignment.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include <lysdk/lysdk.h>
+
+using namespace VELSDK2025;
+
+static const char* P(const LyString& s) { return s; }
+
+TEST(LyString, NullAndEmptyAreBothEmptyButCompareApart) {
+    LyString null, fromNull(static_cast<const char*>(nullptr)), empty("");
+    EXPECT_EQ(P(null), nullptr);
+    EXPECT_EQ(P(fromNull), nullptr);
+    ASSERT_NE(P(empty), nullptr);
+    EXPECT_TRUE(null.IsEmpty() && empty.IsEmpty());
+    EXPECT_EQ(null.GetLen() + empty.GetLen(), 0u);
+    EXPECT_TRUE(null != "");
+    EXPECT_TRUE(empty == "");
+    EXPECT_TRUE(null != empty);
+    EXPECT_TRUE(null == LyString());
+    EXPECT_EQ(null[0], 0);
+    EXPECT_EQ(null[1000], 0);
+    EXPECT_EQ(P(LyString(null)), nullptr);
+}
+
+TEST(LyString, ComparesBytes) {
+    EXPECT_TRUE(LyString("abc") == "abc");
+    EXPECT_TRUE(LyString("abc") != "abd");
+    EXPECT_TRUE(LyString("abc") != "ab");
+    EXPECT_TRUE(LyString("\xe9t\xe9") == LyString("\xe9t\xe9"));
+}
+
+TEST(LyString, FindCountsTheTerminator) {
+    LyString s("abcabc");
+    EXPECT_EQ(s.Find('b'), 1);
+    EXPECT_EQ(s.ReverseFind('b'), 4);
+    EXPECT_EQ(s.Find('z'), -1);
+    EXPECT_EQ(LyString("abc").Find('\0'), 3);
+    EXPECT_EQ(LyString().Find('a'), -1);
+    EXPECT_EQ(LyString().ReverseFind('\0'), -1);
+}
+
+TEST(LyString, MidLeftRightBounds) {
+    const LyString s("abcdef");
+    EXPECT_STREQ(P(s.Mid(2, 3)), "cde");
+    EXPECT_STREQ(P(s.Mid(4, 10)), "ef");
+    EXPECT_EQ(P(s.Mid(6, 1)), nullptr);
+    EXPECT_EQ(P(s.Mid(7, 1)), nullptr);
+    EXPECT_EQ(P(s.Mid(2, 0)), nullptr);
+    EXPECT_STREQ(P(s.Left(10)), "abcdef");
+    EXPECT_STREQ(P(s.Left(2)), "ab");
+    EXPECT_STREQ(P(s.Right(2)), "ef");
+    EXPECT_STREQ(P(s.Right(6)), "abcdef");
+    EXPECT_EQ(P(s.Right(7)), nullptr);
+    // A count that fits is clamped; one whose sum with start wraps is not.
+    EXPECT_STREQ(P(s.Mid(1, INT_MAX)), "bcdef");
+    EXPECT_EQ(P(s.Mid(1, UINT_MAX)), nullptr);
+    EXPECT_EQ(P(LyString().Left(3)), nullptr);
+}
+
+TEST(LyString, AppendsIncludingItsOwnText) {
+    LyString s;
+    s += 'x';
+    EXPECT_STREQ(P(s), "x");
+    s += static_cast<const char*>(nullptr);
+    EXPECT_STREQ(P(s), "x");
+    s += "yz";
+    s += P(s);  // the realloc may move the text being appended
+    EXPECT_STREQ(P(s), "xyzxyz");
+    s += P(s) + 4;
+    EXPECT_STREQ(P(s), "xyzxyzyz");
+    const LyString sum = s + "!";
+    EXPECT_STREQ(P(sum), "xyzxyzyz!");
+    EXPECT_STREQ(P(s), "xyzxyzyz");
+    EXPECT_STREQ(P(LyString("ab", "cd")), "abcd");
+    EXPECT_STREQ(P(LyString(nullptr, "cd")), "cd");
+    EXPECT_STREQ(P(LyString("ab", nullptr)), "ab");
+}
+
+TEST(LyString, AssignmentReturnsAndCopies) {
+    LyString a("left"), b("right");
+    const LyString& result = (a = b);
+    EXPECT_EQ(&result, &b);  // the right-hand operand, not `a`
+    EXPECT_STREQ(P(a), "right");
+    EXPECT_NE(P(a), P(b));  // duplicated, not shared
+    LyString& self = a;
+    a = self;
+    EXPECT_STREQ(P(a), "right");
+    EXPECT_EQ(&(a = "text"), &a);
+    a = P(a) + 2;  // from its own buffer, which the assignment frees
+    EXPECT_STREQ(P(a), "xt");
+    a = static_cast<const char*>(nullptr);
+    EXPECT_EQ(P(a), nullptr);
+}
