@@ -1,6 +1,9 @@
 # Project-wide compile options: warnings and the sanitizer builds.
 
 add_library(lysdk_warnings INTERFACE)
+# Calls between functions of one library go straight to them rather than
+# through the PLT: nothing is meant to interpose on the SDK or the host.
+add_compile_options(-fno-semantic-interposition)
 target_compile_options(lysdk_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
 
 if(LYSDK_SANITIZE)

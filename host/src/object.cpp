@@ -22,7 +22,10 @@ Object::Object(const char* name, int classId) : classId_(classId) {
 }
 
 IObject* Object::IQuery(std::uint32_t id, int arg) {
+    // The common ids are answered here, without a second virtual call.
     switch (id) {
+        case lyiface::kIdSelf:
+        case lyiface::kIdPlug:
         case lyiface::kIdFullObject:
             return this;
         case lyiface::kIdWrapperHolder:

@@ -96,6 +96,8 @@ protected:
 private:
     void UpdateNames();
 
+    // The slot comes first: wrapper lookups read it on every walk.
+    WrapperSlot slot_{this};
     int classId_;
     std::string name_;
     std::string namespace_;
@@ -105,7 +107,6 @@ private:
     std::uint32_t status_ = 0;
     bool selected_ = false;
     PlugHandle ownerFile_;
-    WrapperSlot slot_{this};
 };
 
 /// The host object behind an IObject (full-object interface), or null.

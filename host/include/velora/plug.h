@@ -172,14 +172,15 @@ private:
     static bool Unlink(Plug* src, Plug* dst, bool ask);
     static int IndexIn(const std::vector<Link>& list, const Plug* plug);
 
+    // Hot fields first: walks read the end flag beside the vtable pointer.
+    bool ending_ = false;
+    int changeDepth_ = 0;
+    std::uint32_t modFlags_ = 0;
     std::vector<Link> src_;
     std::vector<Link> dst_;
     Plug* owner_ = nullptr;
     std::vector<Plug*> owned_;
     std::shared_ptr<Plug*> anchor_;
-    std::uint32_t modFlags_ = 0;
-    int changeDepth_ = 0;
-    bool ending_ = false;
 };
 
 /// Connects `src` as a source of `dst`; the host's plug-to-plug connect.
