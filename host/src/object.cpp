@@ -39,6 +39,7 @@ void Object::Teardown() {
     // The wrapper hears of the end first, while the object is still whole.
     if (IObject* wrapper = slot_.GetWrapper()) wrapper->Destroy(0);
     slot_.SetWrapper(nullptr);
+    DetachProperties();
     Plug::Teardown();
 }
 

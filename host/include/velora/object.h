@@ -6,12 +6,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "velora/plug.h"
 
 namespace velora {
 
+class EventSource;
 class FileReference;
+class Property;
+struct PropertyTable;
 
 /// Bits of the object flags word.
 enum ObjectFlag : std::uint32_t {
@@ -88,6 +92,33 @@ public:
     /// The SDK wrapper held in the slot, or null.
     IObject* Wrapper() const { return slot_.GetWrapper(); }
 
+    // Properties (velora/property.h). The object owns them; they end with it.
+    /// A new property, or null for a null or empty name, a name already in
+    /// use on this object, or an invalid data type id. `createFlags` are
+    /// PropertyCreateFlag bits.
+    Property* CreateProperty(const char* name, int dataType, std::uint32_t createFlags = 0);
+    /// Ends a user or temporary property of this object; false (nothing
+    /// done) for others, for null and for a property of another object.
+    bool RemoveProperty(Property* property);
+    /// Properties in creation order.
+    int PropertyCount() const;
+    Property* PropertyAt(int i) const;
+    /// Position of `property` in creation order, or -1.
+    int PropertyIndex(const Property* property) const;
+    /// The property named exactly `name` (bytes equal), in constant time.
+    Property* FindProperty(const char* name) const;
+    /// The first property, in creation order, whose name equals `name` with
+    /// ASCII letters compared regardless of case; with `translated`, a
+    /// translated name that so equals `name` also matches.
+    Property* FindPropertyNoCase(const char* name, bool translated = false) const;
+    /// Appends to `out`, in creation order, the properties whose name (or,
+    /// with `translated`, whose translated name) matches `pattern` as
+    /// WildcardMatch says; returns how many were appended.
+    int MatchProperties(const char* pattern, bool translated, std::vector<Property*>* out) const;
+    /// The source of this object's property events (kEventPropertyRemoved).
+    /// Not raised while the object itself is ending.
+    EventSource& PropertyEvents();
+
 protected:
     Object(const char* name, int classId);
     /// Tells the wrapper in the slot (Destroy) before the plug goes.
@@ -107,6 +138,11 @@ private:
     std::uint32_t status_ = 0;
     bool selected_ = false;
     PlugHandle ownerFile_;
+    PropertyTable* properties_ = nullptr;  // made with the first property
+
+    friend class Property;
+    /// Lets the properties go without touching the table, then frees it.
+    void DetachProperties();
 };
 
 /// The host object behind an IObject (full-object interface), or null.

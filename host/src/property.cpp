@@ -1,0 +1,566 @@
+// Host properties: definition, flags, value storage and connections. The
+// text forms are in property_text.cpp.
+
+#include "velora/property.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cfloat>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "property_table.h"
+#include "velora/object.h"
+#include "velora/string_list.h"
+
+namespace velora {
+
+// What most properties never use lives here, made on first use, so that a
+// plain property pays one pointer for it.
+struct Property::Extras {
+    std::string translated;
+    std::unique_ptr<StringList> enumList;
+    unsigned enumVersion = 0;
+    IObject* handlerObject = nullptr;
+    PropertyHandler produce = nullptr;
+    PropertyHandler take = nullptr;
+    double min = 0.0;
+    double max = 0.0;
+    int filterClass = 0;
+    PlugHandle referenced;
+};
+
+namespace {
+
+char* CopyText(const char* text) {
+    const char* t = text ? text : "";
+    const std::size_t n = std::strlen(t) + 1;
+    char* copy = static_cast<char*>(std::malloc(n));
+    if (copy) std::memcpy(copy, t, n);
+    return copy;
+}
+
+}  // namespace
+
+Property::Property(Object* object, const char* name, const DataType* type, std::uint32_t createFlags)
+    : object_(object), type_(type), name_(name) {
+    if (createFlags & kCreateAnimatable) attributes_ |= kAttrAnimatable | kAttrAllowsLocking;
+    if (createFlags & kCreateUser) attributes_ |= kAttrUser;
+    if (createFlags & kCreateTemporary) attributes_ |= kAttrTemporary;
+    if (createFlags & kCreateConnectable) attributes_ |= kAttrConnectable;
+    switch (type_->Kind()) {
+        case ValueKind::kString:
+            value_.s = CopyText("");
+            break;
+        case ValueKind::kStringList:
+            Ext().enumList = std::make_unique<StringList>();
+            attributes_ |= kAttrList;
+            break;
+        case ValueKind::kObject:
+            // A connectable object property lists objects; a plain one holds one.
+            if (createFlags & kCreateConnectable)
+                attributes_ |= kAttrList;
+            else
+                attributes_ |= kAttrSingleConnect;
+            break;
+        default:
+            break;
+    }
+}
+
+Property::~Property() {
+    if (type_->Kind() == ValueKind::kString) std::free(value_.s);
+    delete extras_;
+}
+
+void Property::Teardown() {
+    if (Object* object = object_) {
+        PropertyTable* table = object->properties_;
+        object_ = nullptr;
+        table->byName.erase(std::string_view(name_));
+        auto& order = table->order;
+        order.erase(std::remove(order.begin(), order.end(), this), order.end());
+        object->ModFlags() |= kModSelfProperty;
+        // Listeners hear of it while the property is still whole; it is
+        // already out of the lookups.
+        if (!object->IsEnding()) {
+            lyiface::EventRecord record(kEventPropertyRemoved, 0, this);
+            table->events.Raise(record);
+        }
+    }
+    Plug::Teardown();
+}
+
+IObject* Property::IQuery(std::uint32_t id, int) {
+    switch (id) {
+        case lyiface::kIdSelf:
+        case lyiface::kIdPlug:
+            return this;
+        default:
+            return nullptr;
+    }
+}
+
+Property::Extras& Property::Ext() {
+    if (!extras_) extras_ = new Extras();
+    return *extras_;
+}
+
+bool Property::SetName(const char* name) {
+    if (!name || !*name) return false;
+    if (name_ == name) return true;
+    if (object_) {
+        PropertyTable* table = object_->properties_;
+        if (table->byName.count(std::string_view(name))) return false;
+        // The key views name_: out of the index before it changes.
+        table->byName.erase(std::string_view(name_));
+        name_ = name;
+        table->byName.emplace(std::string_view(name_), this);
+    } else {
+        name_ = name;
+    }
+    ModFlags() |= kModSelfName;
+    return true;
+}
+
+const char* Property::TranslatedName() const {
+    return extras_ && !extras_->translated.empty() ? extras_->translated.c_str() : name_.c_str();
+}
+
+void Property::SetTranslatedName(const char* name) {
+    if (!name || !*name) {
+        if (extras_) extras_->translated.clear();
+        return;
+    }
+    Ext().translated = name;
+}
+
+void Property::SetAttribute(std::uint32_t a, bool on) {
+    attributes_ = on ? attributes_ | a : attributes_ & ~a;
+}
+
+void Property::SetExternalHandlers(IObject* object, PropertyHandler produce, PropertyHandler take) {
+    Extras& e = Ext();
+    e.handlerObject = object;
+    e.produce = produce;
+    e.take = take;
+    attributes_ |= kAttrExternal;
+}
+
+void Property::ClearExternalHandlers() {
+    if (extras_) {
+        extras_->handlerObject = nullptr;
+        extras_->produce = nullptr;
+        extras_->take = nullptr;
+    }
+    attributes_ &= ~kAttrExternal;
+}
+
+IObject* Property::HandlerObject() const { return extras_ ? extras_->handlerObject : nullptr; }
+PropertyHandler Property::ProduceHandler() const { return extras_ ? extras_->produce : nullptr; }
+PropertyHandler Property::TakeHandler() const { return extras_ ? extras_->take : nullptr; }
+
+void Property::Produce() const {
+    if (IsExternallyHandled() && extras_ && extras_->produce) extras_->produce(extras_->handlerObject);
+}
+
+void Property::Take() {
+    if (IsExternallyHandled() && extras_ && extras_->take) extras_->take(extras_->handlerObject);
+}
+
+double Property::Min() const { return extras_ ? extras_->min : 0.0; }
+double Property::Max() const { return extras_ ? extras_->max : 0.0; }
+
+void Property::SetMin(double value, bool clamp) {
+    Ext().min = value;
+    SetAttribute(kAttrMinClamp, clamp);
+}
+
+void Property::SetMax(double value, bool clamp) {
+    Ext().max = value;
+    SetAttribute(kAttrMaxClamp, clamp);
+}
+
+bool Property::HasEnumList() const { return extras_ && extras_->enumList; }
+
+StringList* Property::EnumList(bool create) {
+    if (create && !HasEnumList()) Ext().enumList = std::make_unique<StringList>();
+    return extras_ ? extras_->enumList.get() : nullptr;
+}
+
+const StringList* Property::EnumList() const { return extras_ ? extras_->enumList.get() : nullptr; }
+
+const char* Property::EnumText(int i) const {
+    const StringList* list = EnumList();
+    return list ? list->TextAt(i) : nullptr;
+}
+
+void Property::NotifyEnumListChanged() {
+    ++Ext().enumVersion;
+    ModFlags() |= kModSelfOther;
+}
+
+unsigned Property::EnumListVersion() const { return extras_ ? extras_->enumVersion : 0u; }
+
+int Property::ConnectionFilter() const { return extras_ ? extras_->filterClass : 0; }
+
+void Property::SetConnectionFilter(int classId) {
+    if (classId == 0 && !extras_) return;
+    Ext().filterClass = classId;
+}
+
+bool Property::AcceptsSource(const Plug* source) const {
+    if (!source) return false;
+    const int filter = ConnectionFilter();
+    return filter == 0 || source->IsA(filter);
+}
+
+bool Property::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
+    if (action == kActRequestConnectSrc) {
+        if (!AcceptsSource(plug)) return false;
+        if (IsSingleConnect() && SrcCount() >= 1) return false;
+    }
+    return Plug::PlugNotify(action, plug, index, plug2, type, plug3);
+}
+
+void Property::ModifyFlag(std::uint32_t f, bool on) {
+    const std::uint32_t before = flags_;
+    flags_ = on ? flags_ | f : flags_ & ~f;
+    if (flags_ != before) ModFlags() |= kModSelfFlags;
+}
+
+bool Property::IsMemberLocked(int i) const {
+    if (i < 0 || i >= MemberCount() || i > 3) return false;
+    return HasFlag(kPropertyLockMember0 << i);
+}
+
+bool Property::SetMemberLocked(int i, bool on) {
+    if (i < 0 || i >= MemberCount() || i > 3) return false;
+    if (on && !AllowsLocking()) return false;
+    ModifyFlag(kPropertyLockMember0 << i, on);
+    return true;
+}
+
+bool Property::SetLocked(bool on) {
+    if (on && !AllowsLocking()) return false;
+    ModifyFlag(kPropertyLockAll, on);
+    return true;
+}
+
+void* Property::ValuePtr() { return const_cast<void*>(static_cast<const Property*>(this)->ValuePtr()); }
+
+const void* Property::ValuePtr() const {
+    switch (type_->Kind()) {
+        case ValueKind::kNone:
+        case ValueKind::kObject:
+        case ValueKind::kStringList:
+        case ValueKind::kReference:
+            return nullptr;
+        default:
+            return &value_;
+    }
+}
+
+bool Property::GetRaw(void* out) const {
+    if (!out) return false;
+    Produce();
+    switch (type_->Kind()) {
+        case ValueKind::kNone:
+            return false;
+        case ValueKind::kString: {
+            const char* text = value_.s ? value_.s : "";
+            std::memcpy(out, &text, sizeof text);
+            return true;
+        }
+        case ValueKind::kObject: {
+            IObject* source = Src(0);
+            std::memcpy(out, &source, sizeof source);
+            return true;
+        }
+        case ValueKind::kStringList: {
+            const StringList* list = EnumList();
+            std::memcpy(out, &list, sizeof list);
+            return true;
+        }
+        case ValueKind::kReference: {
+            Property* target = Referenced();
+            std::memcpy(out, &target, sizeof target);
+            return true;
+        }
+        default:
+            std::memcpy(out, &value_, type_->ValueSize());
+            return true;
+    }
+}
+
+bool Property::SetRaw(const void* in) {
+    if (!in || IsReadOnly()) return false;
+    if (!WriteChecked(in)) return false;
+    ModFlags() |= kModSelfValue;
+    Take();
+    return true;
+}
+
+namespace {
+
+// Integers are held to whole bounds compared as integers, so the clamp is
+// exact at the ends of 64-bit ranges that doubles cannot all represent. A
+// NaN bound never applies; a bound beyond the type's range applies to every
+// value or to none.
+template <typename T>
+T ClampInt(T v, bool useMin, double min, bool useMax, double max) {
+    // Two to the number of value bits: the first double above every T.
+    const double top = std::ldexp(1.0, std::numeric_limits<T>::digits);
+    const double bottom = static_cast<double>(std::numeric_limits<T>::lowest());
+    if (useMin && !std::isnan(min)) {
+        const double m = std::ceil(min);
+        if (m >= top) return std::numeric_limits<T>::max();
+        if (m > bottom && v < static_cast<T>(m)) v = static_cast<T>(m);
+    }
+    if (useMax && !std::isnan(max)) {
+        const double m = std::floor(max);
+        if (m < bottom) return std::numeric_limits<T>::lowest();
+        if (m < top && v > static_cast<T>(m)) v = static_cast<T>(m);
+    }
+    return v;
+}
+
+template <typename T>
+T ClampReal(T v, bool useMin, double min, bool useMax, double max) {
+    const double d = static_cast<double>(v);
+    const double lo = static_cast<double>(std::numeric_limits<T>::lowest());
+    const double hi = static_cast<double>(std::numeric_limits<T>::max());
+    if (useMin && d < min) return static_cast<T>(min > hi ? hi : min);
+    if (useMax && d > max) return static_cast<T>(max < lo ? lo : max);
+    return v;
+}
+
+}  // namespace
+
+bool Property::WriteChecked(const void* in) {
+    const bool useMin = IsMinClamp();
+    const bool useMax = IsMaxClamp();
+    const double min = Min();
+    const double max = Max();
+    const bool scalarLocked = HasFlag(kPropertyLockMember0);
+    switch (type_->Kind()) {
+        case ValueKind::kNone:
+            return false;
+        case ValueKind::kInt32: {
+            if (scalarLocked) return false;
+            int v;
+            std::memcpy(&v, in, sizeof v);
+            if (type_->Id() != kDataEnum) v = ClampInt(v, useMin, min, useMax, max);
+            value_.i = v;
+            return true;
+        }
+        case ValueKind::kInt64:
+        case ValueKind::kTime: {
+            if (scalarLocked) return false;
+            long long v;
+            std::memcpy(&v, in, sizeof v);
+            if (type_->Kind() == ValueKind::kInt64) v = ClampInt(v, useMin, min, useMax, max);
+            value_.ll = v;
+            return true;
+        }
+        case ValueKind::kUInt64: {
+            if (scalarLocked) return false;
+            unsigned long long v;
+            std::memcpy(&v, in, sizeof v);
+            value_.ull = ClampInt(v, useMin, min, useMax, max);
+            return true;
+        }
+        case ValueKind::kBool: {
+            if (scalarLocked) return false;
+            unsigned char byte;
+            std::memcpy(&byte, in, 1);
+            value_.b = byte != 0;
+            return true;
+        }
+        case ValueKind::kFloat: {
+            if (scalarLocked) return false;
+            float v;
+            std::memcpy(&v, in, sizeof v);
+            value_.f = ClampReal(v, useMin, min, useMax, max);
+            return true;
+        }
+        case ValueKind::kDoubles: {
+            const int n = MemberCount();
+            double v[4];
+            std::memcpy(v, in, sizeof(double) * static_cast<std::size_t>(n));
+            bool any = false;
+            for (int i = 0; i < n; ++i) {
+                if (IsMemberLocked(i)) continue;
+                value_.d[i] = ClampReal(v[i], useMin, min, useMax, max);
+                any = true;
+            }
+            return any;
+        }
+        case ValueKind::kTimecode: {
+            if (scalarLocked) return false;
+            std::memcpy(value_.d, in, 3 * sizeof(double));
+            return true;
+        }
+        case ValueKind::kString: {
+            const char* text;
+            std::memcpy(&text, in, sizeof text);
+            char* copy = CopyText(text);  // copied first: text may be our own
+            if (!copy) return false;
+            std::free(value_.s);
+            value_.s = copy;
+            return true;
+        }
+        case ValueKind::kObject: {
+            IObject* object;
+            std::memcpy(&object, in, sizeof object);
+            Plug* plug = AsPlug(object);
+            if (object && !plug) return false;
+            if (plug && !AcceptsSource(plug)) return false;
+            if (plug && SrcCount() == 1 && Src(0) == plug) return true;
+            DisconnectAllSrc();
+            if (SrcCount() != 0) return false;  // a disconnection was refused
+            return plug ? ConnectSrc(plug) : true;
+        }
+        case ValueKind::kStringList: {
+            const StringList* list;
+            std::memcpy(&list, in, sizeof list);
+            StringList* own = EnumList(true);
+            if (list == own) return true;
+            if (list)
+                *own = *list;
+            else
+                own->Clear();
+            return true;
+        }
+        case ValueKind::kReference: {
+            Property* target;
+            std::memcpy(&target, in, sizeof target);
+            if (target == this) return false;
+            Ext().referenced.Reset(target);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Property::GetInt(int* out) const {
+    if (!out) return false;
+    Produce();
+    auto saturate = [](double d) {
+        if (std::isnan(d)) return 0;
+        if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
+        if (d <= static_cast<double>(INT_MIN)) return INT_MIN;
+        return static_cast<int>(d);  // truncates toward zero
+    };
+    switch (type_->Kind()) {
+        case ValueKind::kInt32:
+            *out = value_.i;
+            return true;
+        case ValueKind::kBool:
+            *out = value_.b ? 1 : 0;
+            return true;
+        case ValueKind::kInt64:
+            *out = value_.ll > INT_MAX ? INT_MAX : value_.ll < INT_MIN ? INT_MIN : static_cast<int>(value_.ll);
+            return true;
+        case ValueKind::kUInt64:
+            *out = value_.ull > static_cast<unsigned long long>(INT_MAX) ? INT_MAX : static_cast<int>(value_.ull);
+            return true;
+        case ValueKind::kFloat:
+            *out = saturate(value_.f);
+            return true;
+        case ValueKind::kDoubles:
+            if (type_->Id() != kDataNumber) return false;
+            *out = saturate(value_.d[0]);
+            return true;
+        default:
+            return false;
+    }
+}
+
+int Property::AsInt() const {
+    int v = 0;
+    return GetInt(&v) ? v : 0;
+}
+
+bool Property::SetInt(int value) {
+    switch (type_->Kind()) {
+        case ValueKind::kInt32:
+            return SetRaw(&value);
+        case ValueKind::kBool: {
+            const bool b = value != 0;
+            return SetRaw(&b);
+        }
+        case ValueKind::kInt64: {
+            const long long v = value;
+            return SetRaw(&v);
+        }
+        case ValueKind::kUInt64: {
+            if (value < 0) return false;
+            const unsigned long long v = static_cast<unsigned long long>(value);
+            return SetRaw(&v);
+        }
+        case ValueKind::kFloat: {
+            const float v = static_cast<float>(value);
+            return SetRaw(&v);
+        }
+        case ValueKind::kDoubles: {
+            if (type_->Id() != kDataNumber) return false;
+            const double v = value;
+            return SetRaw(&v);
+        }
+        default:
+            return false;
+    }
+}
+
+Property* Property::Referenced() const {
+    if (type_->Kind() != ValueKind::kReference || !extras_) return nullptr;
+    return static_cast<Property*>(extras_->referenced.Get());
+}
+
+bool Property::SetReferenced(Property* target) {
+    if (type_->Kind() != ValueKind::kReference) return false;
+    return SetRaw(&target);
+}
+
+int Property::ListCount() const { return type_->Kind() == ValueKind::kObject ? SrcCount() : 0; }
+
+Plug* Property::ListAt(int i) const { return type_->Kind() == ValueKind::kObject ? Src(i) : nullptr; }
+
+bool Property::ListAdd(Plug* object) {
+    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
+    return ConnectSrc(object);  // filter and single-connect: PlugNotify
+}
+
+bool Property::ListInsert(int i, Plug* object) {
+    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
+    return ConnectSrcAt(i, object);
+}
+
+bool Property::ListSetAt(int i, Plug* object) {
+    if (type_->Kind() != ValueKind::kObject || IsReadOnly() || !AcceptsSource(object)) return false;
+    if (Src(i) == object) return true;
+    return ReplaceSrcAt(i, object);
+}
+
+bool Property::ListRemoveAt(int i) {
+    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
+    return DisconnectSrcAt(i);
+}
+
+void Property::ListClear() {
+    if (type_->Kind() == ValueKind::kObject && !IsReadOnly()) DisconnectAllSrc();
+}
+
+int Property::ListFind(const Plug* object) const {
+    return type_->Kind() == ValueKind::kObject && object ? SrcIndex(object) : -1;
+}
+
+Property* AsProperty(IObject* object) {
+    return dynamic_cast<Property*>(AsPlug(object));
+}
+
+}  // namespace velora
