@@ -87,7 +87,8 @@ public:
 
     /// True when the members are doubles (number, vectors, colours).
     bool IsDoubles() const { return kind_ == ValueKind::kDoubles; }
-    /// True for the types whose value is a single number that min/max apply to.
+    /// True for the types whose members are numbers that min/max clamps hold
+    /// (integers, floats, numbers, vectors, colours; not enumerations).
     bool IsNumeric() const;
 
     // Public only so that the table can be built as a constant array.

@@ -61,6 +61,10 @@
 //   Event                   no text form: Format gives -1, Parse false.
 //   Every refused text leaves the value unchanged.
 //
+// Threads
+//   Nothing here takes a lock: properties, their tables and their event
+//   sources are used from the thread that runs the host's scene operations.
+//
 // Object lists
 //   An object-typed property's value is its sources: the first source for a
 //   plain object property (which is single-connect from creation), all of
