@@ -8,6 +8,8 @@
 #include "lysdk/lystring.h"
 #include "lysdk/lystringlist.h"
 #include "lysdk/lyarray.h"
+#include "lysdk/lytime.h"
+#include "lysdk/lytimecode.h"
 #include "lysdk/lyobject.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lycomponent.h"
