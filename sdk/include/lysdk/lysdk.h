@@ -13,5 +13,6 @@
 #include "lysdk/lyobject.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lylock.h"
 
 #endif  // LYSDK_LYSDK_H
