@@ -149,6 +149,9 @@ int main(int argc, char** argv) {
          "BM_Baseline_HostSourceWalk", 2.0},
         {"GetSrc walk of 1,000 / host walk + slot read", "BM_LyPlug_GetSrcWalk",
          "BM_Baseline_HostWalkWithSlotRead", 0.0},
+        {"LyPropertyBase<double,6> read / host value read", "BM_LyPropertyDouble_Read",
+         "BM_Baseline_HostDoubleRead", 1.5},
+        {"PropertyList.Find, 1,000 properties / 10 properties", "BM_Find_1000", "BM_Find_10", 1.5},
         {"LyArrayTemplate<int>::Add x1000 / vector push_back", "BM_LyArrayTemplate_Add",
          "BM_Baseline_VectorPushBack", 0.0},
     };

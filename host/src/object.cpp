@@ -79,14 +79,23 @@ void Object::Select(bool on) {
     PlugNotify(on ? kActSelect : kActUnselect, this, 0, nullptr, 0, nullptr);
 }
 
+void Object::HardSelect() {
+    const bool was = selected_;
+    Select(true);
+    if (was) PlugNotify(kActReselect, this, 0, nullptr, 0, nullptr);
+}
+
+void Object::SetOwnerNamespace(Object* ns) {
+    ownerNamespace_.Reset(ns);
+    namespace_ = ns ? ns->LabelName() : std::string();
+    UpdateNames();
+}
+
 FileReference* Object::OwnerFileReference() const {
     return static_cast<FileReference*>(ownerFile_.Get());
 }
 
 void Object::SetOwnerFileReference(FileReference* reference) { ownerFile_.Reset(reference); }
 
-Object* AsObject(IObject* object) {
-    return object ? static_cast<Object*>(object->IQuery(lyiface::kIdFullObject)) : nullptr;
-}
 
 }  // namespace velora

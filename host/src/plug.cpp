@@ -261,8 +261,4 @@ void PlugHandle::Reset(Plug* plug) {
         anchor_.reset();
 }
 
-Plug* AsPlug(IObject* object) {
-    return object ? static_cast<Plug*>(object->IQuery(lyiface::kIdPlug)) : nullptr;
-}
-
 }  // namespace velora

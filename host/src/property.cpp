@@ -559,8 +559,4 @@ int Property::ListFind(const Plug* object) const {
     return type_->Kind() == ValueKind::kObject && object ? SrcIndex(object) : -1;
 }
 
-Property* AsProperty(IObject* object) {
-    return dynamic_cast<Property*>(AsPlug(object));
-}
-
 }  // namespace velora

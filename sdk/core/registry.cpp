@@ -5,6 +5,7 @@
 
 #include "core/host_classes.h"
 #include "lysdk/lycomponent.h"
+#include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
 
@@ -65,11 +66,13 @@ IObject* LyGetLyObject(IObject* object, bool create) {
         LyPlug* made = __LyObjectCreatorSub(object);
         return made ? static_cast<ICallback*>(made) : nullptr;
     }
-    velora::Plug* plug = velora::AsPlug(object);
-    if (plug && plug->IsA(velora::kClassProperty)) {
+    if (velora::Property* property = velora::AsProperty(object)) {
         // Property wrappers belong to their owner's property manager; they
         // are reached through the owner's component.
-        return nullptr;
+        LyComponent* owner = LyGetLyComponent(property->OwnerObject(), true);
+        if (!owner) return nullptr;
+        LyProperty* wrapper = owner->PropertyList.Wrap(property);
+        return wrapper ? static_cast<ICallback*>(wrapper) : nullptr;
     }
     if (velora::Object* host = velora::AsObject(object)) {
         if (host->IsEnding()) return nullptr;

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "velora/object.h"
+#include "velora/namespace.h"
 
 namespace velora {
 
@@ -38,7 +38,7 @@ private:
     std::vector<PlugHandle> destinations_;
 };
 
-class VELORA_API FileReference : public Object {
+class VELORA_API FileReference : public Namespace {
 public:
     static FileReference* Create(const char* name = nullptr);
 
@@ -51,7 +51,7 @@ public:
     void Adopt(Object* object);
 
 protected:
-    FileReference(const char* name) : Object(name, kClassFileReference) {}
+    FileReference(const char* name) : Namespace(name, kClassFileReference) {}
 
 private:
     std::unordered_map<const Plug*, std::unique_ptr<PlugSnapshot>> snapshots_;

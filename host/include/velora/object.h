@@ -89,6 +89,19 @@ public:
     FileReference* OwnerFileReference() const;
     void SetOwnerFileReference(FileReference* reference);
 
+    /// Selects the object and tells it again (kActReselect), as a click on
+    /// an already selected object does.
+    void HardSelect();
+
+    /// The namespace object this object belongs to, or null.
+    Object* OwnerNamespace() const { return static_cast<Object*>(ownerNamespace_.Get()); }
+    /// Moves the object into `ns` (null: none); its label follows.
+    void SetOwnerNamespace(Object* ns);
+
+    /// Children in the host's hierarchy; plain objects have none.
+    virtual int ChildCount() const { return 0; }
+    virtual Object* Child(int) const { return nullptr; }
+
     /// The SDK wrapper held in the slot, or null.
     IObject* Wrapper() const { return slot_.GetWrapper(); }
 
@@ -138,6 +151,7 @@ private:
     std::uint32_t status_ = 0;
     bool selected_ = false;
     PlugHandle ownerFile_;
+    PlugHandle ownerNamespace_;
     PropertyTable* properties_ = nullptr;  // made with the first property
 
     friend class Property;
@@ -146,7 +160,9 @@ private:
 };
 
 /// The host object behind an IObject (full-object interface), or null.
-VELORA_API Object* AsObject(IObject* object);
+inline Object* AsObject(IObject* object) {
+    return object ? static_cast<Object*>(object->IQuery(lyiface::kIdFullObject)) : nullptr;
+}
 
 }  // namespace velora
 

@@ -201,9 +201,12 @@ private:
     std::shared_ptr<Plug*> anchor_;
 };
 
-/// The host plug behind an IObject: the object itself when it is a plug,
-/// else null. Animation nodes are resolved by the SDK, not here.
-VELORA_API Plug* AsPlug(IObject* object);
+/// The host plug behind an IObject: the object's answer to the plug
+/// interface (an animation node answers with its connector), or null.
+/// Inline: the SDK resolves a plug on almost every call.
+inline Plug* AsPlug(IObject* object) {
+    return object ? static_cast<Plug*>(object->IQuery(lyiface::kIdPlug)) : nullptr;
+}
 
 }  // namespace velora
 

@@ -126,7 +126,7 @@ enum PropertyCreateFlag : std::uint32_t {
 /// its properties goes away; the record's subject is that property.
 constexpr int kEventPropertyRemoved = 10;
 
-class VELORA_API Property : public Plug {
+class VELORA_API Property final : public Plug {
 public:
     /// Self and plug ids only: a property has no wrapper-holder slot and is
     /// not a full object.
@@ -299,8 +299,13 @@ private:
     std::string name_;
 };
 
-/// The host property behind an IObject, or null.
-VELORA_API Property* AsProperty(IObject* object);
+/// The host property behind an IObject, or null. No class derives from
+/// Property, so the class id tells it apart; inline because it runs on every
+/// SDK property access.
+inline Property* AsProperty(IObject* object) {
+    Plug* plug = AsPlug(object);
+    return plug && plug->ClassId() == kClassProperty ? static_cast<Property*>(plug) : nullptr;
+}
 
 /// Wildcard match of a name: '*' matches any run of characters (also none),
 /// '?' matches exactly one, every other character itself. There is no

@@ -12,12 +12,14 @@
 // host are turned into their wrappers, created on first use.
 
 #include "lysdk/lyarray.h"
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyobject.h"
 
 LYSDK_BEGIN_NAMESPACE
 
 /// Connection kinds; passed to and from the host unchanged.
 enum LyConnectionType { kLyConnectionTypeNone = 0, kLyConnectionTypeSystem = 1 };
+LYSDK_ENUM_TEXTS(LyConnectionType);
 
 /// Action codes of plug notifications; passed unchanged between the host and
 /// the SDK.
@@ -65,6 +67,7 @@ enum LyConnectionAction {
     kLyKeyingCurveChange,
     kLyKeyingCurveEndChange
 };
+LYSDK_ENUM_TEXTS(LyConnectionAction);
 
 /// Masks of the plug's flags word that the SDK may touch.
 constexpr unsigned int kLyContentModifiedMask = 0x142a00;

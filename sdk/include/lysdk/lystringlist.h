@@ -76,7 +76,12 @@ public:
     /// The host list, for library calls that fill or read one.
     LyHostStringList* GetInternal() const;
 
-private:
+protected:
+    /// For views over a host list owned elsewhere: no list is created; the
+    /// derived class sets mList and clears it again before this destructor.
+    struct NoHostList {};
+    explicit LyStringList(NoHostList) : mList(nullptr) {}
+
     LyHostStringList* mList;
 };
 

@@ -1,0 +1,294 @@
+// A component's own properties, flags, namespaces and lists.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <lysdk/lysdk.h>
+#include <velora/entity.h>
+#include <velora/namespace.h>
+#include <velora/object.h>
+#include <velora/property.h>
+#include <velora/trace.h>
+
+using namespace VELSDK2025;
+
+namespace {
+
+class TraceLines {
+public:
+    TraceLines() {
+        Lines().clear();
+        velora::Trace::Instance().AddStub(&Collect);
+        velora::Trace::Instance().SetStream(nullptr);
+    }
+    ~TraceLines() {
+        velora::Trace::Instance().RemoveStub(&Collect);
+        velora::Trace::Instance().SetStream(stderr);
+    }
+    const std::vector<std::string>& lines() const { return Lines(); }
+
+private:
+    static std::vector<std::string>& Lines() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+    static void Collect(unsigned int, const char* text) { Lines().emplace_back(text); }
+};
+
+// Counts the host's flag-change notifications.
+class FlagListener : public ICallback {
+public:
+    FlagListener() {
+        velora::MainEntity::Instance().Events().AddHandler(
+            this, static_cast<Handler>(&FlagListener::OnEvent), velora::kEntityObjectFlagsChanged);
+    }
+    ~FlagListener() { velora::MainEntity::Instance().Events().RemoveAll(this); }
+    IObject* IQuery(std::uint32_t, int) override { return this; }
+    void Destroy(int) override {}
+    void OnEvent(IRegister*, EventRecord*) { ++count; }
+    int count = 0;
+};
+
+}  // namespace
+
+TEST(ComponentProperties, NameReadsTheHostOrTheLocalName) {
+    velora::Object* host = velora::Object::Create("rig:Hand");
+    LyComponent* component = LyGetLyComponent(host, true);
+    EXPECT_STREQ(static_cast<const char*>(component->Name), "Hand");
+    EXPECT_STREQ(static_cast<const char*>(component->LongName), "rig:Hand");
+    component->Name = "Foot";
+    EXPECT_STREQ(host->LabelName(), "rig:Foot");
+    EXPECT_TRUE(component->Name == "Foot");
+    component->LongName = "leg:Toe";
+    EXPECT_STREQ(host->LabelName(), "leg:Toe");
+    EXPECT_EQ(component->PropertyList.Find("Name"), nullptr);  // computed, not listed
+    host->Destroy(0);
+
+    // Without a host object the name is the component's own.
+    LyComponent loose;
+    velora::AsObject(loose.GetHIObject())->Destroy(0);
+    loose.Name = "Loose";
+    EXPECT_STREQ(static_cast<const char*>(loose.Name), "Loose");
+    EXPECT_STREQ(static_cast<const char*>(loose.LongName), "Loose");
+}
+
+TEST(ComponentProperties, ANameHostPropertyIsWrappedDirectly) {
+    velora::Object* host = velora::Object::Create("Cube");
+    velora::Property* name = host->CreateProperty("Name", velora::kDataString);
+    name->Parse("Stored");
+    LyComponent wrapper(host);
+    EXPECT_EQ(wrapper.Name.GetInternal(), static_cast<IObject*>(name));
+    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Stored");
+    host->Destroy(0);
+}
+
+TEST(ComponentProperties, LongNameIntoALockedNamespaceIsRefused) {
+    velora::Namespace* locked = velora::Namespace::Create("vault");
+    locked->SetHierarchyContentLocked(true);
+    velora::Object* host = velora::Object::Create("Cube");
+    LyComponent* component = LyGetLyComponent(host, true);
+    {
+        TraceLines trace;
+        component->LongName = "vault:Cube";
+        ASSERT_EQ(trace.lines().size(), 1u);
+        EXPECT_EQ(trace.lines()[0],
+                  "Cannot add more objects to the namespace <vault> because it is hierarchy "
+                  "content locked.\n");
+    }
+    EXPECT_STREQ(host->LabelName(), "Cube");
+    host->Destroy(0);
+    locked->Destroy(0);
+}
+
+TEST(ComponentProperties, SelectedAndFolder) {
+    velora::Object* host = velora::Object::Create("Cube");
+    velora::Object* folderHost = velora::Object::Create("Props", velora::kClassFolder);
+    LyComponent* component = LyGetLyComponent(host, true);
+    EXPECT_FALSE(static_cast<bool>(component->Selected));
+    component->Selected = true;
+    EXPECT_TRUE(host->IsSelected());
+
+    EXPECT_EQ(static_cast<LyFolder*>(component->Folder), nullptr);
+    auto* folder = reinterpret_cast<LyFolder*>(LyGetLyComponent(folderHost, true));
+    component->Folder = folder;
+    EXPECT_EQ(folderHost->SrcIndex(host), 0);
+    EXPECT_EQ(static_cast<LyFolder*>(component->Folder), folder);
+    component->Folder = nullptr;
+    EXPECT_EQ(folderHost->SrcCount(), 0);
+    host->Destroy(0);
+    folderHost->Destroy(0);
+}
+
+TEST(ComponentProperties, ComponentsAndParentsListConnectedObjects) {
+    velora::Object* group = velora::Object::Create("Group");
+    velora::Object* a = velora::Object::Create("A");
+    velora::Object* b = velora::Object::Create("B");
+    LyComponent* g = LyGetLyComponent(group, true);
+    LyComponent* ca = LyGetLyComponent(a, true);
+    LyComponent* cb = LyGetLyComponent(b, true);
+    EXPECT_EQ(g->Components.Add(ca), 1);
+    EXPECT_EQ(g->Components.Add(cb), 2);
+    EXPECT_EQ(g->Components.Add(ca), 2);  // already there: count unchanged
+    EXPECT_EQ(g->Components[1], cb);
+    EXPECT_EQ(g->Components.Find(cb), 1);
+    EXPECT_EQ(ca->Parents.GetCount(), 1);
+    EXPECT_EQ(ca->Parents[0], g);
+    EXPECT_EQ(g->Components.Remove(ca), 0);
+    EXPECT_EQ(g->Components.GetCount(), 1);
+    g->Components.RemoveAt(5);  // out of range: ignored
+    g->Components.RemoveAll();
+    EXPECT_EQ(g->Components.GetCount(), 0);
+    EXPECT_EQ(g->Components.Add(nullptr), 0);
+    group->Destroy(0);
+    a->Destroy(0);
+    b->Destroy(0);
+}
+
+namespace {
+
+class CountingList : public LyPropertyBasicList {
+public:
+    int GetCount() override { return count; }
+    void RemoveAt(int) override {
+        ++removals;
+        --count;
+    }
+    int count = 0;
+    int removals = 0;
+};
+
+}  // namespace
+
+TEST(ComponentProperties, RemoveAllOnAnEmptyListRemovesNothing) {
+    CountingList list;
+    list.RemoveAll();
+    EXPECT_EQ(list.removals, 0);
+    list.count = 3;
+    list.RemoveAll();
+    EXPECT_EQ(list.removals, 3);
+}
+
+TEST(ComponentProperties, ObjectListPropertiesUseTheHostList) {
+    velora::Object* host = velora::Object::Create("Constraint");
+    host->CreateProperty("Targets", velora::kDataObject, velora::kCreateConnectable);
+    velora::Object* a = velora::Object::Create("A", velora::kClassModel);
+    velora::Object* b = velora::Object::Create("B");
+    LyComponent* component = LyGetLyComponent(host, true);
+    auto* targets = static_cast<LyPropertyListObject*>(component->PropertyList.Find("Targets"));
+    ASSERT_NE(targets, nullptr);
+    ASSERT_TRUE(targets->IsObjectList());
+    targets->SetFilter(velora::kClassModel);
+    EXPECT_EQ(targets->GetFilter(), velora::kClassModel);
+    EXPECT_EQ(targets->Add(LyGetLyComponent(a, true)), 1);
+    EXPECT_EQ(targets->Add(LyGetLyComponent(b, true)), 0);  // filtered out
+    EXPECT_EQ(targets->GetCount(), 1);
+    EXPECT_EQ(targets->GetAt(0), LyGetLyComponent(a, false));
+    EXPECT_EQ(targets->GetSingleConnect(), 0);
+    targets->SetSingleConnect(true);
+    EXPECT_EQ(targets->GetSingleConnect(), 1);
+    targets->Clear();
+    EXPECT_EQ(targets->GetCount(), 0);
+
+    LyPropertyListObject unbound;
+    EXPECT_EQ(unbound.Add(nullptr), -1);
+    EXPECT_EQ(unbound.GetFilter(), -1);
+    EXPECT_EQ(unbound.GetSingleConnect(), -1);
+    EXPECT_EQ(unbound.GetCount(), 0);
+    EXPECT_EQ(unbound.GetAt(0), nullptr);
+    host->Destroy(0);
+    a->Destroy(0);
+    b->Destroy(0);
+}
+
+TEST(ComponentFlags, EnableAndDisableTellTheHostUnlessLocked) {
+    velora::Object* model = velora::Object::Create("Cube", velora::kClassModel);
+    LyComponent* component = LyGetLyComponent(model, true);
+    FlagListener listener;
+    component->EnableObjectFlags(kLyObjectFlagInDisplaySet);
+    EXPECT_TRUE(model->HasObjectFlags(0x8));
+    EXPECT_TRUE(velora::MainEntity::Instance().InDisplaySet(model));
+    EXPECT_EQ(listener.count, 1);
+    component->DisableObjectFlags(kLyObjectFlagInDisplaySet);
+    EXPECT_FALSE(velora::MainEntity::Instance().InDisplaySet(model));
+    EXPECT_EQ(listener.count, 2);
+
+    model->SetObjectFlags(model->ObjectFlags() | kLyObjectFlagLocked);
+    component->EnableObjectFlags(0x1000);
+    EXPECT_FALSE(model->HasObjectFlags(0x1000));
+    EXPECT_EQ(listener.count, 2);
+    model->SetObjectFlags(kLyObjectFlagDeletable);
+    model->Destroy(0);
+}
+
+TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
+    velora::Object* host = velora::Object::Create("Cube");
+    LyComponent* component = LyGetLyComponent(host, true);
+    {
+        TraceLines trace;
+        EXPECT_FALSE(component->ProcessObjectNamespace(kLyNamespaceAdd, "9bad"));
+        EXPECT_FALSE(component->ProcessObjectNamespace(kLyNamespaceReplace, "ok", "bad-name"));
+        ASSERT_EQ(trace.lines().size(), 2u);
+        EXPECT_EQ(trace.lines()[0],
+                  "Namespace name should only contains alphabet, digit and '_', Can't start "
+                  "with digit, operation aborted.\n");
+        EXPECT_EQ(trace.lines()[1],
+                  "Replace to name should only contains alphabet, digit and '_', Can't start "
+                  "with digit, operation aborted.\n");
+    }
+    EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceAdd, "rig"));
+    EXPECT_STREQ(host->LabelName(), "rig:Cube");
+    EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceReplace, "rig", "char"));
+    EXPECT_STREQ(host->LabelName(), "char:Cube");
+    EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceRemove, "char"));
+    EXPECT_STREQ(host->LabelName(), "Cube");
+
+    // The added namespace is cut to 904 characters less the current prefix.
+    host->SetLongName("abc:Cube");
+    {
+        TraceLines trace;
+        const std::string longName(1000, 'n');
+        EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceAdd, longName.c_str()));
+        ASSERT_EQ(trace.lines().size(), 1u);
+        EXPECT_EQ(trace.lines()[0],
+                  "The namespace to concatenate is too long, it has been truncated!\n");
+    }
+    EXPECT_EQ(std::string(host->NamespacePart()), std::string(904 - 3, 'n') + ":abc");
+
+    // A longer replacement is cut to the name's length less the prefix plus 905.
+    host->SetLongName("ab:Cube");
+    {
+        TraceLines trace;
+        const std::string replacement(2000, 'r');
+        EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceReplace, "ab", replacement.c_str()));
+        ASSERT_EQ(trace.lines().size(), 1u);
+        EXPECT_EQ(trace.lines()[0], "The new namespace is too long, it has been truncated!\n");
+    }
+    EXPECT_EQ(std::string(host->NamespacePart()), std::string(2 - 2 + 905, 'r'));
+    host->Destroy(0);
+}
+
+TEST(ComponentNamespaces, LockedNamespacesAndDetachedComponents) {
+    velora::Namespace* locked = velora::Namespace::Create("vault");
+    locked->SetHierarchyContentLocked(true);
+    velora::Object* host = velora::Object::Create("Cube");
+    LyComponent* component = LyGetLyComponent(host, true);
+    {
+        TraceLines trace;
+        EXPECT_FALSE(component->ProcessNamespaceHierarchy(kLyNamespaceAdd, "vault"));
+        ASSERT_EQ(trace.lines().size(), 1u);
+        EXPECT_EQ(trace.lines()[0],
+                  "Cannot add/remove objects to/from the namespace <vault> because it is "
+                  "hierarchy content locked.\n");
+    }
+    EXPECT_STREQ(host->LabelName(), "Cube");
+    EXPECT_TRUE(component->ProcessNamespaceHierarchy(kLyNamespaceAdd, "free"));
+    EXPECT_STREQ(host->LabelName(), "free:Cube");
+    host->Destroy(0);
+    locked->Destroy(0);
+
+    LyComponent detached;
+    velora::AsObject(detached.GetHIObject())->Destroy(0);
+    EXPECT_TRUE(detached.ProcessObjectNamespace(kLyNamespaceAdd, "any"));  // nothing to do
+}
