@@ -2,6 +2,7 @@
 // of its value, then a null entry.
 
 #include "lysdk/lyplug.h"
+#include "lysdk/lytime.h"
 
 LYSDK_BEGIN_NAMESPACE
 
@@ -24,6 +25,13 @@ LY_TEXTS(LyConnectionAction, "kLyRequestConnectSrc", "kLyRequestConnectDst", "kL
          "kLyPrefixRename", "kLyPrefixRenamed", "kLyDescription", "kLyKeyingKey",
          "kLyKeyingDeleteKey", "kLyKeyingCandidate", "kLyKeyingCurveChange",
          "kLyKeyingCurveEndChange")
+
+LY_TEXTS(LyTimeMode, "kLyTimeModeDefault", "kLyTimeMode1000Frames", "kLyTimeMode120Frames",
+         "kLyTimeMode11988Frames", "kLyTimeMode100Frames", "kLyTimeMode96Frames",
+         "kLyTimeMode72Frames", "kLyTimeMode60Frames", "kLyTimeMode5994Frames",
+         "kLyTimeMode50Frames", "kLyTimeMode48Frames", "kLyTimeMode30Frames",
+         "kLyTimeMode2997Frames_Drop", "kLyTimeMode2997Frames", "kLyTimeMode25Frames",
+         "kLyTimeMode24Frames", "kLyTimeMode23976Frames", "kLyTimeModeCustom")
 
 #undef LY_TEXTS
 

@@ -112,6 +112,11 @@ TEST(EnumProperties, UnboundTextsComeFromTheEnumerationsTable) {
     gAction = kLyConnectDst;  // value 3: the fourth text
     EXPECT_STREQ(action.AsString(), "kLyConnectDst");
 
+    LyPropertyBaseEnum<LyTimeMode> mode;
+    EXPECT_STREQ(mode.EnumList(12), "kLyTimeMode2997Frames_Drop");
+    EXPECT_STREQ(mode.EnumList(17), "kLyTimeModeCustom");
+    EXPECT_EQ(mode.EnumList(18), nullptr);
+
     LyPropertyBaseEnum<LyConnectionType> type;
     EXPECT_STREQ(type.EnumList(1), "kLyConnectionTypeSystem");
     LyPropertyDefaultEnum none;  // no table: nothing unbound

@@ -37,6 +37,7 @@
 // at or before it, so one tick before zero is in frame -1.
 
 #include "lysdk/lyexport.h"
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lystring.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -62,6 +63,7 @@ enum LyTimeMode {
     kLyTimeMode23976Frames = 16,      ///< 23.976 (24000/1001)
     kLyTimeModeCustom = 17,           ///< the application's custom rate
 };
+LYSDK_ENUM_TEXTS(LyTimeMode);
 
 class LYSDK_API LyTime {
 public:
