@@ -1,0 +1,193 @@
+// Saving and loading whole scene files.
+//
+// A save never writes into the target itself. It writes a temporary file in
+// the same directory (so that the final rename stays on one file system and
+// is atomic), fsyncs it, renames it over the target and fsyncs the
+// directory so that the rename itself is durable. Until the rename the old
+// file is untouched; after it the new one is complete. Every failure on the
+// way removes the temporary.
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "velora/scene_file.h"
+
+namespace velora {
+namespace dsx {
+
+namespace {
+
+std::atomic<SaveFaultHook> gFaultHook{nullptr};
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+bool Fail(std::string* error, std::string message) {
+    if (error) *error = std::move(message);
+    return false;
+}
+
+std::string SystemError(const std::string& what, const std::string& path, int code) {
+    return "cannot " + what + " '" + path + "': " + std::strerror(code);
+}
+
+// Whether the hook lets `step` go ahead; a refusal poses as EIO.
+bool Allowed(SaveStep step, std::size_t written) {
+    SaveFaultHook hook = gFaultHook.load();
+    if (!hook || hook(step, written)) return true;
+    errno = EIO;
+    return false;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Owns the temporary file until it has been renamed into place.
+class TempFile {
+public:
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+
+    bool Create(const std::string& target, std::string* error) {
+        std::string pattern = DirectoryOf(target) + "/." + BaseOf(target) + ".tmp-XXXXXX";
+        if (!Allowed(SaveStep::kCreate, 0))
+            return Fail(error, SystemError("create a temporary file beside", target, errno));
+        fd_ = ::mkstemp(pattern.data());
+        if (fd_ < 0) return Fail(error, SystemError("create a temporary file beside", target, errno));
+        path_ = pattern;
+        // mkstemp makes the file private; give the new file the old one's
+        // permissions, or owner read-write and read for the others. (Reading
+        // the umask would mean setting it, which races with other threads.)
+        struct stat old;
+        const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+        ::fchmod(fd_, mode);
+        return true;
+    }
+
+    bool Write(const std::string& bytes, std::string* error) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const std::size_t want = bytes.size() - done < kChunk ? bytes.size() - done : kChunk;
+            if (!Allowed(SaveStep::kWrite, done)) return Fail(error, SystemError("write", path_, errno));
+            const ssize_t n = ::write(fd_, bytes.data() + done, want);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return Fail(error, SystemError("write", path_, errno));
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool SyncAndClose(std::string* error) {
+        if (!Allowed(SaveStep::kSync, 0) || ::fsync(fd_) != 0)
+            return Fail(error, SystemError("flush", path_, errno));
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return Fail(error, SystemError("close", path_, errno));
+        return true;
+    }
+
+    bool RenameTo(const std::string& target, std::string* error) {
+        if (!Allowed(SaveStep::kRename, 0) || ::rename(path_.c_str(), target.c_str()) != 0)
+            return Fail(error, SystemError("replace", target, errno));
+        path_.clear();  // it is the target now
+        return true;
+    }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+void SyncDirectory(const std::string& target) {
+    // Best effort: the data is already safe in the renamed file; this makes
+    // the new name survive a power cut too.
+    const int fd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+void SetSaveFaultHook(SaveFaultHook hook) { gFaultHook.store(hook); }
+
+bool SaveDocument(const Document& document, const std::string& path, Encoding encoding,
+                  std::string* error) {
+    try {
+        if (path.empty()) return Fail(error, "cannot save: no file name");
+        struct stat info;
+        if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            return Fail(error, "cannot save '" + path + "': it is a directory");
+        std::string bytes;
+        if (!EncodeDocument(document, encoding, &bytes, error)) return false;
+        TempFile temp;
+        if (!temp.Create(path, error) || !temp.Write(bytes, error) || !temp.SyncAndClose(error) ||
+            !temp.RenameTo(path, error))
+            return false;
+        SyncDirectory(path);
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(error, std::string("cannot save '") + path + "': " + e.what());
+    }
+}
+
+bool LoadDocument(const std::string& path, Document* out, std::string* error, Encoding* encoding) {
+    if (!out) return Fail(error, "no document to read into");
+    out->Clear();
+    try {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return Fail(error, SystemError("open", path, errno));
+        struct stat info;
+        if (::fstat(fd, &info) != 0) {
+            const int code = errno;
+            ::close(fd);
+            return Fail(error, SystemError("read", path, code));
+        }
+        if (!S_ISREG(info.st_mode)) {
+            ::close(fd);
+            return Fail(error, "cannot read '" + path + "': not a regular file");
+        }
+        if (static_cast<std::uint64_t>(info.st_size) > kMaxFileBytes) {
+            ::close(fd);
+            return Fail(error, "cannot read '" + path + "': larger than " +
+                                   std::to_string(kMaxFileBytes) + " bytes");
+        }
+        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // the file shrank under us: decode what is there
+            done += static_cast<std::size_t>(n);
+        }
+        ::close(fd);
+        bytes.resize(done);
+        if (!DecodeDocument(bytes.data(), bytes.size(), out, error, encoding)) {
+            if (error) error->insert(0, "'" + path + "': ");
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        out->Clear();
+        return Fail(error, "cannot read '" + path + "': " + e.what());
+    }
+}
+
+}  // namespace dsx
+}  // namespace velora

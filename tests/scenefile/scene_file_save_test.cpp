@@ -1,0 +1,193 @@
+// Saving is atomic: whatever fails, the previous file stays byte for byte
+// and no temporary is left behind.
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "scenefile/sample_document.h"
+
+using namespace scenefile_test;
+using velora::dsx::SaveStep;
+
+namespace {
+
+// A document large enough to take several 64 KiB chunks to write.
+dsx::Document LargeDocument() {
+    dsx::Document doc = SampleDocument();
+    dsx::FileProperty* p = doc.AddObject("Model", "Model::Large")->AddProperty("X", dsx::kFileValueDouble);
+    FillCurve(p->CreateAnimation(1)->CreateCurve(0, false), 6000, 11);
+    return doc;
+}
+
+class SceneFileSave : public ScratchDirectory {
+protected:
+    // Writes a first, valid version of the file and returns its bytes.
+    std::string WriteOldFile(const std::string& path) {
+        dsx::Document old;
+        old.AddObject("Model", "Model::Old")->SetInteger("Generation", 1);
+        std::string error;
+        EXPECT_TRUE(dsx::SaveDocument(old, path, dsx::Encoding::kText, &error)) << error;
+        const std::string bytes = ReadBytes(path);
+        EXPECT_FALSE(bytes.empty());
+        return bytes;
+    }
+
+    static std::size_t sHalf;
+    static bool sFailedMidWrite;
+    static SaveStep sFailAt;
+};
+
+std::size_t SceneFileSave::sHalf = 0;
+bool SceneFileSave::sFailedMidWrite = false;
+SaveStep SceneFileSave::sFailAt = SaveStep::kCreate;
+
+TEST_F(SceneFileSave, WriteFailingHalfWayKeepsTheOldFile) {
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    std::string bytes, error;
+    const dsx::Document large = LargeDocument();
+    ASSERT_TRUE(dsx::EncodeDocument(large, dsx::Encoding::kText, &bytes, &error));
+    ASSERT_GT(bytes.size(), 4u * 64 * 1024);
+    sHalf = bytes.size() / 2;
+    sFailedMidWrite = false;
+    dsx::SetSaveFaultHook([](SaveStep step, std::size_t written) {
+        if (step != SaveStep::kWrite || written < sHalf) return true;
+        sFailedMidWrite = true;
+        return false;
+    });
+    EXPECT_FALSE(dsx::SaveDocument(large, path, dsx::Encoding::kText, &error));
+    dsx::SetSaveFaultHook(nullptr);
+    // The hook really stopped a write that had begun: half the bytes were
+    // already in the temporary.
+    EXPECT_TRUE(sFailedMidWrite);
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
+
+    // And the same save without the fault goes through.
+    ASSERT_TRUE(dsx::SaveDocument(large, path, dsx::Encoding::kText, &error)) << error;
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
+}
+
+TEST_F(SceneFileSave, EachStepFailingKeepsTheOldFile) {
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    const dsx::Document doc = SampleDocument();
+    for (SaveStep step : {SaveStep::kCreate, SaveStep::kWrite, SaveStep::kSync, SaveStep::kRename}) {
+        sFailAt = step;
+        dsx::SetSaveFaultHook([](SaveStep s, std::size_t) { return s != sFailAt; });
+        std::string error;
+        EXPECT_FALSE(dsx::SaveDocument(doc, path, dsx::Encoding::kBinary, &error)) << static_cast<int>(step);
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(ReadBytes(path), old) << static_cast<int>(step);
+        EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"}) << static_cast<int>(step);
+    }
+}
+
+TEST_F(SceneFileSave, InterruptedProcessKeepsTheOldFile) {
+    // The process dies half-way through writing: no clean-up runs at all.
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    const dsx::Document large = LargeDocument();
+    // The default ("fast") style forks without running the test again, so
+    // the child saves over this very file.
+    EXPECT_EXIT(
+        {
+            dsx::SetSaveFaultHook([](SaveStep step, std::size_t written) {
+                if (step == SaveStep::kWrite && written > 0) std::_Exit(3);
+                return true;
+            });
+            dsx::SaveDocument(large, path, dsx::Encoding::kText, nullptr);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(ReadBytes(path), old);
+    dsx::Document back;
+    std::string error;
+    ASSERT_TRUE(dsx::LoadDocument(path, &back, &error)) << error;
+    EXPECT_NE(back.FindObject("Model::Old"), nullptr);
+    // The stale temporary is the only trace, hidden beside the file.
+    const std::vector<std::string> entries = Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].rfind(".scene.dsx.tmp-", 0), 0u) << entries[0];
+}
+
+TEST_F(SceneFileSave, TargetThatIsADirectory) {
+    const std::string path = Path("folder.dsx");
+    fs::create_directory(path);
+    WriteBytes(Path("folder.dsx/inside"), "keep");
+    std::string error;
+    EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kText, &error));
+    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(Path("folder.dsx/inside")), "keep");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"folder.dsx"});
+}
+
+TEST_F(SceneFileSave, MissingDirectory) {
+    std::string error;
+    EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), Path("no/such/dir/scene.dsx"), dsx::Encoding::kText, &error));
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(SceneFileSave, InvalidDocumentLeavesTheOldFile) {
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    dsx::Document bad;
+    bad.AddObject("M", "A")->SetReference("R", 99);
+    std::string error;
+    EXPECT_FALSE(dsx::SaveDocument(bad, path, dsx::Encoding::kText, &error));
+    EXPECT_NE(error.find("reference to object 99"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
+}
+
+TEST_F(SceneFileSave, KeepsThePermissionsOfTheFileItReplaces) {
+    const std::string path = Path("scene.dsx");
+    WriteOldFile(path);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::string error;
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kBinary, &error)) << error;
+    struct stat info;
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    // A new file is readable by others, not private like a raw temporary.
+    const std::string fresh = Path("fresh.dsx");
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), fresh, dsx::Encoding::kBinary, &error)) << error;
+    ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST_F(SceneFileSave, RelativePathsSaveInTheCurrentDirectory) {
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_);
+    std::string error;
+    const bool saved = dsx::SaveDocument(SampleDocument(), "here.dsx", dsx::Encoding::kText, &error);
+    fs::current_path(before);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(Entries(), std::vector<std::string>{"here.dsx"});
+}
+
+TEST_F(SceneFileSave, LoadRefusals) {
+    dsx::Document doc;
+    doc.AddObject("Stale", "Stale::Object");
+    std::string error;
+    EXPECT_FALSE(dsx::LoadDocument(Path("missing.dsx"), &doc, &error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+    EXPECT_EQ(doc.ObjectCount(), 0);
+    EXPECT_FALSE(dsx::LoadDocument(dir_.string(), &doc, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+
+    // A truncated file on disk: the message names the file and the fault.
+    const std::string path = Path("cut.dsx");
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kText, &error)) << error;
+    const std::string bytes = ReadBytes(path);
+    WriteBytes(path, bytes.substr(0, bytes.size() / 2));
+    EXPECT_FALSE(dsx::LoadDocument(path, &doc, &error));
+    EXPECT_EQ(error.rfind("'" + path + "': not a valid scene file: ", 0), 0u) << error;
+    EXPECT_EQ(doc.ObjectCount(), 0);
+}
+
+}  // namespace
