@@ -3,6 +3,7 @@
 #include <velora/class_registry.h>
 
 #include "lysdk/lycomponent.h"
+#include "lysdk/lydsx.h"
 #include "lysdk/lyproperty.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -39,6 +40,7 @@ LYSDK_BEGIN_NAMESPACE
 
 int LyPlug::TypeInfo = __LyRegisterTypeInfo(velora::kClassPlug);
 LYSDK_CLASS_IMPLEMENT(LyComponent, velora::kClassObject)
+LYSDK_CLASS_IMPLEMENT(LyDsxObject, 0)
 int LyProperty::TypeInfo = __LyRegisterTypeInfo(velora::kClassProperty);
 
 LYSDK_END_NAMESPACE

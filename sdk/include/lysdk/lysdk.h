@@ -18,6 +18,7 @@
 #include "lysdk/lypropertytyped.h"
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
 
 #endif  // LYSDK_LYSDK_H
