@@ -24,5 +24,6 @@
 #include "lysdk/lycomponent.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
+#include "lysdk/lyplatform.h"
 
 #endif  // LYSDK_LYSDK_H
