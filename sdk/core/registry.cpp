@@ -111,6 +111,8 @@ LyComponent* GetLyComponent(IObject* object) {
 }
 
 void __LyTraceWarning(const char* format, ...) {
+    // Warnings follow LyTrace's rule: nothing while the level is below 10.
+    if (velora::Trace::Instance().Level() < velora::Trace::kDefaultLevel) return;
     char buffer[2464];
     va_list args;
     va_start(args, format);
