@@ -38,4 +38,60 @@ int MainEntity::DisplaySetCount() const {
                                           [](const PlugHandle& h) { return h.Valid(); }));
 }
 
+bool MainEntity::AddModelToScene(Object* model) {
+    if (!model || model->IsEnding() || !model->IsA(kClassModel) || InScene(model)) return false;
+    sceneModels_.emplace_back(model);
+    lyiface::EventRecord record(kEntitySceneModelAdded, 0, model);
+    events_.Raise(record);
+    return true;
+}
+
+bool MainEntity::RemoveModelFromScene(Object* model) {
+    if (!model) return false;
+    auto it = std::find_if(sceneModels_.begin(), sceneModels_.end(),
+                           [model](const PlugHandle& h) { return h.Get() == model; });
+    if (it == sceneModels_.end()) return false;
+    sceneModels_.erase(it);
+    lyiface::EventRecord record(kEntitySceneModelRemoved, 0, model);
+    events_.Raise(record);
+    return true;
+}
+
+bool MainEntity::InScene(const Object* model) const {
+    return model && std::any_of(sceneModels_.begin(), sceneModels_.end(),
+                                [model](const PlugHandle& h) { return h.Get() == model; });
+}
+
+void MainEntity::PruneScene() const {
+    sceneModels_.erase(std::remove_if(sceneModels_.begin(), sceneModels_.end(),
+                                      [](const PlugHandle& h) { return !h.Valid(); }),
+                       sceneModels_.end());
+}
+
+int MainEntity::SceneModelCount() const {
+    PruneScene();
+    return static_cast<int>(sceneModels_.size());
+}
+
+Object* MainEntity::SceneModel(int i) const {
+    PruneScene();
+    if (i < 0 || i >= static_cast<int>(sceneModels_.size())) return nullptr;
+    return static_cast<Object*>(sceneModels_[static_cast<std::size_t>(i)].Get());
+}
+
+void MainEntity::BeginAllModelsTransaction(int argument) {
+    if (allModelsDepth_++ > 0) return;
+    ++allModelsCount_;
+    allModelsArgument_ = argument;
+    lyiface::EventRecord record(kEntityAllModelsBegin, 0, nullptr, &allModelsArgument_);
+    events_.Raise(record);
+}
+
+void MainEntity::EndAllModelsTransaction() {
+    if (allModelsDepth_ == 0) return;
+    if (--allModelsDepth_ > 0) return;
+    lyiface::EventRecord record(kEntityAllModelsEnd, 0, nullptr, &allModelsArgument_);
+    events_.Raise(record);
+}
+
 }  // namespace velora

@@ -2,18 +2,27 @@
 #define VELORA_ENTITY_H
 
 // The host's main entity: the process-wide hub that scene-wide notifications
-// go through, and the set of models shown in the viewer.
+// go through, the set of models shown in the viewer, the scene's models, the
+// all-models transaction and the directory of living objects.
 
 #include <vector>
 
 #include "velora/event_source.h"
 #include "velora/object.h"
+#include "velora/object_directory.h"
 
 namespace velora {
 
 /// Entity notification codes.
 enum EntityEvent : int {
     kEntityObjectFlagsChanged = 43,  ///< subject: the object whose flags changed
+    /// The outermost all-models transaction opened (data: its argument, an
+    /// int*) and closed; subject null.
+    kEntityAllModelsBegin = 200,
+    kEntityAllModelsEnd = 201,
+    /// A model joined or left the scene; subject: the model.
+    kEntitySceneModelAdded = 202,
+    kEntitySceneModelRemoved = 203,
 };
 
 class VELORA_API MainEntity {
@@ -31,10 +40,44 @@ public:
     bool InDisplaySet(const Object* model) const;
     int DisplaySetCount() const;
 
+    /// Every living host object: find by name or pattern, delete by
+    /// pattern, unique ids, living count and the life log.
+    ObjectDirectory& Objects() { return ObjectDirectory::Instance(); }
+
+    /// The scene's models, in the order they joined. A model that ends
+    /// leaves the list by itself. False for null, a non-model and a model
+    /// already there (add), or one that is not there (remove).
+    bool AddModelToScene(Object* model);
+    bool RemoveModelFromScene(Object* model);
+    bool InScene(const Object* model) const;
+    int SceneModelCount() const;
+    /// The i-th living scene model, or null out of range.
+    Object* SceneModel(int i) const;
+
+    /// The all-models transaction brackets edits of many models (such as a
+    /// deletion by pattern) so that listeners wait for the end before they
+    /// rebuild what depends on the scene. Transactions nest; only the
+    /// outermost pair raises kEntityAllModelsBegin and kEntityAllModelsEnd.
+    /// An unmatched end is ignored.
+    void BeginAllModelsTransaction(int argument = 0);
+    void EndAllModelsTransaction();
+    /// Current nesting depth (0: none open).
+    int AllModelsTransactionDepth() const { return allModelsDepth_; }
+    /// How many outermost transactions were opened so far.
+    int AllModelsTransactionCount() const { return allModelsCount_; }
+    /// The argument of the outermost transaction opened last.
+    int AllModelsTransactionArgument() const { return allModelsArgument_; }
+
 private:
     MainEntity() = default;
+    void PruneScene() const;
+
     EventSource events_;
     std::vector<PlugHandle> displaySet_;
+    mutable std::vector<PlugHandle> sceneModels_;
+    int allModelsDepth_ = 0;
+    int allModelsCount_ = 0;
+    int allModelsArgument_ = 0;
 };
 
 }  // namespace velora

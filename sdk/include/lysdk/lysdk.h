@@ -24,6 +24,7 @@
 #include "lysdk/lycomponent.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
+#include "lysdk/lyobjectservices.h"
 #include "lysdk/lytrace.h"
 #include "lysdk/lyplatform.h"
 
