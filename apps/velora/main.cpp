@@ -1,28 +1,50 @@
 // velora: the headless reference host.
 //
 // It starts the host core, loads the SDK library (which registers its own
-// host classes as it loads) and then does what the command line asks.
+// host classes as it loads), loads the plug-ins found on the plug-in search
+// path, runs the library lifecycle around the work the command line asks
+// for, and frees everything in reverse order.
+//
+// Plug-in search path, in this order (each directory's "*.so" files load in
+// name order; a library found twice loads once):
+//   1. every --plugin-path DIR, in the order given;
+//   2. the directories of VELORA_PLUGIN_PATH, a colon-separated list;
+//   3. the installed plug-in directory next to the program
+//      (<prefix>/lib/velora/plugins), unless --no-default-plugins.
+// A library that fails to load is reported with its path and the reason, and
+// the others load regardless.
 
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <velora/class_registry.h>
+#include <velora/object.h>
+#include <velora/object_registry.h>
+#include <velora/plugin_loader.h>
 #include <velora/trace.h>
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: velora [options]\n"
-    "  --version         print the host and SDK versions\n"
-    "  --list-classes    print the host class registry\n"
-    "  --sdk PATH        load the SDK library from PATH\n"
-    "  -h, --help        print this help\n";
+    "  --version              print the host and SDK versions\n"
+    "  --list-classes         print the host class registry\n"
+    "  --list-plugins         print every registry group and entry with its library\n"
+    "  --plugin-path DIR      look for plug-ins in DIR (repeatable)\n"
+    "  --no-default-plugins   do not look in the installed plug-in directory\n"
+    "  --create GROUP/ENTRY[=NAME]\n"
+    "                         create an instance of a registered entry (repeatable)\n"
+    "  --sdk PATH             load the SDK library from PATH\n"
+    "  -h, --help             print this help\n"
+    "environment: VELORA_PLUGIN_PATH, a colon-separated list of plug-in directories\n";
 
 std::string ExecutableDir() {
     char path[PATH_MAX];
@@ -37,30 +59,148 @@ std::string ExecutableDir() {
 struct Options {
     bool version = false;
     bool listClasses = false;
+    bool listPlugins = false;
     bool help = false;
+    bool defaultPlugins = true;
     std::string sdkPath;
+    std::vector<std::string> pluginPaths;
+    std::vector<std::string> creates;
 };
 
 bool Parse(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
+        auto value = [&](const char* option, std::string& out) {
+            if (i + 1 >= argc) {
+                error = std::string("option ") + option + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
         if (!std::strcmp(arg, "--version")) {
             options.version = true;
         } else if (!std::strcmp(arg, "--list-classes")) {
             options.listClasses = true;
+        } else if (!std::strcmp(arg, "--list-plugins")) {
+            options.listPlugins = true;
+        } else if (!std::strcmp(arg, "--no-default-plugins")) {
+            options.defaultPlugins = false;
         } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
             options.help = true;
         } else if (!std::strcmp(arg, "--sdk")) {
-            if (i + 1 >= argc) {
-                error = "option --sdk needs a path";
+            if (!value("--sdk", options.sdkPath)) return false;
+        } else if (!std::strcmp(arg, "--plugin-path")) {
+            if (!value("--plugin-path", v)) return false;
+            options.pluginPaths.push_back(v);
+        } else if (!std::strcmp(arg, "--create")) {
+            if (!value("--create", v)) return false;
+            if (v.find('/') == std::string::npos) {
+                error = "option --create needs GROUP/ENTRY, got '" + v + "'";
                 return false;
             }
-            options.sdkPath = argv[++i];
+            options.creates.push_back(v);
         } else {
             error = std::string("unknown argument '") + arg + "'";
             return false;
         }
     }
+    return true;
+}
+
+std::vector<std::string> SearchPath(const Options& options) {
+    std::vector<std::string> dirs = options.pluginPaths;
+    if (const char* env = std::getenv("VELORA_PLUGIN_PATH")) {
+        std::string list(env);
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            const std::size_t colon = list.find(':', start);
+            const std::string dir =
+                list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+            if (!dir.empty()) dirs.push_back(dir);
+            if (colon == std::string::npos) break;
+            start = colon + 1;
+        }
+    }
+    if (options.defaultPlugins) dirs.push_back(ExecutableDir() + "/../lib/velora/plugins");
+    return dirs;
+}
+
+// Loads every plug-in on the search path; returns how many failed.
+int LoadPlugins(const Options& options) {
+    velora::PluginLoader& loader = velora::PluginLoader::Instance();
+    std::set<std::string> seen;
+    int failed = 0;
+    for (const std::string& dir : SearchPath(options)) {
+        for (const std::string& path : velora::PluginLoader::ListPlugins(dir.c_str())) {
+            char resolved[PATH_MAX];
+            const std::string key = realpath(path.c_str(), resolved) ? resolved : path;
+            if (!seen.insert(key).second) continue;
+            std::string error;
+            if (loader.Load(path.c_str(), &error)) {
+                std::printf("velora: loaded plug-in %s\n", path.c_str());
+            } else {
+                std::fprintf(stderr, "velora: plug-in %s was not loaded: %s\n", path.c_str(),
+                             error.c_str());
+                ++failed;
+            }
+        }
+    }
+    return failed;
+}
+
+void ListPlugins() {
+    const velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    for (int g = 0; g < registry.GroupCount(); ++g) {
+        std::printf("%s\n", *registry.GroupName(g) ? registry.GroupName(g) : "(empty group)");
+        for (int e = 0; e < registry.EntryCount(g); ++e) {
+            const velora::RegistryEntry* entry = registry.EntryAt(g, e);
+            std::printf("  %s  \"%s\"  [%s]%s\n", entry->name.c_str(), entry->description.c_str(),
+                        entry->library.empty() ? "host" : entry->library.c_str(),
+                        entry->creator ? "" : "  (menu only)");
+        }
+    }
+}
+
+// Creates the instance `spec` asks for ("Group/Path/Entry[=Name]"); the
+// group is everything before the last '/'. Returns false when it fails.
+bool CreateInstance(const std::string& spec, std::vector<velora::PlugHandle>& created) {
+    std::string target = spec;
+    std::string name;
+    const std::size_t equals = target.find('=');
+    if (equals != std::string::npos) {
+        name = target.substr(equals + 1);
+        target = target.substr(0, equals);
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string group = target.substr(0, slash);
+    const std::string entryName = target.substr(slash + 1);
+    const velora::RegistryEntry* entry =
+        velora::ObjectRegistry::Instance().Find(group.c_str(), entryName.c_str());
+    const std::string library = entry && !entry->library.empty() ? entry->library : "host";
+    if (!entry) {
+        std::fprintf(stderr, "velora: cannot create %s: no such registry entry\n", spec.c_str());
+        return false;
+    }
+    if (!entry->creator) {
+        std::fprintf(stderr, "velora: cannot create %s: the entry (from %s) has no creator\n",
+                     spec.c_str(), library.c_str());
+        return false;
+    }
+    velora::IObject* object = entry->creator(nullptr, name.empty() ? entryName.c_str() : name.c_str(),
+                                     nullptr);
+    velora::Object* host = velora::AsObject(object);
+    if (!host) {
+        std::fprintf(stderr, "velora: cannot create %s: the creator in %s returned %s\n",
+                     spec.c_str(), library.c_str(), object ? "no host object" : "null");
+        return false;
+    }
+    const char* className = velora::ClassRegistry::Instance().Name(host->ClassId());
+    std::printf("velora: created %s (%s%s%s) from %s\n", host->FullName(), className,
+                host->IsCustomObject() ? ", extension class " : "",
+                host->IsCustomObject() ? host->CustomClassName() : "", library.c_str());
+    created.emplace_back(host);
     return true;
 }
 
@@ -89,14 +229,38 @@ int main(int argc, char** argv) {
                      dlerror());
         return 1;
     }
-    using VersionFn = const char* (*)();
-    auto sdkVersion = reinterpret_cast<VersionFn>(dlsym(sdk, "_ZN10VELSDK202518LyGetVersionStringEv"));
+    using VersionFn = int (*)();
+    using VersionTextFn = const char* (*)();
+    auto sdkVersion = reinterpret_cast<VersionFn>(dlsym(sdk, "_ZN10VELSDK202512LyGetVersionEv"));
+    auto sdkVersionText =
+        reinterpret_cast<VersionTextFn>(dlsym(sdk, "_ZN10VELSDK202518LyGetVersionStringEv"));
+    velora::PluginLoader& loader = velora::PluginLoader::Instance();
+    loader.SetSdkVersion(sdkVersion ? sdkVersion() : 0);
 
-    if (options.version || (!options.listClasses)) {
-        std::printf("velora %s, lysdk %s\n", VELORA_VERSION, sdkVersion ? sdkVersion() : "unknown");
-    }
+    if (options.version)
+        std::printf("velora %s, lysdk %s\n", VELORA_VERSION,
+                    sdkVersionText ? sdkVersionText() : "unknown");
+
+    const int failedPlugins = LoadPlugins(options);
+    velora::FireLibraryOpen();
+
     if (options.listClasses) velora::ClassRegistry::Instance().Print(trace);
+    if (options.listPlugins) ListPlugins();
 
+    int failedCreates = 0;
+    std::vector<velora::PlugHandle> created;
+    for (const std::string& spec : options.creates)
+        if (!CreateInstance(spec, created)) ++failedCreates;
+    // The host ends what it created; extension objects go with their bridges.
+    for (velora::PlugHandle& handle : created)
+        if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
+
+    velora::FireLibraryClose();
+    loader.FreeAll();
     dlclose(sdk);
-    return 0;
+
+    if (failedPlugins || failedCreates)
+        std::printf("velora: %d plug-in(s) failed to load, %d instance(s) failed to create\n",
+                    failedPlugins, failedCreates);
+    return failedCreates ? 1 : 0;
 }

@@ -21,17 +21,23 @@ const ObjectRegistry::Group* ObjectRegistry::FindGroup(const char* group) const 
     return const_cast<ObjectRegistry*>(this)->FindGroup(group);
 }
 
-bool ObjectRegistry::Register(const char* group, const char* name, const char* label,
-                              ObjectCreator creator, bool flag, const char* icon,
+bool ObjectRegistry::Register(const char* group, const char* name, const char* description,
+                              ObjectCreator creator, bool multiplicity, const char* icon,
                               const char* library) {
-    if (!group || !*group || !name || !*name) return false;
+    if (!name || !*name) return false;
+    if (!group) group = "";
     Group* g = FindGroup(group);
     if (!g) {
         groups_.push_back(Group{group, {}});
         g = &groups_.back();
     }
-    RegistryEntry entry{group, name, label ? label : "", icon ? icon : "",
-                        library ? library : "", creator, flag};
+    RegistryEntry entry{group,
+                        name,
+                        description ? description : "",
+                        icon ? icon : "",
+                        library ? library : loading_,
+                        creator,
+                        multiplicity};
     for (RegistryEntry& e : g->entries) {
         if (e.name == name) {
             e = std::move(entry);
@@ -77,6 +83,16 @@ const RegistryEntry* ObjectRegistry::EntryAt(const char* group, int i) const {
     const Group* g = group ? FindGroup(group) : nullptr;
     if (!g || i < 0 || i >= static_cast<int>(g->entries.size())) return nullptr;
     return &g->entries[static_cast<std::size_t>(i)];
+}
+
+int ObjectRegistry::EntryCount(int group) const {
+    if (group < 0 || group >= GroupCount()) return 0;
+    return static_cast<int>(groups_[static_cast<std::size_t>(group)].entries.size());
+}
+
+const RegistryEntry* ObjectRegistry::EntryAt(int group, int i) const {
+    if (group < 0 || group >= GroupCount() || i < 0 || i >= EntryCount(group)) return nullptr;
+    return &groups_[static_cast<std::size_t>(group)].entries[static_cast<std::size_t>(i)];
 }
 
 IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* owner,

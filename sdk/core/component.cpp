@@ -11,7 +11,7 @@
 #include <velora/namespace.h>
 #include <velora/property.h>
 
-#include "core/host_classes.h"
+#include "core/sdk_host_object.h"
 #include "lysdk/lycomponent.h"
 #include "property/property_access.h"
 

@@ -83,17 +83,6 @@ public:
     }
 };
 
-/// The host half of a component that an extension constructs without a host
-/// object: a plain host object of class "LySDKHostObject".
-class LySDKHostObject final : public __LyNotifying<velora::Object> {
-public:
-    static LySDKHostObject* Create(const char* name = nullptr) { return new LySDKHostObject(name); }
-
-private:
-    explicit LySDKHostObject(const char* name)
-        : __LyNotifying<velora::Object>(name, __LyHostClassIds::SDKHostObject) {}
-};
-
 LYSDK_END_NAMESPACE
 
 #endif  // LYSDK_CORE_HOST_CLASSES_H

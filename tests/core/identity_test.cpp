@@ -104,10 +104,10 @@ TEST(LoadTimeRegistration, EntryPointRegisteredTheUserObjectEntries) {
     const velora::RegistryEntry* filter = registry.Find("Browsing/Filters", "UserObjects");
     ASSERT_NE(apply, nullptr);
     ASSERT_NE(filter, nullptr);
-    EXPECT_EQ(apply->label, "User Object rule");
-    EXPECT_EQ(filter->label, "User Object filter");
-    EXPECT_TRUE(apply->flag);
-    EXPECT_TRUE(filter->flag);
+    EXPECT_EQ(apply->description, "User Object rule");
+    EXPECT_EQ(filter->description, "User Object filter");
+    EXPECT_TRUE(apply->multiplicity);
+    EXPECT_TRUE(filter->multiplicity);
 
     // The creators are real: they make host objects of the rule and filter kinds.
     IObject* rule = registry.Create("Browsing/Apply", "UserObjects", nullptr, "MyRule", nullptr);

@@ -98,6 +98,13 @@ public:
     /// Moves the object into `ns` (null: none); its label follows.
     void SetOwnerNamespace(Object* ns);
 
+    /// Objects made by an extension class answer true, with the extension's
+    /// class name; property editors then use that name for their view.
+    virtual bool IsCustomObject() const { return false; }
+    virtual const char* CustomClassName() const { return nullptr; }
+    /// The name of the property view editors show this object with.
+    virtual const char* PropertyViewName() const;
+
     /// Children in the host's hierarchy; plain objects have none.
     virtual int ChildCount() const { return 0; }
     virtual Object* Child(int) const { return nullptr; }

@@ -23,21 +23,24 @@ using ObjectCreator = IObject* (*)(IObject* owner, const char* name, void* data)
 struct RegistryEntry {
     std::string group;
     std::string name;
-    std::string label;
-    std::string icon;
-    std::string library;  ///< file of the library that registered it, if any
-    ObjectCreator creator = nullptr;
-    bool flag = false;
+    std::string description;  ///< text shown to the user
+    std::string icon;         ///< icon file name, may be empty
+    std::string library;      ///< file of the library that registered it, if any
+    ObjectCreator creator = nullptr;  ///< null for menu-only entries
+    bool multiplicity = false;        ///< more than one instance may exist
 };
 
 class VELORA_API ObjectRegistry {
 public:
     static ObjectRegistry& Instance();
 
-    /// Adds an entry, or replaces the one of the same group and name.
-    /// False for a null or empty group or name.
-    bool Register(const char* group, const char* name, const char* label, ObjectCreator creator,
-                  bool flag, const char* icon = nullptr, const char* library = nullptr);
+    /// Adds an entry, or replaces the one of the same group and name. A null
+    /// group is the empty group. False for a null or empty entry name. The
+    /// entry's library is `library`, or else the library being loaded (see
+    /// SetLoadingLibrary).
+    bool Register(const char* group, const char* name, const char* description,
+                  ObjectCreator creator, bool multiplicity, const char* icon = nullptr,
+                  const char* library = nullptr);
     /// Removes an entry; false when there is none.
     bool Unregister(const char* group, const char* name);
 
@@ -48,6 +51,23 @@ public:
     const char* GroupName(int i) const;
     int EntryCount(const char* group) const;
     const RegistryEntry* EntryAt(const char* group, int i) const;
+    /// The same by group index; 0 or null out of range.
+    int EntryCount(int group) const;
+    const RegistryEntry* EntryAt(int group, int i) const;
+
+    /// The file of the library whose registrations are under way (set by the
+    /// plug-in loader around a library's entry call); null for none.
+    void SetLoadingLibrary(const char* path) { loading_ = path ? path : ""; }
+    const char* LoadingLibrary() const { return loading_.c_str(); }
+
+    /// Host-wide flags raised when a plug-in registers a storable custom
+    /// model, material or texture class. They are never lowered.
+    bool StorableCustomModel() const { return storableModel_; }
+    bool StorableCustomMaterial() const { return storableMaterial_; }
+    bool StorableCustomTexture() const { return storableTexture_; }
+    void RaiseStorableCustomModel() { storableModel_ = true; }
+    void RaiseStorableCustomMaterial() { storableMaterial_ = true; }
+    void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
     /// Calls the entry's creator; null when there is no entry or creator.
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
@@ -62,6 +82,10 @@ private:
     Group* FindGroup(const char* group);
     const Group* FindGroup(const char* group) const;
     std::deque<Group> groups_;
+    std::string loading_;
+    bool storableModel_ = false;
+    bool storableMaterial_ = false;
+    bool storableTexture_ = false;
 };
 
 /// Host creators for the user-object rule and filter entries.

@@ -22,10 +22,8 @@
 #include "lysdk/lypropertytyped.h"
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyplugin.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
-#include "lysdk/lyobjectservices.h"
-#include "lysdk/lytrace.h"
-#include "lysdk/lyplatform.h"
 
 #endif  // LYSDK_LYSDK_H

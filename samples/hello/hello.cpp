@@ -1,0 +1,69 @@
+// The smallest useful plug-in: a library object that reports the library
+// lifecycle, and one registered class whose instances are components that
+// the plug-in defines.
+
+#include <cstdio>
+
+#include <lysdk/lyplugin.h>
+#include <lysdk/lysdk.h>
+
+using namespace VELSDK2025;
+
+namespace {
+
+// A component of the plug-in's own class. Built without a host object, it
+// creates its host object (the SDK's bridge) and binds to it.
+class HelloComponent : public LyComponent {
+    LYSDK_CLASS_DECLARE(HelloComponent, LyComponent)
+public:
+    explicit HelloComponent(const char* name) {
+        SetName(name);
+        Greeting.Init(this, "Greeting", &GetGreeting);
+    }
+
+    bool LyCreate() override {
+        std::printf("hello: created %s\n", GetFullName());
+        return true;
+    }
+    void LyDestroy() override { std::printf("hello: %s is going\n", GetFullName()); }
+
+    /// A read-only value served by the class itself.
+    LyPropertyString Greeting;
+
+private:
+    static const char* GetGreeting(void*) { return "Hello from a plug-in"; }
+};
+
+LYSDK_CLASS_IMPLEMENT(HelloComponent, 0)
+
+IObject* CreateHello(IObject*, const char* name, void*) {
+    auto* hello = new HelloComponent(name ? name : "Hello");
+    if (!hello->LyCreate()) {
+        hello->LyDelete();
+        return nullptr;
+    }
+    return hello->GetHIObject();
+}
+
+class HelloLibrary : public LyLibraryBase {
+public:
+    bool LibOpen() override { return Say("open"); }
+    bool LibReady() override { return Say("ready"); }
+    bool LibClose() override { return Say("close"); }
+    bool LibRelease() override { return Say("release"); }
+
+private:
+    static bool Say(const char* what) {
+        std::printf("hello: library %s\n", what);
+        return true;
+    }
+};
+
+bool RegisterHello() {
+    return LyObject_Register("Browsing/Templates/Samples", "Hello", "A component that says hello",
+                             &CreateHello, true, nullptr);
+}
+
+}  // namespace
+
+LYSDK_PLUGIN(HelloLibrary, RegisterHello)
