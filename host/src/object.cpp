@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "velora/file_reference.h"
+#include "velora/object_directory.h"
 
 namespace velora {
 
@@ -19,6 +20,7 @@ Object* Object::Create(const char* name, int classId) {
 Object::Object(const char* name, int classId) : classId_(classId) {
     SplitName(name, &namespace_, &name_);
     UpdateNames();
+    ObjectDirectory::Instance().Add(this);
 }
 
 IObject* Object::IQuery(std::uint32_t id, int arg) {
@@ -36,6 +38,8 @@ IObject* Object::IQuery(std::uint32_t id, int arg) {
 }
 
 void Object::Teardown() {
+    // Out of the directory first: an ending object is not found any more.
+    ObjectDirectory::Instance().Remove(this);
     // The wrapper hears of the end first, while the object is still whole.
     if (IObject* wrapper = slot_.GetWrapper()) wrapper->Destroy(0);
     slot_.SetWrapper(nullptr);
@@ -71,6 +75,8 @@ bool Object::SetLongName(const char* text) {
 void Object::UpdateNames() {
     label_ = namespace_.empty() ? name_ : namespace_ + ":" + name_;
     full_ = std::string(ClassRegistry::Instance().Group(classId_)) + "::" + label_;
+    // Keeps lookups by full name in step (a no-op while still constructing).
+    ObjectDirectory::Instance().Renamed(this);
 }
 
 void Object::Select(bool on) {

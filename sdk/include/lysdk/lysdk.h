@@ -25,5 +25,8 @@
 #include "lysdk/lyplugin.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
+#include "lysdk/lyobjectservices.h"
+#include "lysdk/lytrace.h"
+#include "lysdk/lyplatform.h"
 
 #endif  // LYSDK_LYSDK_H
