@@ -22,7 +22,12 @@ namespace dsx {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Writing builds an ordered tree, so that a file reads top-down (format and
+// version first, then each object's id, class and name). Reading builds a
+// sorted one: an ordered object looks members up one by one, which makes an
+// object of n members cost n^2 to read, and a hostile file may hold millions.
+using OJson = nlohmann::ordered_json;
+using Json = nlohmann::json;
 
 // The CBOR self-description tag (55799): the first bytes of a binary file.
 constexpr unsigned char kCborMagic[3] = {0xD9, 0xD9, 0xF7};
@@ -205,32 +210,32 @@ bool ValidateObject(const Document& doc, const FileObject& object, std::string* 
 // ---------------------------------------------------------------------------
 // Model to tree
 
-Json DoubleToJson(double value) {
-    if (std::isfinite(value)) return Json(value);
-    if (std::isinf(value)) return Json(value > 0 ? "inf" : "-inf");
+OJson DoubleToJson(double value) {
+    if (std::isfinite(value)) return OJson(value);
+    if (std::isinf(value)) return OJson(value > 0 ? "inf" : "-inf");
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     char text[40];
     std::snprintf(text, sizeof text, "nan(0x%016llx)", static_cast<unsigned long long>(bits));
-    return Json(text);
+    return OJson(text);
 }
 
-Json DoublesToJson(const double* values, std::size_t n) {
-    Json array = Json::array();
+OJson DoublesToJson(const double* values, std::size_t n) {
+    OJson array = OJson::array();
     for (std::size_t i = 0; i < n; ++i) array.push_back(DoubleToJson(values[i]));
     return array;
 }
 
-Json CurveToJson(const Curve& curve) {
-    Json j = Json::object();
+OJson CurveToJson(const Curve& curve) {
+    OJson j = OJson::object();
     j["name"] = curve.Name();
     j["class"] = curve.IsA(kFileClassCustomCurve) ? "custom" : "curve";
     j["default"] = DoubleToJson(curve.DefaultValue());
-    j["pre"] = Json::array({curve.PreExtrapolation().mode, curve.PreExtrapolation().count});
-    j["post"] = Json::array({curve.PostExtrapolation().mode, curve.PostExtrapolation().count});
-    Json keys = Json::array();
+    j["pre"] = OJson::array({curve.PreExtrapolation().mode, curve.PreExtrapolation().count});
+    j["post"] = OJson::array({curve.PostExtrapolation().mode, curve.PostExtrapolation().count});
+    OJson keys = OJson::array();
     for (const CurveKey& k : curve.Keys()) {
-        Json row = Json::array({k.time, DoubleToJson(k.value), k.interpolation, k.tangentMode,
+        OJson row = OJson::array({k.time, DoubleToJson(k.value), k.interpolation, k.tangentMode,
                                 k.weightMode, k.velocityMode});
         for (double d : k.data) row.push_back(DoubleToJson(d));
         keys.push_back(std::move(row));
@@ -244,33 +249,33 @@ Json CurveToJson(const Curve& curve) {
     return j;
 }
 
-Json NodeToJson(const CurveNode& node) {
-    Json channels = Json::array();
+OJson NodeToJson(const CurveNode& node) {
+    OJson channels = OJson::array();
     for (int c = 0; c < node.ChannelCount(); ++c) {
-        Json channel = Json::object();
+        OJson channel = OJson::object();
         channel["value"] = DoubleToJson(node.ChannelValue(c));
         if (const Curve* curve = node.ChannelCurve(c)) channel["curve"] = CurveToJson(*curve);
         channels.push_back(std::move(channel));
     }
-    Json j = Json::object();
+    OJson j = OJson::object();
     j["name"] = node.Name();
     j["channels"] = std::move(channels);
     return j;
 }
 
-Json PropertyValueToJson(const FileProperty& p) {
+OJson PropertyValueToJson(const FileProperty& p) {
     std::int64_t i = 0;
     std::uint64_t u = 0;
     double d[4] = {};
     switch (p.Type()) {
         case kFileValueBool:
             p.GetInteger(&i);
-            return Json(i != 0);
+            return OJson(i != 0);
         case kFileValueUInt64:
             p.GetUnsigned(&u);
-            return Json(u);
+            return OJson(u);
         case kFileValueString:
-            return Json(*p.Text());
+            return OJson(*p.Text());
         case kFileValueFloat:
         case kFileValueDouble:
             p.GetNumbers(d, 1);
@@ -282,12 +287,12 @@ Json PropertyValueToJson(const FileProperty& p) {
             return DoublesToJson(d, static_cast<std::size_t>(p.MemberCount()));
         default:
             p.GetInteger(&i);
-            return Json(i);
+            return OJson(i);
     }
 }
 
-Json PropertyToJson(const FileProperty& p) {
-    Json j = Json::object();
+OJson PropertyToJson(const FileProperty& p) {
+    OJson j = OJson::object();
     j["name"] = p.Name();
     j["type"] = FileValueTypeName(p.Type());
     j["flags"] = p.Flags();
@@ -296,8 +301,8 @@ Json PropertyToJson(const FileProperty& p) {
     return j;
 }
 
-Json FieldToJson(const FieldValue& value) {
-    Json j = Json::object();
+OJson FieldToJson(const FieldValue& value) {
+    OJson j = OJson::object();
     switch (TypeOf(value)) {
         case FieldType::kInteger:
             j["int"] = std::get<std::int64_t>(value);
@@ -313,7 +318,7 @@ Json FieldToJson(const FieldValue& value) {
             break;
         case FieldType::kReference: {
             const std::uint32_t id = std::get<ObjectRef>(value).id;
-            j["ref"] = id ? Json(id) : Json(nullptr);
+            j["ref"] = id ? OJson(id) : OJson(nullptr);
             break;
         }
         case FieldType::kIntegerArray:
@@ -331,24 +336,28 @@ Json FieldToJson(const FieldValue& value) {
     return j;
 }
 
-Json DocumentToJson(const Document& doc) {
-    Json objects = Json::array();
+OJson DocumentToJson(const Document& doc) {
+    OJson objects = OJson::array();
     for (int i = 0; i < doc.ObjectCount(); ++i) {
         const FileObject& object = *doc.ObjectAt(i);
-        Json j = Json::object();
+        OJson j = OJson::object();
         j["id"] = object.Id();
         j["class"] = object.ClassName();
         j["name"] = object.Name();
-        Json fields = Json::object();
-        for (const auto& field : object.Fields()) fields[field.first] = FieldToJson(field.second);
+        OJson fields = OJson::object();
+        // The names come sorted and unique from the model: append them
+        // rather than look each up in the ordered object, which would take
+        // quadratic time on an object with many fields.
+        auto& members = fields.get_ref<OJson::object_t&>();
+        for (const auto& field : object.Fields()) members.emplace_back(field.first, FieldToJson(field.second));
         j["fields"] = std::move(fields);
-        Json properties = Json::array();
+        OJson properties = OJson::array();
         for (int p = 0; p < object.PropertyCount(); ++p)
             properties.push_back(PropertyToJson(*object.PropertyAt(p)));
         j["properties"] = std::move(properties);
         objects.push_back(std::move(j));
     }
-    Json root = Json::object();
+    OJson root = OJson::object();
     root["format"] = kFormatName;
     root["version"] = kFormatVersion;
     root["objects"] = std::move(objects);
@@ -357,14 +366,14 @@ Json DocumentToJson(const Document& doc) {
 
 // The text layout: containers that hold only plain values go on one line
 // (a key, a field, a vector), every other container is spread over lines.
-bool IsFlat(const Json& j) {
+bool IsFlat(const OJson& j) {
     if (!j.is_structured()) return true;
-    for (const Json& member : j)
+    for (const OJson& member : j)
         if (member.is_structured()) return false;
     return true;
 }
 
-void WriteText(const Json& j, int indent, std::string& out) {
+void WriteText(const OJson& j, int indent, std::string& out) {
     if (IsFlat(j) || j.empty()) {
         out += j.dump();
         return;
@@ -378,7 +387,7 @@ void WriteText(const Json& j, int indent, std::string& out) {
         first = false;
         out += pad;
         if (object) {
-            out += Json(it.key()).dump();
+            out += OJson(it.key()).dump();
             out += ": ";
         }
         WriteText(*it, indent + 2, out);
@@ -937,11 +946,11 @@ bool EncodeDocument(const Document& document, Encoding encoding, std::string* ou
     if (!out) return Fail(error, "no output");
     if (!Validate(document, error)) return false;
     try {
-        const Json root = DocumentToJson(document);
+        const OJson root = DocumentToJson(document);
         std::string bytes;
         if (encoding == Encoding::kBinary) {
             bytes.assign(reinterpret_cast<const char*>(kCborMagic), sizeof kCborMagic);
-            Json::to_cbor(root, bytes);
+            OJson::to_cbor(root, bytes);
         } else {
             WriteText(root, 0, bytes);
             bytes += '\n';

@@ -372,21 +372,20 @@ bool FileObject::GetReference(const std::string& name, std::uint32_t* id) const 
 }
 
 FileProperty* FileObject::AddProperty(const std::string& name, int type) {
-    if (name.empty() || FindProperty(name) || !FileValueTypeName(type)) return nullptr;
+    if (name.empty() || propertiesByName_.count(name) || !FileValueTypeName(type)) return nullptr;
     properties_.push_back(std::make_unique<FileProperty>(name, type));
+    propertiesByName_[name] = properties_.back().get();
     return properties_.back().get();
 }
 
 FileProperty* FileObject::FindProperty(const std::string& name) {
-    for (auto& p : properties_)
-        if (p->Name() == name) return p.get();
-    return nullptr;
+    auto it = propertiesByName_.find(name);
+    return it == propertiesByName_.end() ? nullptr : it->second;
 }
 
 const FileProperty* FileObject::FindProperty(const std::string& name) const {
-    for (const auto& p : properties_)
-        if (p->Name() == name) return p.get();
-    return nullptr;
+    auto it = propertiesByName_.find(name);
+    return it == propertiesByName_.end() ? nullptr : it->second;
 }
 
 FileProperty* FileObject::PropertyAt(int i) {

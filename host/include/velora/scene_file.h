@@ -434,6 +434,7 @@ private:
     std::string name_;
     std::map<std::string, FieldValue> fields_;
     std::vector<std::unique_ptr<FileProperty>> properties_;
+    std::map<std::string, FileProperty*> propertiesByName_;
 };
 
 class VELORA_API Document {
