@@ -86,8 +86,12 @@ void ObjectDirectory::Renamed(Object* object) {
 
 Object* ObjectDirectory::FindByFullName(const char* fullName) const {
     if (!fullName) return nullptr;
+    // The key is built in a per-thread buffer so that a lookup does not
+    // allocate once the buffer has grown to the longest name looked up.
+    thread_local std::string key;
+    key.assign(fullName);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    auto it = byName_.find(fullName);
+    auto it = byName_.find(key);
     if (it == byName_.end()) return nullptr;
     for (Object* object : it->second)
         if (!object->IsEnding()) return object;
