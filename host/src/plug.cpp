@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "velora/scene_events.h"
+
 namespace velora {
 
 Plug::Plug() = default;
@@ -242,9 +244,19 @@ bool Plug::RevertModification(std::uint32_t flag) {
     return had;
 }
 
-bool Plug::PlugNotify(int, Plug*, int, Plug*, int, Plug*) { return true; }
-bool Plug::PlugDataNotify(int, Plug*, void*, void*, int) { return true; }
-bool Plug::PlugStateNotify(int, Plug*, void*, void*, int) { return true; }
+// The host's own handling of a notification: the scene entity hears it.
+bool Plug::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
+    SceneEvents::Instance().RaiseConnection(this, action, plug, index, plug2, type, plug3);
+    return true;
+}
+bool Plug::PlugDataNotify(int action, Plug* plug, void* data, void* oldData, int size) {
+    SceneEvents::Instance().RaiseData(plug, action, data, oldData, size);
+    return true;
+}
+bool Plug::PlugStateNotify(int action, Plug* plug, void* data, void* oldData, int size) {
+    SceneEvents::Instance().RaiseState(plug, action, data, oldData, size);
+    return true;
+}
 
 const std::shared_ptr<Plug*>& Plug::Anchor() {
     if (!anchor_) anchor_ = std::make_shared<Plug*>(ending_ ? nullptr : this);

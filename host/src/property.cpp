@@ -14,6 +14,7 @@
 
 #include "property_table.h"
 #include "velora/object.h"
+#include "velora/scene_events.h"
 #include "velora/string_list.h"
 
 namespace velora {
@@ -229,7 +230,11 @@ bool Property::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int ty
 void Property::ModifyFlag(std::uint32_t f, bool on) {
     const std::uint32_t before = flags_;
     flags_ = on ? flags_ | f : flags_ & ~f;
-    if (flags_ != before) ModFlags() |= kModSelfFlags;
+    if (flags_ != before) {
+        ModFlags() |= kModSelfFlags;
+        std::uint32_t old = before;
+        PlugStateNotify(kActValueChanged, this, &flags_, &old, sizeof flags_);
+    }
 }
 
 bool Property::IsMemberLocked(int i) const {
@@ -298,9 +303,24 @@ bool Property::GetRaw(void* out) const {
 
 bool Property::SetRaw(const void* in) {
     if (!in || IsReadOnly()) return false;
+    // The scene's data listeners get the old value too: keep a copy, only
+    // when someone listens (a text's copy outlives the write that frees it).
+    const bool heard = !SceneEvents::Instance().Data().Empty();
+    const bool inline_ = ValuePtr() != nullptr;
+    Value before{};
+    std::string beforeText;
+    if (heard && inline_) {
+        before = value_;
+        if (type_->Kind() == ValueKind::kString) {
+            beforeText = value_.s ? value_.s : "";
+            before.s = beforeText.data();
+        }
+    }
     if (!WriteChecked(in)) return false;
     ModFlags() |= kModSelfValue;
     Take();
+    PlugDataNotify(kActValueChanged, this, ValuePtr(), heard && inline_ ? &before : nullptr,
+                   static_cast<int>(type_->ValueSize()));
     return true;
 }
 

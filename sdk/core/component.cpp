@@ -13,6 +13,7 @@
 
 #include "core/sdk_host_object.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyevent.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -176,8 +177,8 @@ LyComponent::~LyComponent() {
             if (!full || full->IsDeletable()) host->Destroy(0);
         }
     }
-    delete mPropertyEvents;
-    mPropertyEvents = nullptr;
+    // Events that outlive their parent must not reach back into it.
+    InvalidatePropertyEventsParents();
 }
 
 IObject* LyComponent::IQuery(std::uint32_t id, int arg) {
@@ -497,10 +498,12 @@ void LyComponent::UnregisterPropertyEvent(LyPropertyEvent* event) {
 
 void LyComponent::InvalidatePropertyEventsParents() {
     if (!mPropertyEvents) return;
-    // Events learn of their parent's end once event properties exist; until
-    // then the list is only emptied.
-    delete mPropertyEvents;
+    // Taken off the component first: an event told of its parent's end must
+    // not find itself listed again.
+    LyArrayTemplate<LyPropertyEvent*>* events = mPropertyEvents;
     mPropertyEvents = nullptr;
+    for (int i = 0; i < events->GetCount(); ++i) (*events)[i]->InvalidateParent();
+    delete events;
 }
 
 void LyComponent::KObjectEvent(IRegister*, EventRecord* event) {

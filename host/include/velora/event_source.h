@@ -49,6 +49,9 @@ public:
 
     /// Number of live registrations.
     int Count() const;
+    /// No registration at all: raising would call nobody. Constant time, for
+    /// hot paths that raise only when someone listens.
+    bool Empty() const { return entries_.empty(); }
     /// Calls the matching handlers with `event` (see the top of this file);
     /// returns how many were called.
     int Raise(lyiface::EventRecord& event);

@@ -22,6 +22,7 @@
 #include "lysdk/lypropertytyped.h"
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyevent.h"
 #include "lysdk/lyplugin.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lylock.h"
