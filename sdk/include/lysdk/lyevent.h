@@ -223,7 +223,7 @@ public:
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;
     /// The registry lives until the library unloads; nothing to do.
-    void Destroy(int mode = 0) override {}
+    void Destroy(int = 0) override {}
 
     void Add(IRegister* key, ICallback* receiver, ICallback::Handler handler, int eventType,
              int subType);
