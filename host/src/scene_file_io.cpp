@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -123,6 +124,19 @@ void SyncDirectory(const std::string& target) {
     ::close(fd);
 }
 
+// A save through a symbolic link replaces the file it points to and keeps
+// the link (renaming over the link itself would turn it into a plain file).
+// A link that points nowhere is replaced like a file.
+std::string ResolveLink(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
 }  // namespace
 
 void SetSaveFaultHook(SaveFaultHook hook) { gFaultHook.store(hook); }
@@ -136,11 +150,12 @@ bool SaveDocument(const Document& document, const std::string& path, Encoding en
             return Fail(error, "cannot save '" + path + "': it is a directory");
         std::string bytes;
         if (!EncodeDocument(document, encoding, &bytes, error)) return false;
+        const std::string target = ResolveLink(path);
         TempFile temp;
-        if (!temp.Create(path, error) || !temp.Write(bytes, error) || !temp.SyncAndClose(error) ||
-            !temp.RenameTo(path, error))
+        if (!temp.Create(target, error) || !temp.Write(bytes, error) || !temp.SyncAndClose(error) ||
+            !temp.RenameTo(target, error))
             return false;
-        SyncDirectory(path);
+        SyncDirectory(target);
         return true;
     } catch (const std::exception& e) {
         return Fail(error, std::string("cannot save '") + path + "': " + e.what());

@@ -160,6 +160,20 @@ TEST_F(SceneFileSave, KeepsThePermissionsOfTheFileItReplaces) {
     EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
+TEST_F(SceneFileSave, ThroughASymbolicLinkTheLinkStays) {
+    const std::string real = Path("real.dsx");
+    const std::string link = Path("link.dsx");
+    WriteOldFile(real);
+    fs::create_symlink("real.dsx", link);
+    std::string error;
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), link, dsx::Encoding::kText, &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    dsx::Document back;
+    ASSERT_TRUE(dsx::LoadDocument(real, &back, &error)) << error;
+    EXPECT_TRUE(dsx::SameContent(back, SampleDocument()));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"link.dsx", "real.dsx"}));
+}
+
 TEST_F(SceneFileSave, RelativePathsSaveInTheCurrentDirectory) {
     const fs::path before = fs::current_path();
     fs::current_path(dir_);
