@@ -857,7 +857,8 @@ bool ReadDocument(const Json& root, Document* doc, std::string* error) {
 // The library's tree builder, with a depth limit in front of it: the binary
 // reader descends recursively, so the limit is what keeps a hostile file of
 // deeply nested arrays from exhausting the stack. Byte strings have no place
-// in the format and stop the parse at once.
+// in the format and stop the parse at once, and so does a member name that
+// repeats within one object.
 class BoundedBuilder {
 public:
     using Dom = nlohmann::detail::json_sax_dom_parser<Json>;
@@ -876,9 +877,22 @@ public:
         message_ = "byte strings are not part of the format";
         return false;
     }
-    bool start_object(std::size_t n) { return Enter() && dom_.start_object(n); }
-    bool key(Json::string_t& v) { return dom_.key(v); }
+    bool start_object(std::size_t n) {
+        if (!Enter()) return false;
+        members_.emplace_back();
+        return dom_.start_object(n);
+    }
+    bool key(Json::string_t& v) {
+        // The tree would keep only the last of two equal members; a file
+        // that has them was not written by this library.
+        if (!members_.back().insert(v).second) {
+            message_ = "member \"" + v.substr(0, 80) + "\" appears twice in one object";
+            return false;
+        }
+        return dom_.key(v);
+    }
     bool end_object() {
+        members_.pop_back();
         --depth_;
         return dom_.end_object();
     }
@@ -907,6 +921,7 @@ private:
 
     Dom dom_;
     int depth_ = 0;
+    std::vector<std::set<std::string>> members_;  // names seen, per open object
     std::string message_;
 };
 

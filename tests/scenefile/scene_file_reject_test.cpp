@@ -106,6 +106,8 @@ TEST(SceneFileReject, StructuralFaults) {
     };
     const Case cases[] = {
         {R"({"class": "M", "name": "A"})", "missing member \"id\""},
+        {R"({"id": 1, "class": "M", "name": "A", "id": 2})", "member \"id\" appears twice in one object"},
+        {R"({"id": 1, "class": "M", "name": "A", "fields": {"X": {"int": 1}, "X": {"int": 2}}})", "member \"X\" appears twice"},
         {R"({"id": 0, "class": "M", "name": "A"})", "id: 0 is not 1..2147483647"},
         {R"({"id": 2147483648, "class": "M", "name": "A"})", "is not 1..2147483647"},
         {R"({"id": 1, "class": "", "name": "A"})", "class name is empty"},

@@ -45,7 +45,7 @@
 //
 // Validation
 //   Decoding checks every member: its presence, its JSON type, its range,
-//   unknown members, the uniqueness of ids and names, that every reference
+//   unknown and repeated members, the uniqueness of ids and names, that every reference
 //   names an object of the document, that key times increase, that strings
 //   are UTF-8 without NUL bytes, the nesting depth and the file size.
 //   Anything else is refused with a message that says where ("objects[2]
