@@ -45,20 +45,21 @@
 //
 // Validation
 //   Decoding checks every member: its presence, its JSON type, its range,
-//   unknown and repeated members, the uniqueness of ids and names, that every reference
-//   names an object of the document, that key times increase, that strings
-//   are UTF-8 without NUL bytes, the nesting depth and the file size.
-//   Anything else is refused with a message that says where ("objects[2]
-//   (Model::Cube).properties[0].value: expected 3 numbers"). Encoding runs
-//   the same checks first, so a document that saves always loads again.
-//   Nothing here throws.
+//   unknown and repeated members, the uniqueness of ids and names, that
+//   every reference names an object of the document, that key times
+//   increase, that strings are UTF-8 without NUL bytes, the nesting depth
+//   and the file size. Anything else is refused with a message that says
+//   where ("objects[2].properties[0].value: expected 3 numbers"). Encoding
+//   runs the same checks first, so a document that saves always loads
+//   again. Nothing here throws.
 //
 // Saving
 //   SaveDocument writes a temporary file in the target's directory, flushes
 //   and fsyncs it, then renames it over the target (and fsyncs the
 //   directory). A save that fails removes the temporary and leaves the
 //   previous file as it was; a process killed half-way leaves the previous
-//   file intact and, at worst, a stale ".<name>.tmp-XXXXXX" beside it.
+//   file intact and, at worst, a stale ".<name>.tmp-XXXXXX" beside it. A
+//   save through a symbolic link replaces the file that the link names.
 
 #include <cstddef>
 #include <cstdint>
@@ -81,7 +82,7 @@ constexpr int kFormatVersion = 1;
 /// Files larger than this are refused before they are read.
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 /// Deepest nesting of arrays and objects a reader accepts; the format itself
-/// needs 9.
+/// needs 11 (down to one curve key).
 constexpr int kMaxDepth = 32;
 /// Most channels of one curve node.
 constexpr int kMaxChannels = 16;
