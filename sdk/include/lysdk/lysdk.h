@@ -15,6 +15,7 @@
 #include "lysdk/lygeometry.h"
 #include "lysdk/lytime.h"
 #include "lysdk/lytimecode.h"
+#include "lysdk/lyreferencetime.h"
 #include "lysdk/lyobject.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lyenumtexts.h"
