@@ -5,8 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/ratio_main.h"
+
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -121,28 +122,10 @@ void BM_LyArrayTemplate_Add(benchmark::State& state) {
 }
 BENCHMARK(BM_LyArrayTemplate_Add);
 
-// Keeps every run's time per iteration so main can print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const struct {
-        const char* what;
-        const char* sdk;
-        const char* baseline;
-        double goal;
-    } pairs[] = {
+    static const LyBenchPair pairs[] = {
         {"LyGetLyObject (wrapped) / IQuery(51)+slot", "BM_LyGetLyObject_Wrapped",
          "BM_Baseline_IQuerySlotRead", 1.5},
         {"GetSrc walk of 1,000 / host list walk", "BM_LyPlug_GetSrcWalk",
@@ -155,18 +138,5 @@ int main(int argc, char** argv) {
         {"LyArrayTemplate<int>::Add x1000 / vector push_back", "BM_LyArrayTemplate_Add",
          "BM_Baseline_VectorPushBack", 0.0},
     };
-    std::printf("\nratios (SDK time / baseline time, same run):\n");
-    for (const auto& p : pairs) {
-        auto s = reporter.times.find(p.sdk);
-        auto b = reporter.times.find(p.baseline);
-        if (s == reporter.times.end() || b == reporter.times.end() || b->second <= 0) continue;
-        const double ratio = s->second / b->second;
-        if (p.goal > 0)
-            std::printf("  %-52s %6.2f  (goal <= %.1f: %s)\n", p.what, ratio, p.goal,
-                        ratio <= p.goal ? "met" : "NOT met");
-        else
-            std::printf("  %-52s %6.2f  (report only)\n", p.what, ratio);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0]);
 }

@@ -8,8 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/ratio_main.h"
+
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,44 +98,14 @@ void BM_Dispatch_SceneConnectionNotify(benchmark::State& state) {
 }
 BENCHMARK(BM_Dispatch_SceneConnectionNotify);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const struct {
-        const char* what;
-        const char* sdk;
-        const char* baseline;
-        double goal;
-    } pairs[] = {
+    static const LyBenchPair pairs[] = {
         {"one event to 100 callbacks / 100 direct calls", "BM_Dispatch_EventProperty",
          "BM_Baseline_DirectCalls", 2.0},
         {"scene connection notify to 100 / 100 direct calls", "BM_Dispatch_SceneConnectionNotify",
          "BM_Baseline_DirectCalls", 0.0},
     };
-    std::printf("\nratios (SDK time / baseline time, same run):\n");
-    for (const auto& p : pairs) {
-        auto s = reporter.times.find(p.sdk);
-        auto b = reporter.times.find(p.baseline);
-        if (s == reporter.times.end() || b == reporter.times.end() || b->second <= 0) continue;
-        const double ratio = s->second / b->second;
-        if (p.goal > 0)
-            std::printf("  %-52s %6.2f  (goal <= %.1f: %s)\n", p.what, ratio, p.goal,
-                        ratio <= p.goal ? "met" : "NOT met");
-        else
-            std::printf("  %-52s %6.2f  (report only)\n", p.what, ratio);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0]);
 }

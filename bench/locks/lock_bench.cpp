@@ -6,8 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/ratio_main.h"
+
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -65,45 +66,15 @@ void BM_LyCriticalSection(benchmark::State& state) {
 }
 BENCHMARK(BM_LyCriticalSection);
 
-// Keeps every run's time per iteration so main can print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const struct {
-        const char* what;
-        const char* sdk;
-        const char* baseline;
-        double goal;  // the ratio must stay below it; 0 reports only
-    } pairs[] = {
+    static const LyBenchPair pairs[] = {
         {"LyFastLock Lock+Unlock / std::mutex lock+unlock", "BM_LyFastLock",
          "BM_Baseline_StdMutex", 1.0},
         {"LyCriticalSection Enter+Leave / std::recursive_mutex", "BM_LyCriticalSection",
          "BM_Baseline_StdRecursiveMutex", 0.0},
     };
-    std::printf("\nratios (SDK time / baseline time, same run, uncontended):\n");
-    for (const auto& p : pairs) {
-        auto s = reporter.times.find(p.sdk);
-        auto b = reporter.times.find(p.baseline);
-        if (s == reporter.times.end() || b == reporter.times.end() || b->second <= 0) continue;
-        const double ratio = s->second / b->second;
-        if (p.goal > 0)
-            std::printf("  %-54s %6.2f  (goal < %.1f: %s)\n", p.what, ratio, p.goal,
-                        ratio < p.goal ? "met" : "NOT met");
-        else
-            std::printf("  %-54s %6.2f  (report only)\n", p.what, ratio);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0],
+                                 "ratios (SDK time / baseline time, same run, uncontended)");
 }
