@@ -79,8 +79,8 @@ TEST_F(Components, LyDeleteOfAProtectedObjectWarnsAndKeepsBoth) {
         LyComponent* component = LyGetLyComponent(cube, true);
         TraceCapture trace;
         component->LyDelete();
-        ASSERT_EQ(trace.lines().size(), 1u);
-        EXPECT_EQ(trace.lines()[0], "Warning: [Object::Cube] is not deletable!\n");
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0), "Warning: [Object::Cube] is not deletable!\n");
         EXPECT_EQ(GetLyComponent(cube), component);
         EXPECT_EQ(component->GetHIObject(), static_cast<IObject*>(cube));
     }

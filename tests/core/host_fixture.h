@@ -14,6 +14,8 @@
 #include <velora/object.h>
 #include <velora/trace.h>
 
+#include "common/trace_capture.h"
+
 namespace lysdk_test {
 
 class HostScene : public ::testing::Test {
@@ -32,28 +34,6 @@ protected:
 
 private:
     std::vector<velora::PlugHandle> handles_;
-};
-
-/// Collects trace lines while alive.
-class TraceCapture {
-public:
-    TraceCapture() {
-        Lines().clear();
-        velora::Trace::Instance().AddStub(&Collect);
-        velora::Trace::Instance().SetStream(nullptr);
-    }
-    ~TraceCapture() {
-        velora::Trace::Instance().RemoveStub(&Collect);
-        velora::Trace::Instance().SetStream(stderr);
-    }
-    const std::vector<std::string>& lines() const { return Lines(); }
-
-private:
-    static std::vector<std::string>& Lines() {
-        static std::vector<std::string> lines;
-        return lines;
-    }
-    static void Collect(unsigned int, const char* text) { Lines().emplace_back(text); }
 };
 
 }  // namespace lysdk_test

@@ -12,30 +12,11 @@
 #include <velora/property.h>
 #include <velora/trace.h>
 
+#include "common/trace_capture.h"
+
 using namespace VELSDK2025;
 
 namespace {
-
-class TraceLines {
-public:
-    TraceLines() {
-        Lines().clear();
-        velora::Trace::Instance().AddStub(&Collect);
-        velora::Trace::Instance().SetStream(nullptr);
-    }
-    ~TraceLines() {
-        velora::Trace::Instance().RemoveStub(&Collect);
-        velora::Trace::Instance().SetStream(stderr);
-    }
-    const std::vector<std::string>& lines() const { return Lines(); }
-
-private:
-    static std::vector<std::string>& Lines() {
-        static std::vector<std::string> lines;
-        return lines;
-    }
-    static void Collect(unsigned int, const char* text) { Lines().emplace_back(text); }
-};
 
 // Counts the host's flag-change notifications.
 class FlagListener : public ICallback {
@@ -90,10 +71,10 @@ TEST(ComponentProperties, LongNameIntoALockedNamespaceIsRefused) {
     velora::Object* host = velora::Object::Create("Cube");
     LyComponent* component = LyGetLyComponent(host, true);
     {
-        TraceLines trace;
+        lysdk_test::TraceCapture trace;
         component->LongName = "vault:Cube";
-        ASSERT_EQ(trace.lines().size(), 1u);
-        EXPECT_EQ(trace.lines()[0],
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0),
                   "Cannot add more objects to the namespace <vault> because it is hierarchy "
                   "content locked.\n");
     }
@@ -226,14 +207,14 @@ TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
     velora::Object* host = velora::Object::Create("Cube");
     LyComponent* component = LyGetLyComponent(host, true);
     {
-        TraceLines trace;
+        lysdk_test::TraceCapture trace;
         EXPECT_FALSE(component->ProcessObjectNamespace(kLyNamespaceAdd, "9bad"));
         EXPECT_FALSE(component->ProcessObjectNamespace(kLyNamespaceReplace, "ok", "bad-name"));
-        ASSERT_EQ(trace.lines().size(), 2u);
-        EXPECT_EQ(trace.lines()[0],
+        ASSERT_EQ(trace.size(), 2u);
+        EXPECT_EQ(trace.text(0),
                   "Namespace name should only contains alphabet, digit and '_', Can't start "
                   "with digit, operation aborted.\n");
-        EXPECT_EQ(trace.lines()[1],
+        EXPECT_EQ(trace.text(1),
                   "Replace to name should only contains alphabet, digit and '_', Can't start "
                   "with digit, operation aborted.\n");
     }
@@ -247,11 +228,11 @@ TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
     // The added namespace is cut to 904 characters less the current prefix.
     host->SetLongName("abc:Cube");
     {
-        TraceLines trace;
+        lysdk_test::TraceCapture trace;
         const std::string longName(1000, 'n');
         EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceAdd, longName.c_str()));
-        ASSERT_EQ(trace.lines().size(), 1u);
-        EXPECT_EQ(trace.lines()[0],
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0),
                   "The namespace to concatenate is too long, it has been truncated!\n");
     }
     EXPECT_EQ(std::string(host->NamespacePart()), std::string(904 - 3, 'n') + ":abc");
@@ -259,11 +240,11 @@ TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
     // A longer replacement is cut to the name's length less the prefix plus 905.
     host->SetLongName("ab:Cube");
     {
-        TraceLines trace;
+        lysdk_test::TraceCapture trace;
         const std::string replacement(2000, 'r');
         EXPECT_TRUE(component->ProcessObjectNamespace(kLyNamespaceReplace, "ab", replacement.c_str()));
-        ASSERT_EQ(trace.lines().size(), 1u);
-        EXPECT_EQ(trace.lines()[0], "The new namespace is too long, it has been truncated!\n");
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0), "The new namespace is too long, it has been truncated!\n");
     }
     EXPECT_EQ(std::string(host->NamespacePart()), std::string(2 - 2 + 905, 'r'));
     host->Destroy(0);
@@ -275,10 +256,10 @@ TEST(ComponentNamespaces, LockedNamespacesAndDetachedComponents) {
     velora::Object* host = velora::Object::Create("Cube");
     LyComponent* component = LyGetLyComponent(host, true);
     {
-        TraceLines trace;
+        lysdk_test::TraceCapture trace;
         EXPECT_FALSE(component->ProcessNamespaceHierarchy(kLyNamespaceAdd, "vault"));
-        ASSERT_EQ(trace.lines().size(), 1u);
-        EXPECT_EQ(trace.lines()[0],
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0),
                   "Cannot add/remove objects to/from the namespace <vault> because it is "
                   "hierarchy content locked.\n");
     }

@@ -13,46 +13,8 @@
 
 namespace services_test {
 
-struct TraceLine {
-    unsigned int level;
-    std::string text;
-};
-
-/// Records every trace line while alive; the stream is silenced meanwhile.
-class TraceLog {
-public:
-    TraceLog() {
-        Lines().clear();
-        velora::Trace::Instance().AddStub(&Collect);
-        velora::Trace::Instance().SetStream(nullptr);
-    }
-    ~TraceLog() {
-        velora::Trace::Instance().RemoveStub(&Collect);
-        velora::Trace::Instance().SetStream(stderr);
-    }
-    TraceLog(const TraceLog&) = delete;
-    TraceLog& operator=(const TraceLog&) = delete;
-
-    const std::vector<TraceLine>& lines() const { return Lines(); }
-    std::size_t size() const { return Lines().size(); }
-    void Clear() { Lines().clear(); }
-    /// Every line, joined.
-    std::string All() const {
-        std::string all;
-        for (const TraceLine& line : Lines()) all += line.text;
-        return all;
-    }
-    bool Contains(const std::string& part) const { return All().find(part) != std::string::npos; }
-
-private:
-    static std::vector<TraceLine>& Lines() {
-        static std::vector<TraceLine> lines;
-        return lines;
-    }
-    static void Collect(unsigned int level, const char* text) {
-        Lines().push_back(TraceLine{level, text});
-    }
-};
+using TraceLine = lysdk_test::TraceLine;
+using TraceLog = lysdk_test::TraceCapture;
 
 class ServiceScene : public lysdk_test::HostScene {
 protected:
