@@ -99,6 +99,7 @@ IObject* Property::IQuery(std::uint32_t id, int) {
     switch (id) {
         case lyiface::kIdSelf:
         case lyiface::kIdPlug:
+        case kIdHostProperty:
             return this;
         default:
             return nullptr;

@@ -299,12 +299,13 @@ private:
     std::string name_;
 };
 
-/// The host property behind an IObject, or null. No class derives from
-/// Property, so the class id tells it apart; inline because it runs on every
-/// SDK property access.
+/// The interface id only host properties answer (with themselves): the SDK
+/// tells a property apart with one query on every property access.
+constexpr std::uint32_t kIdHostProperty = 0x50525059u;
+
+/// The host property behind an IObject, or null.
 inline Property* AsProperty(IObject* object) {
-    Plug* plug = AsPlug(object);
-    return plug && plug->ClassId() == kClassProperty ? static_cast<Property*>(plug) : nullptr;
+    return object ? static_cast<Property*>(object->IQuery(kIdHostProperty)) : nullptr;
 }
 
 /// Wildcard match of a name: '*' matches any run of characters (also none),
