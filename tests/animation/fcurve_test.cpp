@@ -1,0 +1,319 @@
+// Function curve evaluation: every tangent mode and extrapolation mode
+// against values worked out by hand, and segment lookup in any order.
+//
+// Hand computations use the Hermite form over a segment of length d seconds
+// at parameter u: v0 + m0 u + (3(v1-v0) - 2m0 - m1) u^2 + (m0 + m1 - 2(v1-v0)) u^3
+// with m0 = d * (right slope of the first key), m1 = d * (left slope of the
+// second key).
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include <velora/fcurve.h>
+#include <velora/time.h>
+
+namespace {
+
+using velora::FCurve;
+using velora::FCurveKey;
+
+constexpr long long kSecond = velora::kTicksPerSecond;
+
+long long Sec(double s) { return static_cast<long long>(s * static_cast<double>(kSecond)); }
+
+FCurveKey MakeKey(double seconds, float value, std::uint32_t flags) {
+    FCurveKey key;
+    key.time = Sec(seconds);
+    key.value = value;
+    key.flags = flags;
+    return key;
+}
+
+class CurveTest : public ::testing::Test {
+protected:
+    void SetUp() override { curve = FCurve::Create("test curve"); }
+    void TearDown() override { curve->Destroy(); }
+    // Three keys (0 s, 0), (1 s, 10), (3 s, 0); the middle one with `flags`.
+    void Peak(std::uint32_t middleFlags, float tension = 0, float continuity = 0, float bias = 0) {
+        curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+        FCurveKey mid = MakeKey(1, 10, middleFlags);
+        mid.tension = tension;
+        mid.continuity = continuity;
+        mid.bias = bias;
+        curve->KeyAdd(mid);
+        curve->KeyAdd(MakeKey(3, 0, velora::kKeyCubic | velora::kTangentAuto));
+    }
+    FCurve* curve = nullptr;
+};
+
+TEST_F(CurveTest, EmptyAndSingleKey) {
+    EXPECT_EQ(curve->Evaluate(0), 0.0);
+    curve->KeyAdd(MakeKey(1, 4, velora::kKeyCubic | velora::kTangentAuto));
+    EXPECT_EQ(curve->Evaluate(Sec(-5)), 4.0);
+    EXPECT_EQ(curve->Evaluate(Sec(7)), 4.0);
+}
+
+TEST_F(CurveTest, KeysStaySortedAndReplaceAtSameTime) {
+    curve->KeyAdd(MakeKey(2, 2, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyLinear));
+    EXPECT_EQ(curve->KeyAdd(MakeKey(1, 1, velora::kKeyLinear)), 1);
+    EXPECT_EQ(curve->KeyAdd(MakeKey(1, 5, velora::kKeyLinear)), 1);
+    ASSERT_EQ(curve->KeyCount(), 3);
+    EXPECT_EQ(curve->KeyAt(1).value, 5.0f);
+    EXPECT_EQ(curve->KeyFind(Sec(2)), 2);
+    EXPECT_EQ(curve->KeyFind(Sec(2) + 1), -1);
+    curve->SetLocked(true);
+    EXPECT_EQ(curve->KeyAdd(MakeKey(4, 1, velora::kKeyLinear)), -1);
+    EXPECT_FALSE(curve->KeyRemove(0));
+    curve->SetLocked(false);
+    EXPECT_TRUE(curve->KeyRemove(0));
+    EXPECT_EQ(curve->KeyCount(), 2);
+}
+
+TEST_F(CurveTest, ConstantAndLinear) {
+    FCurveKey a = MakeKey(0, 0, velora::kKeyConstant);
+    curve->KeyAdd(a);
+    curve->KeyAdd(MakeKey(1, 10, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(2, 20, velora::kKeyLinear));
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(0.5)), 0.0);
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(1.0)), 10.0);
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(1.25)), 12.5);
+    a.constantMode = velora::kConstantNext;
+    curve->SetKey(0, a);
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(0.5)), 10.0);
+}
+
+TEST_F(CurveTest, AutoTangents) {
+    Peak(velora::kKeyCubic | velora::kTangentAuto);
+    // Middle slope (0 - 0) / 3 = 0; first key's slope is its secant 10/s.
+    EXPECT_DOUBLE_EQ(curve->RightSlope(0), 10.0);
+    EXPECT_DOUBLE_EQ(curve->LeftSlope(1), 0.0);
+    // m0 = 10, m1 = 0: 5 + 10/4 - 10/8.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 6.25, 1e-9);
+    // Second segment, d = 2: m0 = 0, m1 = 2 * (-5) = -10 at u = 0.5:
+    // 10 + (-30 + 10)/4 + (-10 + 20)/8 = 6.25.
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), 6.25, 1e-9);
+}
+
+TEST_F(CurveTest, TimeIndependentTangent) {
+    Peak(velora::kKeyCubic | velora::kTangentAuto | velora::kTangentTimeIndependent);
+    // Mean of secants 10 and -5: 2.5. m0 = 10, m1 = 2.5:
+    // 5 + (30 - 20 - 2.5)/4 + (-20 + 12.5)/8 = 5.9375.
+    EXPECT_DOUBLE_EQ(curve->LeftSlope(1), 2.5);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.9375, 1e-9);
+}
+
+TEST_F(CurveTest, ClampedTangentIsFlatAtExtremum) {
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(MakeKey(1, 10, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(MakeKey(2, 5, velora::kKeyCubic | velora::kTangentAuto));
+    // Auto slope at the peak (5 - 0) / 2 = 2.5: 5 + 7.5/4 - 7.5/8.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.9375, 1e-9);
+    FCurveKey peak;
+    curve->GetKey(1, &peak);
+    peak.flags |= velora::kTangentClamp;
+    curve->SetKey(1, peak);
+    // Clamped: slope 0 at the peak: 5 + 10/4 - 10/8.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 6.25, 1e-9);
+}
+
+TEST_F(CurveTest, ClampProgressiveLimitsOvershoot) {
+    const std::uint32_t cp = velora::kKeyCubic | velora::kTangentAuto | velora::kTangentClampProgressive;
+    curve->KeyAdd(MakeKey(0, 0, cp));
+    curve->KeyAdd(MakeKey(1, 1, cp));
+    curve->KeyAdd(MakeKey(2, 10, cp));
+    // Secants 1 and 9: mean 5, limited to 3 * 1 = 3. First key: secant 1.
+    // m0 = 1, m1 = 3: 0.5 + (3 - 2 - 3)/4 + (1 + 3 - 2)/8 = 0.25.
+    EXPECT_DOUBLE_EQ(curve->LeftSlope(1), 3.0);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 0.25, 1e-9);
+    // Plain time-independent would give slope 5: 0.5 - 4/4 + 4/8 = 0.
+    FCurveKey mid;
+    curve->GetKey(1, &mid);
+    mid.flags = velora::kKeyCubic | velora::kTangentAuto | velora::kTangentTimeIndependent;
+    curve->SetKey(1, mid);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 0.0, 1e-9);
+}
+
+TEST_F(CurveTest, TcbBias) {
+    Peak(velora::kKeyCubic | velora::kTangentTCB, 0, 0, 0.5f);
+    // dp = 10, dn = -10, half span 1.5: (0.75*10 - 0.25*10) / 1.5 = 10/3 on
+    // both sides. First segment: 5 + (10 - 10/3)/4 - (10 - 10/3)/8 = 35/6.
+    EXPECT_NEAR(curve->LeftSlope(1), 10.0 / 3.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 35.0 / 6.0, 1e-9);
+    // Second segment: m0 = 20/3, m1 = 2 * (-5) = -10: 85/12.
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), 85.0 / 12.0, 1e-9);
+}
+
+TEST_F(CurveTest, TcbContinuityAndTension) {
+    Peak(velora::kKeyCubic | velora::kTangentTCB, 0, 1.0f, 0);
+    // C = 1: incoming (0*10 + 1*(-10)) / 1.5 = -20/3, outgoing 20/3.
+    EXPECT_NEAR(curve->LeftSlope(1), -20.0 / 3.0, 1e-9);
+    EXPECT_NEAR(curve->RightSlope(1), 20.0 / 3.0, 1e-9);
+    // m0 = 10, m1 = -20/3: 5 + (50/3)/4 - (50/3)/8 = 5 + 50/24.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.0 + 50.0 / 24.0, 1e-9);
+    curve->KeyClear();
+    Peak(velora::kKeyCubic | velora::kTangentTCB, 1.0f, 0, 0);
+    // T = 1: flat tangent at the key.
+    EXPECT_NEAR(curve->LeftSlope(1), 0.0, 1e-12);
+    EXPECT_NEAR(curve->RightSlope(1), 0.0, 1e-12);
+}
+
+TEST_F(CurveTest, UserAndBreakTangents) {
+    FCurveKey user = MakeKey(1, 10, velora::kKeyCubic | velora::kTangentUser);
+    user.leftDerivative = -99;  // ignored: a user tangent is one line
+    user.rightDerivative = 4;
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(user);
+    curve->KeyAdd(MakeKey(3, 0, velora::kKeyCubic | velora::kTangentAuto));
+    // m0 = 10, m1 = 4: 5 + 6/4 - 6/8 = 5.75.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.75, 1e-9);
+    // d = 2: m0 = 8, m1 = -10: 14 + (-30 - 16 + 10)/4 + (8 - 10 + 20)/8 = 7.25.
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), 7.25, 1e-9);
+
+    user.flags = velora::kKeyCubic | velora::kTangentUser | velora::kTangentBreak;
+    user.leftDerivative = 4;
+    user.rightDerivative = -2;
+    curve->SetKey(1, user);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.75, 1e-9);
+    // m0 = -4, m1 = -10: 8 + (-30 + 8 + 10)/4 + (-4 - 10 + 20)/8 = 5.75.
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), 5.75, 1e-9);
+}
+
+TEST_F(CurveTest, WeightedTangents) {
+    FCurveKey a = MakeKey(0, 0, velora::kKeyCubic | velora::kTangentUser | velora::kWeightRight);
+    a.rightDerivative = 1;
+    a.rightWeight = 0.5f;
+    FCurveKey b = MakeKey(1, 1, velora::kKeyCubic | velora::kTangentUser);
+    b.rightDerivative = 0;
+    curve->KeyAdd(a);
+    curve->KeyAdd(b);
+    // Bezier controls: time 0, 0.5, 2/3, 1; value 0, 0.5, 1, 1. At parameter
+    // 1/2 the time is (0 + 1.5 + 2 + 1)/8 = 0.5625 s and the value
+    // (0 + 1.5 + 3 + 1)/8 = 0.6875.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5625)), 0.6875, 1e-9);
+
+    // The next key's left weight instead: time 0, 1/3, 0.5, 1; value 0, 1/3,
+    // 1, 1: time 3.5/8 = 0.4375 s, value 5/8.
+    a.flags = velora::kKeyCubic | velora::kTangentUser | velora::kWeightNextLeft;
+    a.rightWeight = velora::kDefaultTangentWeight;
+    b.leftWeight = 0.5f;
+    curve->SetKey(0, a);
+    curve->SetKey(1, b);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.4375)), 0.625, 1e-9);
+
+    // Weights of one third are the unweighted curve: m0 = 1, m1 = 0 at
+    // u = 0.5: 0.5 + (3 - 2)/4 + (1 - 2)/8 = 0.625.
+    b.leftWeight = velora::kDefaultTangentWeight;
+    curve->SetKey(1, b);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 0.625, 1e-9);
+}
+
+class ExtrapolationTest : public CurveTest {
+protected:
+    void SetUp() override {
+        CurveTest::SetUp();
+        curve->KeyAdd(MakeKey(0, 0, velora::kKeyLinear));
+        curve->KeyAdd(MakeKey(1, 10, velora::kKeyLinear));
+    }
+};
+
+TEST_F(ExtrapolationTest, Constant) {
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(2.5)), 10.0);
+    EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(-2.5)), 0.0);
+}
+
+TEST_F(ExtrapolationTest, Repetition) {
+    curve->SetPostExtrapolation(velora::kExtrapolationRepetition);
+    curve->SetPreExtrapolation(velora::kExtrapolationRepetition);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.25)), 2.5, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(2.0)), 10.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(7.5)), 5.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(-0.25)), 7.5, 1e-9);
+    curve->SetPostExtrapolationCount(1);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 5.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(2.5)), 10.0, 1e-9);  // held after one repeat
+    curve->SetPreExtrapolationCount(0);
+    EXPECT_NEAR(curve->Evaluate(Sec(-0.25)), 0.0, 1e-9);
+}
+
+TEST_F(ExtrapolationTest, MirrorRepetition) {
+    curve->SetPostExtrapolation(velora::kExtrapolationMirrorRepetition);
+    curve->SetPreExtrapolation(velora::kExtrapolationMirrorRepetition);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.25)), 7.5, 1e-9);   // going back
+    EXPECT_NEAR(curve->Evaluate(Sec(2.25)), 2.5, 1e-9);   // forward again
+    EXPECT_NEAR(curve->Evaluate(Sec(-0.25)), 2.5, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(-1.25)), 7.5, 1e-9);
+    curve->SetPostExtrapolationCount(1);
+    EXPECT_NEAR(curve->Evaluate(Sec(3.0)), 0.0, 1e-9);  // held where the reversed repeat ended
+}
+
+TEST_F(ExtrapolationTest, KeepSlope) {
+    curve->SetPostExtrapolation(velora::kExtrapolationKeepSlope);
+    curve->SetPreExtrapolation(velora::kExtrapolationKeepSlope);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 15.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(-0.5)), -5.0, 1e-9);
+    // A cubic end keeps its tangent: auto slope of the last key is the
+    // secant 10/s here too; a constant segment extends flat.
+    FCurveKey first;
+    curve->GetKey(0, &first);
+    first.flags = velora::kKeyConstant;
+    curve->SetKey(0, first);
+    EXPECT_NEAR(curve->Evaluate(Sec(3)), 10.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(-3)), 0.0, 1e-9);
+}
+
+TEST_F(ExtrapolationTest, RelativeRepetition) {
+    curve->SetPostExtrapolation(velora::kExtrapolationRelativeRepetition);
+    curve->SetPreExtrapolation(velora::kExtrapolationRelativeRepetition);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.25)), 12.5, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(2.5)), 25.0, 1e-9);
+    EXPECT_NEAR(curve->Evaluate(Sec(-0.75)), -7.5, 1e-9);
+    curve->SetPostExtrapolationCount(1);
+    EXPECT_NEAR(curve->Evaluate(Sec(2.5)), 20.0, 1e-9);
+}
+
+TEST_F(ExtrapolationTest, FarTimesDoNotOverflow) {
+    curve->SetPostExtrapolation(velora::kExtrapolationRepetition);
+    curve->SetPreExtrapolation(velora::kExtrapolationMirrorRepetition);
+    const double far = curve->Evaluate(0x7FFFFFFFFFFFFFFFll);
+    EXPECT_GE(far, 0.0);
+    EXPECT_LE(far, 10.0);
+    const double early = curve->Evaluate(-0x7FFFFFFFFFFFFFFFll);
+    EXPECT_GE(early, 0.0);
+    EXPECT_LE(early, 10.0);
+}
+
+TEST_F(CurveTest, SegmentLookupAgreesInAnyOrder) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<float> value(-5, 5);
+    for (int i = 0; i < 200; ++i)
+        curve->KeyAdd(MakeKey(i * 0.1, value(rng), velora::kKeyCubic | velora::kTangentAuto));
+    FCurve* copy = FCurve::Create("copy");
+    for (int i = 0; i < curve->KeyCount(); ++i) copy->KeyAdd(curve->KeyAt(i));
+    // Forward playback, jumps back, random access: each read is compared
+    // with the copy's read right after a far jump (a binary search).
+    std::uniform_int_distribution<long long> when(Sec(-1), Sec(21));
+    std::vector<long long> times;
+    for (long long t = 0; t < Sec(20); t += Sec(0.013)) times.push_back(t);
+    for (int i = 0; i < 500; ++i) times.push_back(when(rng));
+    for (long long t : times) {
+        copy->Evaluate(t < Sec(10) ? Sec(19.95) : Sec(0.05));  // far away: the next read searches
+        const double expected = copy->Evaluate(t);
+        ASSERT_EQ(curve->Evaluate(t), expected) << t;
+    }
+    copy->Destroy();
+}
+
+TEST_F(CurveTest, EditBracketRebuildsOnce) {
+    curve->BeginEdit();
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(1, 10, velora::kKeyLinear));
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 5.0, 1e-9);  // reads its own edits
+    curve->KeyAdd(MakeKey(2, 30, velora::kKeyLinear));
+    curve->EndEdit();
+    EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 20.0, 1e-9);
+}
+
+}  // namespace
