@@ -1,7 +1,6 @@
 // Corrupt, truncated, foreign and future files are refused with a message,
 // never taken half-way and never a crash.
 
-#include <chrono>
 
 #include "scenefile/sample_document.h"
 
@@ -235,9 +234,9 @@ TEST(SceneFileReject, InvalidDocumentsAreNotSaved) {
     EXPECT_NE(error.find("not UTF-8"), std::string::npos) << error;
 }
 
-// Seconds to decode and re-encode a file with one object of `n` fields and
-// one of `n` properties.
-double WideObjectSeconds(int n) {
+// Decodes and re-encodes a file with one object of `n` fields and one of
+// `n` properties. (How the time grows with `n` is measured in bench/scenefile.)
+void ReadWideObject(int n) {
     std::string fields, properties;
     for (int i = 0; i < n; ++i) {
         const std::string name = "F" + std::to_string(i);
@@ -246,26 +245,15 @@ double WideObjectSeconds(int n) {
     }
     const std::string text = Wrap(R"({"id": 1, "class": "M", "name": "A", "fields": {)" + fields +
                                   R"(}}, {"id": 2, "class": "M", "name": "B", "properties": [)" + properties + "]}");
-    const auto start = std::chrono::steady_clock::now();
     dsx::Document doc;
     std::string error, again;
-    EXPECT_TRUE(dsx::DecodeDocument(text.data(), text.size(), &doc, &error)) << error;
-    EXPECT_TRUE(dsx::EncodeDocument(doc, dsx::Encoding::kBinary, &again, &error)) << error;
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(dsx::DecodeDocument(text.data(), text.size(), &doc, &error)) << error;
+    ASSERT_TRUE(dsx::EncodeDocument(doc, dsx::Encoding::kBinary, &again, &error)) << error;
     EXPECT_EQ(doc.FindObject(1)->Fields().size(), static_cast<std::size_t>(n));
     EXPECT_EQ(doc.FindObject(2)->PropertyCount(), n);
     EXPECT_NE(doc.FindObject(2)->FindProperty("F" + std::to_string(n - 1)), nullptr);
-    return seconds;
 }
 
-TEST(SceneFileLimits, WideObjectsReadInNearLinearTime) {
-    // A reader that looked members up one by one would take 16 times as
-    // long for 4 times the members; a hostile file could then hold it for
-    // hours. Allow 8 times for noise and the logarithm.
-    WideObjectSeconds(1000);  // warm up the allocator
-    const double small = WideObjectSeconds(5000);
-    const double large = WideObjectSeconds(20000);
-    EXPECT_LT(large, 8 * small) << small << " s, then " << large << " s";
-}
+TEST(SceneFileLimits, WideObjectsKeepEveryMember) { ReadWideObject(20000); }
 
 }  // namespace
