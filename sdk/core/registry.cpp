@@ -5,6 +5,8 @@
 
 #include "core/host_classes.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lymodel.h"
+#include "lysdk/lyscene.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -38,6 +40,8 @@ LyPlug* Make(IObject* object) {
 }
 
 const Probe kProbes[] = {
+    {velora::kClassModel, &Make<LyModel>},
+    {velora::kClassScene, &Make<LyScene>},
     {velora::kClassObject, &Make<LyComponent>},
 };
 

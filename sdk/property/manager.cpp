@@ -6,6 +6,7 @@
 #include <velora/object.h>
 
 #include "lysdk/lycomponent.h"
+#include "lysdk/lypropertyanimatable.h"
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lypropertytyped.h"
 #include "property/property_access.h"
@@ -14,10 +15,39 @@ LYSDK_BEGIN_NAMESPACE
 
 namespace {
 
-// The wrapper class for a host property, chosen from its data type.
-// Animatable host properties get the same classes as the others until the
-// animatable families exist.
+// The animatable wrapper class for an animatable host property, chosen from
+// its data type; null for the types that have no animatable family (their
+// values cannot be keyed), which then get the plain classes.
+LyProperty* NewAnimatableWrapperFor(const velora::Property& host) {
+    switch (host.TypeId()) {
+        case velora::kDataAction: return new LyPropertyAnimatableAction;
+        case velora::kDataBool: return new LyPropertyAnimatableBool;
+        case velora::kDataInt64: return new LyPropertyAnimatableInt64;
+        case velora::kDataUInt64: return new LyPropertyAnimatableUInt64;
+        case velora::kDataColor: return new LyPropertyAnimatableColor;
+        case velora::kDataColorAndAlpha: return new LyPropertyAnimatableColorAndAlpha;
+        case velora::kDataTime: return new LyPropertyAnimatableTime;
+        case velora::kDataTimecode: return new LyPropertyAnimatableTimeCode;
+        case velora::kDataEnum: return new LyPropertyAnimatableEnum;
+        case velora::kDataInteger: return new LyPropertyAnimatableInt;
+        case velora::kDataFloat: return new LyPropertyAnimatable;
+        default: break;
+    }
+    switch (host.Type()->Base()->Id()) {
+        case velora::kDataNumber: return new LyPropertyAnimatableDouble;
+        case velora::kDataInteger: return new LyPropertyAnimatableInt;
+        case velora::kDataVector2: return new LyPropertyAnimatableVector2d;
+        case velora::kDataVector: return new LyPropertyAnimatableVector3d;
+        case velora::kDataVector4: return new LyPropertyAnimatableVector4d;
+        default: return nullptr;
+    }
+}
+
+// The wrapper class for a host property, chosen from its data type: the
+// animatable families for animatable host properties.
 LyProperty* NewWrapperFor(const velora::Property& host) {
+    if (host.IsAnimatable())
+        if (LyProperty* animatable = NewAnimatableWrapperFor(host)) return animatable;
     switch (host.TypeId()) {
         case velora::kDataAction: return new LyPropertyAction;
         case velora::kDataBool: return new LyPropertyBool;

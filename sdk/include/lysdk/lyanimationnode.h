@@ -1,0 +1,39 @@
+#ifndef LYSDK_LYANIMATIONNODE_H
+#define LYSDK_LYANIMATIONNODE_H
+
+// Animation nodes: the host's holders of an animated property's curves, one
+// curve per member (a vector's node has one sub-node per component).
+//
+// This first form offers what animatable properties need: keying the
+// node's candidate at a time and removing a key at a time, both honouring
+// the lock bits of the connected property (locked members are not touched).
+
+#include "lysdk/lycomponent.h"
+#include "lysdk/lytime.h"
+
+LYSDK_BEGIN_NAMESPACE
+
+class LYSDK_API LyAnimationNode : public LyComponent {
+    LYSDK_CLASS_DECLARE(LyAnimationNode, LyComponent)
+public:
+    /// Wraps `object`; without one, creates a new host node named `name`
+    /// (one member, on the base layer) and owns it.
+    explicit LyAnimationNode(const char* name = nullptr, HIObject object = nullptr);
+
+    /// Keys the node's candidate (or, without one, its value at that time)
+    /// at `time`; LyTime::Infinity keys at the current local time.
+    bool KeyCandidate(LyTime time = LyTime::Infinity);
+    /// Removes the key at `time` (LyTime::Infinity: the current local time).
+    bool KeyRemoveAt(LyTime time);
+    /// Whether a key exists at the current local time.
+    bool IsKey();
+    /// Number of keys over every member's curve.
+    int GetKeyCount() const;
+    /// Number of sub-nodes (one per member of a vector or colour).
+    int GetNodeCount() const;
+    LyAnimationNode* GetNode(int index) const;
+};
+
+LYSDK_END_NAMESPACE
+
+#endif  // LYSDK_LYANIMATIONNODE_H

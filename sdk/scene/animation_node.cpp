@@ -1,0 +1,68 @@
+// LyAnimationNode: keying and key removal on the host's animation nodes.
+
+#include <velora/animation.h>
+
+#include "core/host_access.h"
+#include "lysdk/lyanimationnode.h"
+
+LYSDK_BEGIN_NAMESPACE
+
+LYSDK_CLASS_IMPLEMENT(LyAnimationNode, velora::kClassAnimationNode)
+
+namespace {
+
+velora::AnimationNode* HostNode(const LyPlug* plug) {
+    velora::Object* object = __LyHostObject(plug);
+    return object && object->ClassId() == velora::kClassAnimationNode && !object->IsEnding()
+               ? static_cast<velora::AnimationNode*>(object)
+               : nullptr;
+}
+
+HIObject NewHostNode(const char* name) {
+    return velora::AnimationNode::Create(name ? name : "AnimationNode", 1);
+}
+
+}  // namespace
+
+LyAnimationNode::LyAnimationNode(const char* name, HIObject object)
+    : LyComponent(object ? object : NewHostNode(name)) {
+    // A node made here belongs to this wrapper.
+    if (!object) SetHIObject(GetHIObject(), true);
+}
+
+bool LyAnimationNode::KeyCandidate(LyTime time) {
+    velora::AnimationNode* node = HostNode(this);
+    if (!node) return false;
+    // Locked members of the connected property are left out of the key.
+    return node->KeyCandidate(time.Get(), velora::PropertyLockMask(node->ConnectedProperty()));
+}
+
+bool LyAnimationNode::KeyRemoveAt(LyTime time) {
+    velora::AnimationNode* node = HostNode(this);
+    if (!node) return false;
+    return node->KeyRemoveAt(time.Get(), velora::PropertyLockMask(node->ConnectedProperty()));
+}
+
+bool LyAnimationNode::IsKey() {
+    velora::AnimationNode* node = HostNode(this);
+    return node && node->IsKey(velora::CurrentTime());
+}
+
+int LyAnimationNode::GetKeyCount() const {
+    velora::AnimationNode* node = HostNode(this);
+    return node ? node->KeyCount() : 0;
+}
+
+int LyAnimationNode::GetNodeCount() const {
+    velora::AnimationNode* node = HostNode(this);
+    return node ? node->ChildCount() : 0;
+}
+
+LyAnimationNode* LyAnimationNode::GetNode(int index) const {
+    velora::AnimationNode* node = HostNode(this);
+    velora::AnimationNode* child = node ? node->ChildNode(index) : nullptr;
+    LyPlug* wrapper = __LyWrap(child);
+    return wrapper && wrapper->Is(LyAnimationNode::TypeInfo) ? static_cast<LyAnimationNode*>(wrapper) : nullptr;
+}
+
+LYSDK_END_NAMESPACE
