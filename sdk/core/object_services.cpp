@@ -6,8 +6,10 @@
 #include <vector>
 
 #include <velora/entity.h>
+#include <velora/model.h>
 #include <velora/object_directory.h>
 #include <velora/object_registry.h>
+#include <velora/scene.h>
 
 #include "core/host_access.h"
 #include "core/model_hook.h"
@@ -38,12 +40,22 @@ LyComponent* LyCreateObject(const char* groupName, const char* entryName, const 
     return wrapper;
 }
 
+// Hierarchy models also take their place below the scene root; other
+// objects of a model class only join the entity's list.
 void __LyAddModelToScene(IObject* model) {
-    velora::MainEntity::Instance().AddModelToScene(velora::AsObject(model));
+    velora::Object* object = velora::AsObject(model);
+    if (velora::Model* hierarchy = velora::AsModel(object))
+        velora::Scene::Main().AddModel(hierarchy);
+    else
+        velora::MainEntity::Instance().AddModelToScene(object);
 }
 
 void __LyRemoveModelFromScene(IObject* model) {
-    velora::MainEntity::Instance().RemoveModelFromScene(velora::AsObject(model));
+    velora::Object* object = velora::AsObject(model);
+    if (velora::Model* hierarchy = velora::AsModel(object))
+        velora::Scene::Main().RemoveModel(hierarchy);
+    else
+        velora::MainEntity::Instance().RemoveModelFromScene(object);
 }
 
 LyComponent* LyFindObjectByFullName(const char* fullName) {

@@ -7,6 +7,8 @@
 #include "lysdk/lycomponent.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
+#include "lysdk/lymodel.h"
+#include "lysdk/lyscene.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -40,6 +42,8 @@ LyPlug* Make(IObject* object) {
 }
 
 const Probe kProbes[] = {
+    {velora::kClassModel, &Make<LyModel>},
+    {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassObject, &Make<LyComponent>},

@@ -1,0 +1,147 @@
+#ifndef VELORA_MODEL_H
+#define VELORA_MODEL_H
+
+// Models: the objects of the scene's hierarchy.
+//
+// Every model has at most one parent and an ordered list of children; the
+// hierarchy is what Object::ChildCount/Child walk. A model carries its local
+// transform as three animatable vector properties ("Lcl Translation",
+// "Lcl Rotation" in degrees read X then Y then Z, "Lcl Scaling") and the
+// global matrix that the last transform update computed from them
+// (column-major, translation in elements 12 to 14).
+//
+// Picking: every model owns a unique colour (red, green and blue bytes,
+// alpha 255) that the viewer's picking pass draws it with, plus any number
+// of additional colours for its sub-items (sub-item 1, 2, ...); the colour
+// read back under the cursor finds the model again. Colours are never
+// reused while the process runs.
+//
+// Selection order: selecting a model stamps it with the next number of a
+// process-wide counter, so the model selected last has the highest number;
+// deselecting clears it to 0.
+//
+// Models are made and used on the thread that runs the scene operations,
+// except the picking table, which the viewer may read from its own thread.
+
+#include <cstdint>
+#include <vector>
+
+#include "velora/object.h"
+
+namespace velora {
+
+class Property;
+
+class VELORA_API Model : public Object {
+public:
+    /// A new model of class `classId` (kClassModel or a class derived from
+    /// it) called `name`, without a parent.
+    static Model* Create(const char* name, int classId = kClassModel);
+
+    Model* Parent() const { return static_cast<Model*>(parent_.Get()); }
+    /// Moves the model under `parent` at child position `index` (-1: last);
+    /// null makes it parentless. False, and no change, when `parent` is the
+    /// model itself or one of its descendants, or is ending.
+    bool SetParent(Model* parent, int index = -1);
+    int ChildCount() const override;
+    Object* Child(int i) const override { return ChildModel(i); }
+    Model* ChildModel(int i) const;
+    /// Position among the parent's children, or -1 without a parent.
+    int IndexInParent() const;
+
+    /// Selection-order number (0 when not selected).
+    std::uint64_t SelectionOrder() const { return selectionOrder_; }
+    /// The model selected last and still selected, or the one made so by
+    /// SetLastSelected; null when none (or it ended).
+    static Model* LastSelected();
+    /// Null is ignored.
+    static void SetLastSelected(Model* model);
+
+    /// The model's picking colour as bytes; alpha is always 255.
+    void UniqueColor(std::uint8_t rgba[4]) const;
+    /// Sub-item colours beyond the model's own. Setting a count allocates
+    /// new colours for added sub-items and releases removed ones.
+    int AdditionalColorCount() const { return static_cast<int>(extraColors_.size()); }
+    void SetAdditionalColorCount(int count);
+    /// The colour of sub-item `i` (1 to AdditionalColorCount()); false out of range.
+    bool AdditionalColor(int i, std::uint8_t rgba[4]) const;
+    /// The model drawn with colour (r, g, b, a), or null; `subItem` (may be
+    /// null) receives 0 for the model's own colour and i for sub-item i, or
+    /// -1 when nothing matches. Only alpha 255 matches.
+    static Model* FindByColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a,
+                              int* subItem);
+
+    // Transforms.
+    Property* TranslationProperty() const { return translation_; }
+    Property* RotationProperty() const { return rotation_; }
+    Property* ScalingProperty() const { return scaling_; }
+    /// Recomputes the global matrix from the local properties and
+    /// `parentGlobal` (null: identity).
+    void UpdateGlobal(const double* parentGlobal);
+    const double* GlobalMatrix() const { return global_; }
+
+protected:
+    Model(const char* name, int classId);
+    bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
+    void Teardown() override;
+
+private:
+    void DetachFromParent();
+
+    PlugHandle parent_;
+    std::vector<PlugHandle> children_;
+    std::uint64_t selectionOrder_ = 0;
+    std::uint32_t color_ = 0;
+    std::vector<std::uint32_t> extraColors_;
+    Property* translation_ = nullptr;
+    Property* rotation_ = nullptr;
+    Property* scaling_ = nullptr;
+    double global_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+};
+
+/// A polygon mesh (kClassModelMesh). Its "IsDeformable" property reads true
+/// while it has deformers; each deformation pass of the scene brings its
+/// deformed data up to the evaluated frame.
+class VELORA_API MeshModel : public Model {
+public:
+    static MeshModel* Create(const char* name);
+
+    /// Deformers (skin links are models whose global matrices move the
+    /// mesh); adding the first makes IsDeformable true.
+    void AddLink(Model* link);
+    int LinkCount() const;
+    bool IsDeformable() const;
+
+    /// The steps of a deformation pass, in the order the scene runs them.
+    void SyncDeformation();
+    /// Evaluates the links: the box that holds their global positions
+    /// (min then max, x y z); an empty mesh gives a zero box.
+    void EvaluateLinks(double box[6]) const;
+    void SetFrameStamp(std::uint64_t stamp) { frameStamp_ = stamp; }
+    std::uint64_t FrameStamp() const { return frameStamp_; }
+    void UpdateDeformationData();
+    /// Whether the links changed since they were last computed.
+    bool NeedsLinkRecompute() const { return linksDirty_; }
+    void RecomputeLinks();
+
+    int DeformationUpdates() const { return deformationUpdates_; }
+    int LinkRecomputes() const { return linkRecomputes_; }
+
+protected:
+    explicit MeshModel(const char* name);
+
+private:
+    std::vector<PlugHandle> links_;
+    Property* deformable_ = nullptr;
+    std::uint64_t frameStamp_ = 0;
+    bool linksDirty_ = false;
+    int deformationUpdates_ = 0;
+    int linkRecomputes_ = 0;
+};
+
+/// The model behind an object, or null when it is not a model.
+VELORA_API Model* AsModel(Object* object);
+
+}  // namespace velora
+
+#endif  // VELORA_MODEL_H
