@@ -7,8 +7,6 @@
 #include "lysdk/lycomponent.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
-#include "lysdk/lymodel.h"
-#include "lysdk/lyscene.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -42,8 +40,6 @@ LyPlug* Make(IObject* object) {
 }
 
 const Probe kProbes[] = {
-    {velora::kClassModel, &Make<LyModel>},
-    {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassObject, &Make<LyComponent>},
