@@ -3,7 +3,10 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <velora/animation.h>
+
 #include "core/host_classes.h"
+#include "lysdk/lyanimationnode.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -39,8 +42,11 @@ LyPlug* Make(IObject* object) {
     return new Wrapper(object);
 }
 
+LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr, object); }
+
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
+    {velora::kClassAnimationNode, &MakeAnimationNode},
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassObject, &Make<LyComponent>},
 };
@@ -53,9 +59,9 @@ LyPlug* __LyObjectCreatorSub(IObject* object) {
     const int classId = plug->ClassId();
     const velora::ClassRegistry& classes = velora::ClassRegistry::Instance();
     if (classes.IsA(classId, velora::kClassConnector)) {
-        // A bare connector is wrapped as its animation node, which joins
-        // the factory with the animation wrappers; until then it has none.
-        return nullptr;
+        // A bare connector is wrapped as its animation node.
+        velora::AnimationNode* node = static_cast<velora::Connector*>(plug)->Node();
+        return node && !node->IsEnding() ? MakeAnimationNode(node) : nullptr;
     }
     for (const Probe& probe : kProbes)
         if (classes.IsA(classId, probe.hostClass)) return probe.make(object);
