@@ -179,12 +179,15 @@ public:
 private:
     explicit FCurve(const char* name);
 
+    // What evaluation reads comes first: the bounds, the scale and the
+    // coefficients share the first cache line.
     struct Segment {
         long long t0;
+        long long t1;
         double invSpan;   // 1 / (t1 - t0) in ticks
         double c[4];      // polynomial in u = (t - t0) * invSpan, or Bezier values
-        double x1, x2;    // Bezier time controls (in u) of a weighted segment
         int kind;         // 0 constant, 1 polynomial, 2 weighted Bezier
+        double x1, x2;    // Bezier time controls (in u) of a weighted segment
     };
 
     void Changed();
@@ -192,7 +195,7 @@ private:
     void ComputeSlopes(int i, double* left, double* right) const;
     int FindSegment(long long time) const;
     double EvalInside(long long time) const;
-    double EvalSegment(int k, long long time) const;
+    double EvaluateSearching(long long time) const;
     double ExtrapolateAfter(long long time) const;
     double ExtrapolateBefore(long long time) const;
 
