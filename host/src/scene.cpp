@@ -532,12 +532,20 @@ bool Scene::EvaluateAndResolveCandidates(long long time) {
 
 void Scene::SyncNodeAttributes() { ++stats_.attributeSyncs; }
 
+namespace {
+
+// Deformable meshes live in the hierarchy; one walk reaches them all.
+void SyncBranch(Model* model) {
+    if (model->IsA(kClassModelMesh)) static_cast<MeshModel*>(model)->SyncDeformation();
+    for (int i = 0, n = model->ChildCount(); i < n; ++i)
+        if (Model* child = model->ChildModel(i)) SyncBranch(child);
+}
+
+}  // namespace
+
 void Scene::SyncDeformables() {
     ++stats_.deformableSyncs;
-    MainEntity& entity = MainEntity::Instance();
-    for (int i = 0; i < entity.SceneModelCount(); ++i)
-        if (Object* object = entity.SceneModel(i); object && object->IsA(kClassModelMesh))
-            static_cast<MeshModel*>(object)->SyncDeformation();
+    if (Model* global = GlobalRootModel()) SyncBranch(global);
 }
 
 namespace {

@@ -1,0 +1,145 @@
+// Scene evaluation: LyScene::Evaluate of a scene of 1,000 models, each with
+// nine evaluated channels (translation, rotation and scaling, three members
+// each), against a plain loop that computes the same values and matrices
+// from flat arrays.
+//
+// The channels are evaluated through the host's animated-property evaluator:
+// here one that computes each member from the time (a plain evaluated
+// value, no function curve behind it), so the figure is the cost of the
+// scene's walk, the per-property evaluation calls and the transform
+// hierarchy. Reported: time per frame and the real-time factor at 30 frames
+// per second (goal: at least 30 times real time on one core).
+
+#include <benchmark/benchmark.h>
+
+#include "common/ratio_main.h"
+
+#include <cmath>
+#include <vector>
+
+#include <lysdk/lysdk.h>
+#include <velora/model.h>
+#include <velora/property.h>
+#include <velora/scene.h>
+#include <velora/timing.h>
+
+using namespace VELSDK2025;
+
+namespace {
+
+constexpr int kModels = 1000;
+constexpr int kChannels = 9;
+constexpr long long kFrame = 141120000 / 30;
+
+// The value of channel `c` (0 to 8: translation, rotation, scaling) at
+// `seconds`.
+inline double ChannelValue(int c, double seconds) { return (c >= 6 ? 1.0 : 0.0) + 0.5 * (c + 1) * seconds; }
+
+// Writes each member of a vector property from its channel value; the
+// property's position on its model (translation, rotation, scaling: the
+// model's first three) gives its channels.
+bool EvaluatePlain(velora::Property* property, long long time) {
+    const double seconds = static_cast<double>(time) / 141120000.0;
+    const int block = property->OwnerObject()->PropertyIndex(property);
+    double* value = static_cast<double*>(property->ValuePtr());
+    for (int k = 0; k < 3; ++k) value[k] = ChannelValue(block * 3 + k, seconds);
+    return true;
+}
+
+struct Scene1000 {
+    std::vector<velora::PlugHandle> models;
+    Scene1000() {
+        velora::Scene& scene = velora::Scene::Main();
+        for (int m = 0; m < kModels; ++m) {
+            velora::Model* model = velora::Model::Create("Bench");
+            // A few chains, so the hierarchy has depth as a rig does.
+            if (m % 10 != 0) model->SetParent(static_cast<velora::Model*>(models.back().Get()));
+            scene.AddModel(model);
+            for (velora::Property* p :
+                 {model->TranslationProperty(), model->RotationProperty(), model->ScalingProperty()})
+                p->ModifyFlag(velora::kPropertyAnimated, true);
+            models.emplace_back(model);
+        }
+    }
+    ~Scene1000() {
+        for (auto it = models.rbegin(); it != models.rend(); ++it)
+            if (velora::Plug* plug = it->Get()) plug->Destroy(0);
+    }
+};
+
+void BM_Baseline_PlainLoop(benchmark::State& state) {
+    // The same values and matrices from flat arrays, parents before children.
+    std::vector<double> channels(kModels * kChannels);
+    std::vector<double> globals(kModels * 16);
+    long long time = 0;
+    const double kDeg = 3.14159265358979323846 / 180.0;
+    for (auto _ : state) {
+        time += kFrame;
+        const double seconds = static_cast<double>(time) / 141120000.0;
+        for (int m = 0; m < kModels; ++m)
+            for (int c = 0; c < kChannels; ++c) channels[m * kChannels + c] = ChannelValue(c, seconds);
+        for (int m = 0; m < kModels; ++m) {
+            const double* t = &channels[m * kChannels];
+            const double* r = t + 3;
+            const double* s = t + 6;
+            const double cx = std::cos(r[0] * kDeg), sx = std::sin(r[0] * kDeg);
+            const double cy = std::cos(r[1] * kDeg), sy = std::sin(r[1] * kDeg);
+            const double cz = std::cos(r[2] * kDeg), sz = std::sin(r[2] * kDeg);
+            double local[16] = {cz * cy * s[0], sz * cy * s[0], -sy * s[0], 0,
+                                (cz * sy * sx - sz * cx) * s[1], (sz * sy * sx + cz * cx) * s[1], cy * sx * s[1], 0,
+                                (cz * sy * cx + sz * sx) * s[2], (sz * sy * cx - cz * sx) * s[2], cy * cx * s[2], 0,
+                                t[0], t[1], t[2], 1};
+            double* g = &globals[m * 16];
+            if (m % 10 == 0) {
+                for (int k = 0; k < 16; ++k) g[k] = local[k];
+            } else {
+                const double* p = &globals[(m - 1) * 16];
+                for (int c = 0; c < 4; ++c)
+                    for (int row = 0; row < 4; ++row) {
+                        double sum = 0;
+                        for (int k = 0; k < 4; ++k) sum += p[k * 4 + row] * local[c * 4 + k];
+                        g[c * 4 + row] = sum;
+                    }
+            }
+        }
+        benchmark::DoNotOptimize(globals.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["x_realtime_30fps"] =
+        benchmark::Counter(1.0 / 30.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_Baseline_PlainLoop)->Unit(benchmark::kMicrosecond);
+
+void BM_Scene_Evaluate(benchmark::State& state) {
+    Scene1000 scene;
+    auto previous = velora::SetAnimatedPropertyEvaluator(&EvaluatePlain);
+    LyScene& sdk = *static_cast<LyScene*>(LySystem::TheOne().Scene);
+    velora::TimingManager& timing = velora::TimingManager::Instance();
+    long long time = 0;
+    const std::uint64_t before = velora::Scene::Main().Stats().propertiesEvaluated;
+    for (auto _ : state) {
+        time += kFrame;
+        timing.SetLocalTime(time);
+        sdk.Evaluate();
+        benchmark::ClobberMemory();
+    }
+    const std::uint64_t evaluated = velora::Scene::Main().Stats().propertiesEvaluated - before;
+    if (evaluated != static_cast<std::uint64_t>(state.iterations()) * kModels * 3)
+        state.SkipWithError("not every channel was evaluated");
+    velora::SetAnimatedPropertyEvaluator(previous);
+    timing.SetLocalTime(0);
+    state.counters["x_realtime_30fps"] =
+        benchmark::Counter(1.0 / 30.0, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["channels"] = kModels * kChannels;
+}
+BENCHMARK(BM_Scene_Evaluate)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static const LyBenchPair pairs[] = {
+        {"LyScene::Evaluate, 1,000 models x 9 channels / plain loop", "BM_Scene_Evaluate",
+         "BM_Baseline_PlainLoop", 0.0},
+    };
+    return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0]);
+}
