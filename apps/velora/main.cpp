@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <velora/application.h>
 #include <velora/class_registry.h>
 #include <velora/object.h>
 #include <velora/object_registry.h>
@@ -220,6 +221,12 @@ int main(int argc, char** argv) {
 
     velora::Trace& trace = velora::Trace::Instance();
     trace.SetStream(stdout);
+
+    // Extensions read the command line and the plug-in search path from the
+    // application's settings, so both are handed over before the SDK loads.
+    velora::Application& application = velora::Application::Instance();
+    application.SetCommandLine(argc, argv);
+    for (const std::string& dir : SearchPath(options)) application.AddPluginPath(dir.c_str());
 
     const std::string sdkPath =
         options.sdkPath.empty() ? ExecutableDir() + "/../lib/liblysdk.so" : options.sdkPath;
