@@ -17,3 +17,21 @@ set_tests_properties(velora.bad_argument_message PROPERTIES
 add_test(NAME velora.missing_sdk COMMAND velora --sdk /nonexistent/liblysdk.so)
 set_tests_properties(velora.missing_sdk PROPERTIES
   PASS_REGULAR_EXPRESSION "cannot load the SDK library '/nonexistent/liblysdk.so'")
+
+# The bundled scene opens, saves, and the saved file opens again with the
+# same objects.
+add_test(NAME velora.scene_save
+  COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx
+          --save ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
+set_tests_properties(velora.scene_save PROPERTIES
+  FIXTURES_SETUP velora_saved_scene
+  PASS_REGULAR_EXPRESSION "opened scene [^\n]*default.dsx: 3 objects, 8 properties, 0 skipped.*saved scene [^\n]*velora-saved.dsx: 3 objects, 8 properties")
+add_test(NAME velora.scene_reopen
+  COMMAND velora --no-default-plugins --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
+set_tests_properties(velora.scene_reopen PROPERTIES
+  FIXTURES_REQUIRED velora_saved_scene
+  PASS_REGULAR_EXPRESSION "opened scene [^\n]*velora-saved.dsx: 3 objects, 8 properties, 0 skipped")
+add_test(NAME velora.scene_corrupt
+  COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/README.md)
+set_tests_properties(velora.scene_corrupt PROPERTIES
+  PASS_REGULAR_EXPRESSION "cannot open scene [^\n]*README.md: ")

@@ -30,6 +30,7 @@
 #include <velora/object.h>
 #include <velora/object_registry.h>
 #include <velora/plugin_loader.h>
+#include <velora/scene_io.h>
 #include <velora/trace.h>
 
 namespace {
@@ -41,6 +42,9 @@ constexpr const char* kUsage =
     "  --list-plugins         print every registry group and entry with its library\n"
     "  --plugin-path DIR      look for plug-ins in DIR (repeatable)\n"
     "  --no-default-plugins   do not look in the installed plug-in directory\n"
+    "  --scene FILE           open a .dsx scene\n"
+    "  --save FILE            save the scene to FILE (text; --binary for CBOR)\n"
+    "  --binary               save in the binary encoding\n"
     "  --create GROUP/ENTRY[=NAME]\n"
     "                         create an instance of a registered entry (repeatable)\n"
     "  --sdk PATH             load the SDK library from PATH\n"
@@ -66,6 +70,9 @@ struct Options {
     std::string sdkPath;
     std::vector<std::string> pluginPaths;
     std::vector<std::string> creates;
+    std::string scene;
+    std::string save;
+    bool binary = false;
 };
 
 bool Parse(int argc, char** argv, Options& options, std::string& error) {
@@ -90,6 +97,12 @@ bool Parse(int argc, char** argv, Options& options, std::string& error) {
             options.defaultPlugins = false;
         } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
             options.help = true;
+        } else if (!std::strcmp(arg, "--scene")) {
+            if (!value("--scene", options.scene)) return false;
+        } else if (!std::strcmp(arg, "--save")) {
+            if (!value("--save", options.save)) return false;
+        } else if (!std::strcmp(arg, "--binary")) {
+            options.binary = true;
         } else if (!std::strcmp(arg, "--sdk")) {
             if (!value("--sdk", options.sdkPath)) return false;
         } else if (!std::strcmp(arg, "--plugin-path")) {
@@ -254,10 +267,35 @@ int main(int argc, char** argv) {
     if (options.listClasses) velora::ClassRegistry::Instance().Print(trace);
     if (options.listPlugins) ListPlugins();
 
+    int failedScenes = 0;
+    if (!options.scene.empty()) {
+        velora::SceneCounts counts;
+        if (velora::OpenScene(options.scene, &error, &counts)) {
+            std::printf("velora: opened scene %s: %d objects, %d properties, %d skipped\n",
+                        options.scene.c_str(), counts.objects, counts.properties, counts.skipped);
+        } else {
+            std::fprintf(stderr, "velora: cannot open scene %s: %s\n", options.scene.c_str(),
+                         error.c_str());
+            ++failedScenes;
+        }
+    }
+
     int failedCreates = 0;
     std::vector<velora::PlugHandle> created;
     for (const std::string& spec : options.creates)
         if (!CreateInstance(spec, created)) ++failedCreates;
+
+    if (!options.save.empty()) {
+        velora::SceneCounts counts;
+        if (velora::SaveScene(options.save, options.binary, &error, &counts)) {
+            std::printf("velora: saved scene %s: %d objects, %d properties\n", options.save.c_str(),
+                        counts.objects, counts.properties);
+        } else {
+            std::fprintf(stderr, "velora: cannot save scene %s: %s\n", options.save.c_str(),
+                         error.c_str());
+            ++failedScenes;
+        }
+    }
     // The host ends what it created; extension objects go with their bridges.
     for (velora::PlugHandle& handle : created)
         if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
@@ -269,5 +307,5 @@ int main(int argc, char** argv) {
     if (failedPlugins || failedCreates)
         std::printf("velora: %d plug-in(s) failed to load, %d instance(s) failed to create\n",
                     failedPlugins, failedCreates);
-    return failedCreates ? 1 : 0;
+    return failedCreates || failedScenes ? 1 : 0;
 }
