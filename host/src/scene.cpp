@@ -8,7 +8,9 @@
 #include <cstring>
 #include <map>
 
+#include "velora/animation.h"
 #include "velora/class_registry.h"
+#include "velora/data_type.h"
 #include "velora/entity.h"
 #include "velora/evaluation.h"
 #include "velora/event_records.h"
@@ -563,12 +565,31 @@ void Scene::UpdateTransformHierarchy() {
     if (Model* global = GlobalRootModel()) UpdateBranch(global, nullptr);
 }
 
+namespace {
+
+// Without an installed evaluator an animated property reads its curves: the
+// value at `time` becomes its stored value, which is what transforms and
+// every later read of the frame see.
+bool EvaluateCurves(Property* property, long long time) {
+    EvaluationContext context;
+    context.time = time;
+    alignas(double) unsigned char value[64];
+    if (property->Type()->ValueSize() > sizeof value) return false;
+    if (EvaluateProperty(property, value, &context) < 0) return false;
+    void* stored = property->ValuePtr();
+    if (!stored) return false;
+    std::memcpy(stored, value, property->Type()->ValueSize());
+    return true;
+}
+
+}  // namespace
+
 void Scene::EvaluateModel(Model* model, const double* parentGlobal, long long time) {
-    if (AnimatedPropertyEvaluator evaluate = gEvaluator.load(std::memory_order_relaxed)) {
-        for (int i = 0, n = model->PropertyCount(); i < n; ++i) {
-            Property* property = model->PropertyAt(i);
-            if (property->HasFlag(kPropertyAnimated) && evaluate(property, time)) ++stats_.propertiesEvaluated;
-        }
+    AnimatedPropertyEvaluator evaluate = gEvaluator.load(std::memory_order_relaxed);
+    if (!evaluate) evaluate = &EvaluateCurves;
+    for (int i = 0, n = model->PropertyCount(); i < n; ++i) {
+        Property* property = model->PropertyAt(i);
+        if (property->HasFlag(kPropertyAnimated) && evaluate(property, time)) ++stats_.propertiesEvaluated;
     }
     model->UpdateGlobal(parentGlobal);
     for (int i = 0, n = model->ChildCount(); i < n; ++i)

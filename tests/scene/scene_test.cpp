@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include <velora/animation.h>
 #include <velora/application.h>
 #include <velora/entity.h>
 #include <velora/file_reference.h>
@@ -337,6 +338,32 @@ TEST_F(Scenes, EvaluateRunsEveryStepAtTheCurrentLocalTime) {
     EXPECT_TRUE(Sdk().CandidateEvaluationAndResolve());
     EXPECT_EQ(Scene().Stats().candidateResolves, stats.candidateResolves + 2);
     velora::SetAnimatedPropertyEvaluator(previous);
+    timing.SetLocalTime(before);
+}
+
+TEST_F(Scenes, EvaluateReadsTheFunctionCurvesOfAnimatedProperties) {
+    velora::Model* model = AddModel("Curved");
+    velora::Property* translation = model->TranslationProperty();
+    ASSERT_TRUE(velora::SetPropertyAnimated(translation, true));
+    velora::AnimationNode* node = velora::PropertyAnimationNode(translation);
+    ASSERT_NE(node, nullptr);
+    const double start[3] = {0, 1, 0};
+    const double end[3] = {10, 1, -4};
+    ASSERT_TRUE(node->KeyAdd(0, start, velora::kKeyLinear));
+    ASSERT_TRUE(node->KeyAdd(141120000, end, velora::kKeyLinear));
+
+    velora::TimingManager& timing = velora::TimingManager::Instance();
+    const long long before = timing.LocalTime();
+    for (double seconds : {0.0, 0.25, 0.5, 1.0}) {
+        SCOPED_TRACE(seconds);
+        timing.SetLocalTime(static_cast<long long>(seconds * 141120000));
+        Sdk().Evaluate();
+        EXPECT_NEAR(model->GlobalMatrix()[12], 10 * seconds, 1e-9);
+        EXPECT_NEAR(model->GlobalMatrix()[13], 1.0, 1e-9);
+        EXPECT_NEAR(model->GlobalMatrix()[14], -4 * seconds, 1e-9);
+        const double* stored = static_cast<const double*>(translation->ValuePtr());
+        EXPECT_NEAR(stored[0], 10 * seconds, 1e-9);
+    }
     timing.SetLocalTime(before);
 }
 

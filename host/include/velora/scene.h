@@ -20,9 +20,9 @@
 // attributes and deformable models are synchronised; the transform
 // hierarchy is updated; the current local time is read from the timing
 // manager; the scene is evaluated at that time (devices, then every model's
-// animated properties and transforms, parents before children), and the
-// call returns when that evaluation is done. Evaluation stages raise the
-// evaluation manager's timings on the calling thread.
+// animated properties from their curves and its transform, parents before
+// children), and the call returns when that evaluation is done. Evaluation
+// stages raise the evaluation manager's timings on the calling thread.
 //
 // Everything here runs on the thread that runs the scene operations.
 
@@ -94,10 +94,12 @@ VELORA_API int SceneKindClass(int kind);
 VELORA_API const char* SceneKindName(int kind);
 
 /// Evaluates an animated property at a time: writes the property's value
-/// at `time` into its stored value. The animation core installs it; false
-/// means the property has nothing to evaluate (its stored value stands).
+/// at `time` into its stored value; false means the property had nothing to
+/// evaluate (its stored value stands). By default the scene reads the
+/// property's function curves (velora/animation.h); a different evaluator
+/// (a device's live data, a test's stand-in) may be installed instead.
 using AnimatedPropertyEvaluator = bool (*)(Property* property, long long time);
-/// Installs the evaluator (null: none); returns the previous one.
+/// Installs the evaluator (null: the curves again); returns the previous one.
 VELORA_API AnimatedPropertyEvaluator SetAnimatedPropertyEvaluator(AnimatedPropertyEvaluator evaluator);
 
 /// Counters of the evaluation steps, for diagnostics and tests.
