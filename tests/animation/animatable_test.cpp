@@ -376,3 +376,36 @@ TEST_F(AnimatableTest, EndingThePropertyEndsItsNode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNode) {
+    velora::AnimationNode* node = velora::AnimationNode::Create("Lone", 2);
+    LyComponent* wrapper = LyGetLyComponent(node, true);
+    ASSERT_NE(wrapper, nullptr);
+    EXPECT_TRUE(wrapper->Is(LyAnimationNode::TypeInfo));
+    EXPECT_EQ(LyGetLyComponent(node->GetConnector(), true), wrapper);
+    auto* animationNode = static_cast<LyAnimationNode*>(wrapper);
+    EXPECT_EQ(animationNode->GetNodeCount(), 2);
+    EXPECT_EQ(animationNode->GetNode(2), nullptr);
+    // Not connected to a property: keying reads zeros and still keys.
+    EXPECT_TRUE(animationNode->KeyCandidate(LyTime(0)));
+    EXPECT_EQ(animationNode->GetKeyCount(), 2);
+    EXPECT_TRUE(animationNode->KeyRemoveAt(LyTime(0)));
+    EXPECT_EQ(animationNode->GetKeyCount(), 0);
+    node->Destroy(0);
+}
+
+TEST(AnimationNodeWrapper, ANodeMadeByNameBelongsToItsWrapper) {
+    auto* node = new LyAnimationNode("Made");
+    velora::Object* host = velora::AsObject(node->GetHIObject());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->ClassId(), velora::kClassAnimationNode);
+    EXPECT_STREQ(host->Name(), "Made");
+    EXPECT_TRUE(node->IsSDKComponent());
+    velora::PlugHandle watch(host);
+    node->LyDelete();  // deletes the host node, which ends the wrapper
+    EXPECT_FALSE(watch.Valid());
+}
+
+}  // namespace
