@@ -254,56 +254,25 @@ int FCurve::FindSegment(long long time) const {
     return k;
 }
 
-namespace {
-
-// Weighted segments solve the Bezier for time, kept out of the common path.
-__attribute__((noinline)) double EvalWeighted(const double* c, double x1, double x2, double u) {
-    // Time is monotone in the parameter because both controls lie inside
-    // the segment, so bisection always converges.
+// Weighted segments solve the Bezier for time. Time is monotone in the
+// parameter because both controls lie inside the segment, so bisection
+// always converges.
+double FCurve::EvalWeighted(const Segment& s, double u) {
     double lo = 0.0, hi = 1.0, p = u;
     for (int i = 0; i < 60; ++i) {
         const double q = 1.0 - p;
-        const double x = 3.0 * q * q * p * x1 + 3.0 * q * p * p * x2 + p * p * p;
+        const double x = 3.0 * q * q * p * s.x1 + 3.0 * q * p * p * s.x2 + p * p * p;
         if (std::fabs(x - u) < 1e-14) break;
         if (x < u) lo = p; else hi = p;
         p = 0.5 * (lo + hi);
     }
     const double q = 1.0 - p;
-    return q * q * q * c[0] + 3.0 * q * q * p * c[1] + 3.0 * q * p * p * c[2] + p * p * p * c[3];
+    return q * q * q * s.c[0] + 3.0 * q * q * p * s.c[1] + 3.0 * q * p * p * s.c[2] + p * p * p * s.c[3];
 }
-
-template <class S>
-inline double EvalSegmentAt(const S& s, long long time) {
-    const double u = static_cast<double>(time - s.t0) * s.invSpan;
-    if (s.kind == 1) return ((s.c[3] * u + s.c[2]) * u + s.c[1]) * u + s.c[0];
-    if (s.kind == 0) return s.c[0];
-    return EvalWeighted(s.c, s.x1, s.x2, u);
-}
-
-}  // namespace
 
 double FCurve::EvalInside(long long time) const {
     if (time >= times_.back()) return keys_.back().value;
-    return EvalSegmentAt(segments_[static_cast<std::size_t>(FindSegment(time))], time);
-}
-
-double FCurve::Evaluate(long long time) const {
-    // Playback: the remembered segment or the one after it.
-    if (!pending_) {
-        const std::size_t count = segments_.size();
-        if (count) {
-            const std::size_t k = static_cast<std::size_t>(hint_.load(std::memory_order_relaxed));
-            const Segment& s = segments_[k];
-            if (time >= s.t0) {
-                if (time < s.t1) return EvalSegmentAt(s, time);
-                if (k + 1 < count && time < segments_[k + 1].t1) {
-                    hint_.store(static_cast<int>(k + 1), std::memory_order_relaxed);
-                    return EvalSegmentAt(segments_[k + 1], time);
-                }
-            }
-        }
-    }
-    return EvaluateSearching(time);
+    return EvalSegment(segments_[static_cast<std::size_t>(FindSegment(time))], time);
 }
 
 double FCurve::EvaluateSearching(long long time) const {
