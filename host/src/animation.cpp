@@ -3,6 +3,8 @@
 
 #include "velora/animation.h"
 
+#include "velora/timing.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -34,9 +36,8 @@ EvaluationContext& GlobalDisplayContext() {
 long long CurrentTime() { return GlobalDisplayContext().time; }
 
 void SetCurrentTime(long long time) {
-    EvaluationContext& context = GlobalDisplayContext();
-    context.time = time;
-    context.evaluationId = NextEvaluationId();
+    // The timing manager owns the local time and keeps this context in step.
+    TimingManager::Instance().SetLocalTime(time);
 }
 
 EvaluationContext* BeginBackgroundEvaluation(long long time) {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "velora/animation.h"
+
 namespace velora {
 
 namespace {
@@ -35,8 +37,15 @@ long long TimingManager::LocalTime() const {
 }
 
 void TimingManager::SetLocalTime(long long ticks) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    local_ = ticks;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        local_ = ticks;
+    }
+    // Evaluation for display reads the same time: one "now" for keying,
+    // evaluation and the transport.
+    EvaluationContext& display = GlobalDisplayContext();
+    display.time = ticks;
+    display.evaluationId = NextEvaluationId();
 }
 
 int TimingManager::AddReference(const char* name) {

@@ -74,8 +74,10 @@ struct EvaluationContext {
 
 /// The global display evaluation context (never null).
 VELORA_API EvaluationContext& GlobalDisplayContext();
-/// The current local time: the global display context's time.
+/// The current local time: the global display context's time, which the
+/// timing manager keeps equal to its local time.
 VELORA_API long long CurrentTime();
+/// Sets the timing manager's local time (and so this context's).
 VELORA_API void SetCurrentTime(long long time);
 /// Starts a background evaluation at `time` with a new evaluation id; give
 /// it back with EndBackgroundEvaluation.
