@@ -28,6 +28,7 @@
 #include <velora/application.h>
 #include <velora/class_registry.h>
 #include <velora/object.h>
+#include <velora/object_directory.h>
 #include <velora/object_registry.h>
 #include <velora/plugin_loader.h>
 #include <velora/scene_io.h>
@@ -188,6 +189,10 @@ bool CreateInstance(const std::string& spec, std::vector<velora::PlugHandle>& cr
         target = target.substr(0, equals);
     }
     const std::size_t slash = target.rfind('/');
+    if (slash == std::string::npos) {
+        std::fprintf(stderr, "velora: cannot create %s: expected GROUP/ENTRY[=NAME]\n", spec.c_str());
+        return false;
+    }
     const std::string group = target.substr(0, slash);
     const std::string entryName = target.substr(slash + 1);
     const velora::RegistryEntry* entry =
@@ -298,6 +303,14 @@ int main(int argc, char** argv) {
     }
     // The host ends what it created; extension objects go with their bridges.
     for (velora::PlugHandle& handle : created)
+        if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
+    // Before the plug-ins go, end every object of a plug-in class: its code
+    // lives in the library about to be unloaded. Plain host objects stay
+    // until the process ends; nothing calls into their wrappers after this.
+    std::vector<velora::PlugHandle> custom;
+    for (velora::Object* object : velora::ObjectDirectory::Instance().Livings())
+        if (object->IsCustomObject()) custom.emplace_back(object);
+    for (velora::PlugHandle& handle : custom)
         if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
 
     velora::FireLibraryClose();

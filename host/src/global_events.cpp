@@ -8,12 +8,13 @@ namespace velora {
 
 namespace {
 
-// Sources live for the whole process: handles and raisers find them by name.
+// Sources live for the whole process and are never destroyed: a handle held
+// in a static of some library may end after this unit's statics would.
 EventSource& SourceNamed(const std::string& name) {
-    static std::mutex mutex;
-    static std::map<std::string, std::unique_ptr<EventSource>> sources;
-    std::lock_guard<std::mutex> lock(mutex);
-    std::unique_ptr<EventSource>& source = sources[name];
+    static auto* mutex = new std::mutex;
+    static auto* sources = new std::map<std::string, std::unique_ptr<EventSource>>;
+    std::lock_guard<std::mutex> lock(*mutex);
+    std::unique_ptr<EventSource>& source = (*sources)[name];
     if (!source) source = std::make_unique<EventSource>();
     return *source;
 }
@@ -23,6 +24,7 @@ EventSource& SourceNamed(const std::string& name) {
 GlobalEvent::GlobalEvent(const char* name) : name_(name ? name : "") {}
 
 GlobalEvent::~GlobalEvent() {
+    if (registrations_.empty()) return;
     EventSource& source = Source();
     for (const Registration& r : registrations_)
         source.RemoveHandler(r.target, r.handler, kEventGlobal);

@@ -9,9 +9,10 @@ namespace velora {
 
 namespace {
 
+// Never destroyed: a namespace may end while the process exits.
 std::vector<Namespace*>& Living() {
-    static std::vector<Namespace*> living;
-    return living;
+    static auto* living = new std::vector<Namespace*>;
+    return *living;
 }
 
 int gRenameDepth = 0;

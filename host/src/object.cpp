@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "velora/file_reference.h"
+#include "velora/model.h"
 #include "velora/object_directory.h"
 
 namespace velora {
@@ -13,7 +14,16 @@ IObject* WrapperSlot::IQuery(std::uint32_t id, int arg) {
 }
 
 Object* Object::Create(const char* name, int classId) {
-    if (!ClassRegistry::Instance().IsA(classId, kClassObject)) classId = kClassObject;
+    const ClassRegistry& classes = ClassRegistry::Instance();
+    if (!classes.IsA(classId, kClassObject)) classId = kClassObject;
+    // Classes with a host type of their own are made by it; a plain object
+    // carrying their class id would be taken for one.
+    if (classes.IsA(classId, kClassModel)) return Model::Create(name, classId);
+    if (classId == kClassFileReference) return FileReference::Create(name);
+    if (classId == kClassNamespace) return Namespace::Create(name);
+    if (classes.IsA(classId, kClassAnimationNode) || classes.IsA(classId, kClassFCurve) ||
+        classes.IsA(classId, kClassScene) || classes.IsA(classId, kClassNamespace))
+        return nullptr;
     return new Object(name, classId);
 }
 

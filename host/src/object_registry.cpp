@@ -61,6 +61,22 @@ bool ObjectRegistry::Unregister(const char* group, const char* name) {
     return false;
 }
 
+int ObjectRegistry::UnregisterLibrary(const char* path) {
+    if (!path || !*path) return 0;
+    int removed = 0;
+    for (Group& g : groups_) {
+        for (auto it = g.entries.begin(); it != g.entries.end();) {
+            if (it->library == path) {
+                it = g.entries.erase(it);
+                ++removed;
+            } else {
+                ++it;
+            }
+        }
+    }
+    return removed;
+}
+
 const RegistryEntry* ObjectRegistry::Find(const char* group, const char* name) const {
     if (!group || !name) return nullptr;
     const Group* g = FindGroup(group);

@@ -82,16 +82,29 @@ bool Plug::Link2(Plug* src, Plug* dst, int type, int srcPos, int dstPos) {
     if (IndexIn(dst->src_, src) >= 0) return false;
     const int srcAt = srcPos < 0 || srcPos > dst->SrcCount() ? dst->SrcCount() : srcPos;
     const int dstAt = dstPos < 0 || dstPos > src->DstCount() ? src->DstCount() : dstPos;
-    if (!dst->PlugNotify(kActRequestConnectSrc, src, srcAt, nullptr, type, nullptr)) return false;
-    if (!src->PlugNotify(kActRequestConnectDst, dst, dstAt, nullptr, type, nullptr)) return false;
-    if (!dst->PlugNotify(kActConnectSrc, src, srcAt, nullptr, type, nullptr)) return false;
-    if (!src->PlugNotify(kActConnectDst, dst, dstAt, nullptr, type, nullptr)) return false;
-    dst->src_.insert(dst->src_.begin() + srcAt, Link{src, type});
-    src->dst_.insert(src->dst_.begin() + dstAt, Link{dst, type});
+    // Handlers may edit the graph or end either plug: watch both, and check
+    // again before linking.
+    const PlugHandle srcAlive(src), dstAlive(dst);
+    auto alive = [&] {
+        return srcAlive.Valid() && dstAlive.Valid() && !src->ending_ && !dst->ending_;
+    };
+    if (!dst->PlugNotify(kActRequestConnectSrc, src, srcAt, nullptr, type, nullptr) || !alive())
+        return false;
+    if (!src->PlugNotify(kActRequestConnectDst, dst, dstAt, nullptr, type, nullptr) || !alive())
+        return false;
+    if (!dst->PlugNotify(kActConnectSrc, src, srcAt, nullptr, type, nullptr) || !alive())
+        return false;
+    if (!src->PlugNotify(kActConnectDst, dst, dstAt, nullptr, type, nullptr) || !alive())
+        return false;
+    if (IndexIn(dst->src_, src) >= 0) return false;  // a handler linked them already
+    const int s = std::min(srcAt, dst->SrcCount());
+    const int d = std::min(dstAt, src->DstCount());
+    dst->src_.insert(dst->src_.begin() + s, Link{src, type});
+    src->dst_.insert(src->dst_.begin() + d, Link{dst, type});
     dst->modFlags_ |= kModSelfConnection;
     src->modFlags_ |= kModSelfConnection;
-    dst->PlugNotify(kActConnectedSrc, src, srcAt, nullptr, type, nullptr);
-    src->PlugNotify(kActConnectedDst, dst, dstAt, nullptr, type, nullptr);
+    dst->PlugNotify(kActConnectedSrc, src, s, nullptr, type, nullptr);
+    if (alive()) src->PlugNotify(kActConnectedDst, dst, d, nullptr, type, nullptr);
     return true;
 }
 
@@ -101,11 +114,17 @@ bool Plug::Unlink(Plug* src, Plug* dst, bool ask) {
     const int dstAt = IndexIn(src->dst_, dst);
     if (srcAt < 0 || dstAt < 0) return false;
     const int type = dst->src_[srcAt].type;
+    const PlugHandle srcAlive(src), dstAlive(dst);
+    auto alive = [&] { return srcAlive.Valid() && dstAlive.Valid(); };
     if (ask) {
-        if (!dst->PlugNotify(kActRequestDisconnectSrc, src, srcAt, nullptr, type, nullptr)) return false;
-        if (!src->PlugNotify(kActRequestDisconnectDst, dst, dstAt, nullptr, type, nullptr)) return false;
-        if (!dst->PlugNotify(kActDisconnectSrc, src, srcAt, nullptr, type, nullptr)) return false;
-        if (!src->PlugNotify(kActDisconnectDst, dst, dstAt, nullptr, type, nullptr)) return false;
+        if (!dst->PlugNotify(kActRequestDisconnectSrc, src, srcAt, nullptr, type, nullptr) || !alive())
+            return false;
+        if (!src->PlugNotify(kActRequestDisconnectDst, dst, dstAt, nullptr, type, nullptr) || !alive())
+            return false;
+        if (!dst->PlugNotify(kActDisconnectSrc, src, srcAt, nullptr, type, nullptr) || !alive())
+            return false;
+        if (!src->PlugNotify(kActDisconnectDst, dst, dstAt, nullptr, type, nullptr) || !alive())
+            return false;
     }
     // A notification may have reordered the lists: look the links up again.
     const int s = IndexIn(dst->src_, src);
@@ -116,7 +135,7 @@ bool Plug::Unlink(Plug* src, Plug* dst, bool ask) {
     dst->modFlags_ |= kModSelfConnection;
     src->modFlags_ |= kModSelfConnection;
     dst->PlugNotify(kActDisconnectedSrc, src, s, nullptr, type, nullptr);
-    src->PlugNotify(kActDisconnectedDst, dst, d, nullptr, type, nullptr);
+    if (alive()) src->PlugNotify(kActDisconnectedDst, dst, d, nullptr, type, nullptr);
     return true;
 }
 
@@ -154,6 +173,10 @@ bool Plug::ReplaceSrcAt(int index, Plug* plug) {
     if (!old || !plug || plug == this || plug->ending_ || IndexIn(src_, plug) >= 0) return false;
     const int type = src_[index].type;
     if (!PlugNotify(kActBeginReplaceSrc, old, index, plug, type, nullptr)) return false;
+    // The handler may have edited either list: go on only if nothing moved.
+    if (ending_ || plug->ending_ || Src(index) != old || IndexIn(src_, plug) >= 0 ||
+        IndexIn(plug->dst_, this) >= 0)
+        return false;
     const int oldAt = IndexIn(old->dst_, this);
     if (oldAt >= 0) old->dst_.erase(old->dst_.begin() + oldAt);
     src_[index].plug = plug;
@@ -170,6 +193,9 @@ bool Plug::ReplaceDstAt(int index, Plug* plug) {
     if (!old || !plug || plug == this || plug->ending_ || IndexIn(dst_, plug) >= 0) return false;
     const int type = dst_[index].type;
     if (!PlugNotify(kActBeginReplaceDst, old, index, plug, type, nullptr)) return false;
+    if (ending_ || plug->ending_ || Dst(index) != old || IndexIn(dst_, plug) >= 0 ||
+        IndexIn(plug->src_, this) >= 0)
+        return false;
     const int oldAt = IndexIn(old->src_, this);
     if (oldAt >= 0) old->src_.erase(old->src_.begin() + oldAt);
     dst_[index].plug = plug;
@@ -183,7 +209,10 @@ bool Plug::ReplaceDstAt(int index, Plug* plug) {
 
 bool Plug::SwapSrc(int i, int j) {
     if (i == j || !Src(i) || !Src(j)) return false;
-    if (!PlugNotify(kActReorderSrc, src_[i].plug, i, src_[j].plug, 0, nullptr)) return false;
+    Plug* a = src_[i].plug;
+    Plug* b = src_[j].plug;
+    if (!PlugNotify(kActReorderSrc, a, i, b, 0, nullptr)) return false;
+    if (Src(i) != a || Src(j) != b) return false;  // the list changed meanwhile
     std::swap(src_[i], src_[j]);
     PlugNotify(kActReorderedSrc, src_[i].plug, i, src_[j].plug, 0, nullptr);
     return true;
@@ -192,7 +221,10 @@ bool Plug::SwapSrc(int i, int j) {
 bool Plug::MoveSrcAt(int from, int to) {
     if (!Src(from) || !Src(to)) return false;
     if (from == to) return true;
-    if (!PlugNotify(kActReorderSrc, src_[from].plug, from, src_[to].plug, 0, nullptr)) return false;
+    Plug* moving = src_[from].plug;
+    Plug* target = src_[to].plug;
+    if (!PlugNotify(kActReorderSrc, moving, from, target, 0, nullptr)) return false;
+    if (Src(from) != moving || Src(to) != target) return false;  // the list changed meanwhile
     const Link moved = src_[from];
     src_.erase(src_.begin() + from);
     src_.insert(src_.begin() + to, moved);
@@ -215,6 +247,7 @@ Plug* Plug::Owned(int i) const {
 
 void Plug::SetOwner(Plug* owner) {
     if (owner == owner_ || owner == this) return;
+    if (ending_ || (owner && owner->ending_)) return;  // neither side may keep a dying plug
     if (owner_) {
         auto& siblings = owner_->owned_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

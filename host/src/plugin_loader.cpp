@@ -67,11 +67,15 @@ bool PluginLoader::Load(const char* path, std::string* error) {
         return false;
     }
     ObjectRegistry& registry = ObjectRegistry::Instance();
+    // A library may load another from its entry: attribute each library's
+    // registrations to it, and put the outer one back afterwards.
+    const std::string outer = registry.LoadingLibrary();
     registry.SetLoadingLibrary(path);
     const bool ok = entry(0);
-    registry.SetLoadingLibrary(nullptr);
+    registry.SetLoadingLibrary(outer.empty() ? nullptr : outer.c_str());
     if (!ok) {
         entry(1);
+        registry.UnregisterLibrary(path);
         SetError(error, "its entry refused to load (LyPluginEntry(0) returned false)");
         dlclose(handle);
         return false;
@@ -84,9 +88,13 @@ bool PluginLoader::Free(const char* path) {
     if (!path) return false;
     for (auto it = libraries_.begin(); it != libraries_.end(); ++it) {
         if (it->path != path) continue;
-        if (auto entry = reinterpret_cast<EntryFn>(dlsym(it->handle, "LyPluginEntry"))) entry(1);
-        dlclose(it->handle);
+        // Out of the list first: the entry may free other libraries.
+        const Library library = *it;
         libraries_.erase(it);
+        if (auto entry = reinterpret_cast<EntryFn>(dlsym(library.handle, "LyPluginEntry"))) entry(1);
+        // Its creators go with its code.
+        ObjectRegistry::Instance().UnregisterLibrary(library.path.c_str());
+        dlclose(library.handle);
         return true;
     }
     return false;

@@ -132,7 +132,11 @@ bool SaveScene(const std::string& path, bool binary, std::string* error, SceneCo
     SceneCounts done;
     dsx::Document doc;
     for (Object* object : MainEntity::Instance().Objects().Livings()) {
-        if (!IsStoredClass(object->ClassId()) || object->HasObjectFlags(kObjectSystem)) continue;
+        // Owned objects (an animated property's node, say) are their owner's
+        // business, not the scene's.
+        if (!IsStoredClass(object->ClassId()) || object->HasObjectFlags(kObjectSystem) ||
+            object->Owner())
+            continue;
         dsx::FileObject* file =
             doc.AddObject(ClassRegistry::Instance().Name(object->ClassId()), object->FullName());
         if (!file) {
@@ -182,6 +186,10 @@ bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts)
             continue;
         }
         Object* object = Object::Create(label->c_str(), classId);
+        if (!object) {  // a class only its owners make
+            ++done.skipped;
+            continue;
+        }
         std::int64_t flags = 0;
         if (file->GetInteger("Flags", &flags)) object->SetObjectFlags(static_cast<std::uint32_t>(flags));
         const auto* types = file->Field("PropertyTypes");

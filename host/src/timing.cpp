@@ -19,8 +19,10 @@ long long SteadyNanoseconds() {
 }  // namespace
 
 TimingManager& TimingManager::Instance() {
-    static TimingManager manager;
-    return manager;
+    // Never destroyed: device threads may read the clocks while the process
+    // exits.
+    static auto* manager = new TimingManager;
+    return *manager;
 }
 
 TimingManager::TimingManager() : start_(SteadyNanoseconds()) {}
@@ -37,10 +39,8 @@ long long TimingManager::LocalTime() const {
 }
 
 void TimingManager::SetLocalTime(long long ticks) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        local_ = ticks;
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    local_ = ticks;
     // Evaluation for display reads the same time: one "now" for keying,
     // evaluation and the transport.
     EvaluationContext& display = GlobalDisplayContext();
@@ -50,14 +50,14 @@ void TimingManager::SetLocalTime(long long ticks) {
 
 int TimingManager::AddReference(const char* name) {
     std::lock_guard<std::mutex> lock(mutex_);
-    references_.push_back(Reference{nextId_, name ? name : "", 0});
+    references_.push_back(std::make_unique<Reference>(Reference{nextId_, name ? name : "", 0}));
     return nextId_++;
 }
 
 bool TimingManager::RemoveReference(int id) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = references_.begin(); it != references_.end(); ++it) {
-        if (it->id != id) continue;
+        if ((*it)->id != id) continue;
         references_.erase(it);
         if (current_ == id) current_ = 0;
         return true;
@@ -72,18 +72,18 @@ int TimingManager::ReferenceCount() const {
 
 int TimingManager::ReferenceIdAt(int i) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return i >= 0 && i < static_cast<int>(references_.size()) ? references_[i].id : 0;
+    return i >= 0 && i < static_cast<int>(references_.size()) ? references_[i]->id : 0;
 }
 
 const char* TimingManager::ReferenceNameAt(int i) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return i >= 0 && i < static_cast<int>(references_.size()) ? references_[i].name.c_str()
+    return i >= 0 && i < static_cast<int>(references_.size()) ? references_[i]->name.c_str()
                                                                : nullptr;
 }
 
 const TimingManager::Reference* TimingManager::Find(int id) const {
-    for (const Reference& r : references_)
-        if (r.id == id) return &r;
+    for (const auto& r : references_)
+        if (r->id == id) return r.get();
     return nullptr;
 }
 

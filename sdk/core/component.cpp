@@ -143,9 +143,9 @@ LyComponent::LyComponent(HIObject object)
         SetHIObject(created->IQuery(lyiface::kIdSelf), true);
     }
     velora::Object* host = __LyHostObject(this);
-    IObject* set = host ? static_cast<IObject*>(host) : nullptr;
 
     velora::Property* hostName = object && host ? host->FindProperty("Name") : nullptr;
+    if (hostName && hostName->TypeId() != velora::kDataString) hostName = nullptr;
     if (hostName)
         Name.SetInternal(hostName);
     else
@@ -153,9 +153,8 @@ LyComponent::LyComponent(HIObject object)
     PropertyAdd(&Name);
     LongName.Init(this, "LongName", &LyComponentGetLongName, &LyComponentSetLongName);
     PropertyAdd(&LongName);
-    Components.Init(set, "Components");
+    ListObjectsOf(host ? static_cast<IObject*>(host) : nullptr);
     PropertyAdd(&Components);
-    Parents.Init(set, "Parents");
     PropertyAdd(&Parents);
     Parents.SetListOfParents(true);
     Selected.Init(this, "Selected", &GetSelected, &SetSelected);
@@ -169,6 +168,9 @@ LyComponent::LyComponent(HIObject object)
 
 LyComponent::~LyComponent() {
     LyGetComponentArray().RemoveIt(this);
+    // Members of derived classes are gone already: the manager must not
+    // touch the properties they declared.
+    PropertyList.ForgetDeclared();
     if (mHIObject) {
         HIObject host = mHIObject;
         const bool owned = mSDKComponent;
@@ -210,6 +212,9 @@ int LyComponent::PropertyAdd(LyProperty* property) {
 bool LyComponent::UseCustomPropertyViewSet() const { return true; }
 
 bool LyComponent::SetHIObject(HIObject object, bool owns) {
+    // Rebinding to another object first lets go of the previous one, so no
+    // slot or event registration is left pointing at this component.
+    if (object && mHIObject && object != mHIObject) SetHIObject(nullptr, false);
     mSDKComponent = owns;
     if (object) mHIObject = object;
     HIObject current = mHIObject;
@@ -220,8 +225,16 @@ bool LyComponent::SetHIObject(HIObject object, bool owns) {
         auto* holder =
             static_cast<IWrapperHolder*>(current->IQuery(lyiface::kIdWrapperHolder));
         velora::Object* full = velora::AsObject(current);
+        IObject* self = IQuery(lyiface::kIdSelf);
         if (object) {
-            if (holder) holder->SetWrapper(IQuery(lyiface::kIdSelf));
+            if (holder) {
+                // An object has one wrapper: one that held the slot before
+                // lets go (it is detached, not deleted).
+                IObject* previous = holder->GetWrapper();
+                if (previous && previous != self)
+                    static_cast<LyPlug*>(static_cast<ICallback*>(previous))->SetHIObject(nullptr, false);
+                holder->SetWrapper(self);
+            }
             if (full) {
                 PropertyList.SetParent(full);
                 // Hear of host properties going away; registered once.
@@ -230,20 +243,31 @@ bool LyComponent::SetHIObject(HIObject object, bool owns) {
                 full->PropertyEvents().AddHandler(this, kObjectEventHandler,
                                                   velora::kEventPropertyRemoved);
             }
+            ListObjectsOf(full ? static_cast<IObject*>(full) : nullptr);
             return true;
         }
+        // Only this component's own entry is cleared: the slot may hold
+        // another wrapper by now.
         if (holder) {
-            if (holder->GetWrapper())
+            if (holder->GetWrapper() == self)
                 holder->SetWrapper(nullptr);
             else
                 result = false;
         }
         if (full) full->PropertyEvents().RemoveAll(this);
         PropertyList.SetParent(nullptr);
+        ListObjectsOf(nullptr);
         mHIObject = nullptr;
     }
     InvalidatePropertyEventsParents();
     return result;
+}
+
+void LyComponent::ListObjectsOf(IObject* object) {
+    // The lists read the host object at each call; they must never keep
+    // one that has gone.
+    Components.Init(object, "Components");
+    Parents.Init(object, "Parents");
 }
 
 void LyComponent::LyDelete() {

@@ -14,6 +14,9 @@
 
 LYSDK_BEGIN_NAMESPACE
 
+/// The interface id only SDK plugs answer, with themselves.
+constexpr std::uint32_t kLyIdWrapper = 0x4c595750u;
+
 /// The host plug behind a wrapper: its HIObject's answer to the plug
 /// interface (an animation node answers with its connector), or null.
 inline velora::Plug* __LyHostPlug(const LyPlug* plug) {

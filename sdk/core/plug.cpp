@@ -36,6 +36,7 @@ IObject* LyPlug::IQuery(std::uint32_t id, int) {
     switch (id) {
         case lyiface::kIdSelf:
         case lyiface::kIdCallback:
+        case kLyIdWrapper:
             return static_cast<ICallback*>(this);
         case lyiface::kIdPlug:
             return mHIObject;

@@ -106,13 +106,11 @@ LyComponent* LyGetLyComponent(IObject* object, bool create) {
 
 LyComponent* GetLyComponent(IObject* object) {
     if (!object) return nullptr;
-    // Is the object itself one of the library's components? Library objects
-    // answer the callback id with themselves; host objects do not answer it.
-    if (IObject* self = object->IQuery(lyiface::kIdCallback)) {
-        if (self == object) {
-            auto* plug = static_cast<LyPlug*>(static_cast<ICallback*>(object));
-            if (plug->Is(LyComponent::TypeInfo)) return static_cast<LyComponent*>(plug);
-        }
+    // Is the object itself one of the library's components? Only SDK plugs
+    // answer the wrapper id with themselves.
+    if (IObject* self = object->IQuery(kLyIdWrapper)) {
+        auto* plug = static_cast<LyPlug*>(static_cast<ICallback*>(self));
+        return plug->Is(LyComponent::TypeInfo) ? static_cast<LyComponent*>(plug) : nullptr;
     }
     auto* holder = static_cast<IWrapperHolder*>(object->IQuery(lyiface::kIdWrapperHolder));
     if (!holder) return nullptr;

@@ -176,22 +176,17 @@ void LyPropertyManager::AddToCache(LyProperty* property) {
 
 void LyPropertyManager::RemoveFromCache(HIObject hostProperty) {
     if (!hostProperty) return;
-    for (int i = 0; i < mDeclared.GetCount(); ++i) {
-        if (mDeclared[i]->GetInternal() == hostProperty) {
-            mDeclared.RemoveAt(i);
-            Reindex(hostProperty);
-            return;
-        }
+    // Every wrapper of that host property goes: declared ones leave their
+    // list, the ones this manager made are deleted.
+    for (int i = mDeclared.GetCount() - 1; i >= 0; --i)
+        if (mDeclared[i]->GetInternal() == hostProperty) mDeclared.RemoveAt(i);
+    for (int i = mOnDemand.GetCount() - 1; i >= 0; --i) {
+        LyProperty* wrapper = mOnDemand[i];
+        if (wrapper->GetInternal() != hostProperty) continue;
+        mOnDemand.RemoveAt(i);
+        if (wrapper->mAllocated) delete wrapper;
     }
-    for (int i = 0; i < mOnDemand.GetCount(); ++i) {
-        if (mOnDemand[i]->GetInternal() == hostProperty) {
-            LyProperty* wrapper = mOnDemand[i];
-            mOnDemand.RemoveAt(i);
-            Reindex(hostProperty);
-            delete wrapper;
-            return;
-        }
-    }
+    Reindex(hostProperty);
 }
 
 void LyPropertyManager::SetParent(HIObject hostObject) {
@@ -216,9 +211,17 @@ void LyPropertyManager::Reindex(HIObject hostProperty) {
         }
 }
 
+void LyPropertyManager::ForgetDeclared() {
+    mDeclared.Clear();
+    if (mIndex) mIndex->declared.clear();
+}
+
 void LyPropertyManager::ClearCache() {
     for (int i = 0; i < mOnDemand.GetCount(); ++i)
         if (mOnDemand[i]->mAllocated) delete mOnDemand[i];
+    // Declared wrappers stay with their class; once the manager lets go of
+    // the host object they must not keep its properties.
+    for (int i = 0; i < mDeclared.GetCount(); ++i) mDeclared[i]->SetInternal(nullptr);
     mOnDemand.Clear();
     mDeclared.Clear();
     if (mIndex) {

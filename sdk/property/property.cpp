@@ -140,9 +140,13 @@ void LyProperty::SetData(void* data) {
     if (host && data) host->SetRaw(data);
 }
 
-void LyProperty::GetData(void* data, int, LyEvaluateInfo*) const {
+void LyProperty::GetData(void* data, int size, LyEvaluateInfo*) const {
     velora::Property* host = __LyHostProperty(this);
     if (!host || !data) return;
+    // A caller that says how much room it has never gets more.
+    if (size > 0 && static_cast<std::size_t>(size) < host->Type()->ValueSize() &&
+        host->TypeId() != velora::kDataReference)
+        return;
     if (host->TypeId() == velora::kDataReference) {
         *static_cast<LyProperty**>(data) = GetReferencedProperty();
         return;
@@ -544,6 +548,8 @@ LyProperty* LyProperty::CreateInternal(LyComponent* owner, const char* name, LyP
     SetInternal(host);
     host->SetExternalHandlers(owner->GetHIObject(), h1, h2);
     mParent = owner;
+    // Listed with its owner, so it lets go when the property or the object ends.
+    owner->PropertyAdd(this);
     return this;
 }
 
@@ -558,6 +564,7 @@ LyProperty* LyProperty::CreateTextureConnectable(LyComponent* owner, const char*
     velora::Property* host = CreateHostProperty(this, owner, name, velora::kCreateConnectable);
     if (!host) return this;
     SetInternal(host);
+    owner->PropertyAdd(this);
     host->SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
     host->ModifyFlag(velora::kPropertyTextureConnected, true);
     host->SetConnectionFilter(velora::kClassTexture);

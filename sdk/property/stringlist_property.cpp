@@ -19,7 +19,9 @@ LyPropertyStringList& LyPropertyStringList::Init(LyComponent* owner, const char*
 LyStringList* LyPropertyStringList::List() { return GetEnumStringList(false); }
 
 bool LyPropertyStringList::SetString(const char* text) {
-    if (LyStringList* list = List()) list->SetString(text, '~');
+    LyStringList* list = List();
+    if (!list) return false;  // no host list to take the items
+    list->SetString(text, '~');
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/host_fixture.h"
 
+#include <velora/property.h>
+
 using namespace VELSDK2025;
 using lysdk_test::HostScene;
 using lysdk_test::TraceCapture;
@@ -144,16 +146,45 @@ TEST_F(Components, FlagsAndStatusWithAndWithoutAHostObject) {
     EXPECT_FALSE(detached.GetObjectStatus(0xffffffff));
 }
 
-TEST_F(Components, DetachingTwiceReportsTheEmptySlot) {
+TEST_F(Components, AnObjectKeepsOneWrapper) {
     velora::Object* cube = Make("Cube");
     LyComponent local(cube);
-    // A second wrapper bound over the same object takes the slot...
+    // A second wrapper bound over the same object takes the slot, and the
+    // first lets go of the object rather than keep it unseen.
     LyComponent second(cube);
     EXPECT_EQ(GetLyComponent(cube), &second);
-    EXPECT_TRUE(second.SetHIObject(nullptr, false));
-    // ...so the first one's detach finds the slot already empty.
-    EXPECT_FALSE(local.SetHIObject(nullptr, false));
     EXPECT_EQ(local.GetHIObject(), nullptr);
+    // A detach finds the slot no longer holding it and says so.
+    static_cast<lyiface::IWrapperHolder*>(cube->IQuery(lyiface::kIdWrapperHolder))
+        ->SetWrapper(nullptr);
+    EXPECT_FALSE(second.SetHIObject(nullptr, false));
+    EXPECT_EQ(second.GetHIObject(), nullptr);
+}
+
+TEST_F(Components, MembersLetGoOfEverythingWhenTheHostEndsTheirObject) {
+    velora::Object* group = velora::Object::Create("Group");
+    velora::Object* child = Make("Child");
+    group->CreateProperty("Weight", velora::kDataNumber);
+    ASSERT_TRUE(velora::Connect(child, group));
+    LyComponent member(group);
+    LyPropertyDouble weight;
+    weight.SetInternal(group->FindProperty("Weight"));
+    member.PropertyAdd(&weight);
+    EXPECT_EQ(member.Components.GetCount(), 1);
+    group->Destroy(0);
+    // Lists and declared properties no longer reach the ended object.
+    EXPECT_EQ(member.Components.GetCount(), 0);
+    EXPECT_EQ(member.Parents.GetCount(), 0);
+    EXPECT_FALSE(weight.IsInternal());
+    EXPECT_EQ(static_cast<double>(weight), 0.0);
+}
+
+TEST_F(Components, NameWrapsOnlyATextHostProperty) {
+    velora::Object* cube = Make("Cube");
+    cube->CreateProperty("Name", velora::kDataVector);  // not a text
+    LyComponent wrapper(cube);
+    EXPECT_FALSE(wrapper.Name.IsInternal());
+    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Cube");
 }
 
 TEST_F(Components, IQueryForwardsToTheHostObject) {

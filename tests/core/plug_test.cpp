@@ -276,3 +276,36 @@ TEST_F(PlugGraph, PlugListsAreCreatedEmptyAndDestroyedSafely) {
     LyDestroyPlugList(list);
     LyDestroyPlugList(nullptr);
 }
+
+namespace {
+
+// Disconnects its first source whenever it is asked to take a new one.
+class Fickle : public LyComponent {
+public:
+    bool PlugNotify(LyConnectionAction action, LyPlug*, int, LyPlug*, LyConnectionType,
+                    LyPlug*) override {
+        if (action == kLyConnectSrc && GetSrcCount() > 0 && !busy) {
+            busy = true;
+            DisconnectSrcAt(0);
+            busy = false;
+        }
+        return true;
+    }
+    bool busy = false;
+};
+
+}  // namespace
+
+TEST_F(PlugGraph, AHandlerEditingTheListDuringAConnectionKeepsBothSidesConsistent) {
+    Fickle fickle;
+    LyPlug* a = Wrap("A");
+    LyPlug* b = Wrap("B");
+    ASSERT_TRUE(fickle.ConnectSrc(a));
+    // Connecting b at the end while the handler drops a: the insert position
+    // is taken from the list as it is after the handler ran.
+    EXPECT_TRUE(fickle.ConnectSrcAt(1, b));
+    ASSERT_EQ(fickle.GetSrcCount(), 1);
+    EXPECT_EQ(fickle.GetSrc(0), b);
+    EXPECT_EQ(a->GetDstCount(), 0);
+    EXPECT_EQ(b->GetDst(0), &fickle);
+}

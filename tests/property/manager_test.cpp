@@ -15,7 +15,7 @@ namespace {
 class ManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        host = velora::Object::Create("Cube", velora::kClassModel);
+        host = velora::Object::Create("Cube");
         translation = host->CreateProperty("Translation", velora::kDataVector, velora::kCreateAnimatable);
         visibility = host->CreateProperty("Visibility", velora::kDataBool);
         user = host->CreateProperty("Notes", velora::kDataString, velora::kCreateUser);

@@ -49,6 +49,9 @@ private:
 class VELORA_API Object : public Plug {
 public:
     /// A new object of class `classId` (a host object class) named `name`.
+    /// Models, namespaces and file references are made by their own types;
+    /// null for the classes that only their owners make (animation nodes,
+    /// curves, scenes) and for a namespace name already in use.
     static Object* Create(const char* name = nullptr, int classId = kClassObject);
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;

@@ -43,6 +43,9 @@ public:
                   const char* library = nullptr);
     /// Removes an entry; false when there is none.
     bool Unregister(const char* group, const char* name);
+    /// Removes every entry the library at `path` registered (its creators
+    /// are about to be unloaded); returns how many went.
+    int UnregisterLibrary(const char* path);
 
     /// The entry, or null.
     const RegistryEntry* Find(const char* group, const char* name) const;

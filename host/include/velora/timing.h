@@ -17,6 +17,7 @@
 // The manager is process-wide and guarded: devices read clocks from their
 // own threads.
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ public:
     /// Id and name of the i-th reference in creation order; 0 / null when out
     /// of range.
     int ReferenceIdAt(int i) const;
+    /// The name stays valid until that reference is removed.
     const char* ReferenceNameAt(int i) const;
     /// The reference's time at `systemTime`; `systemTime` itself for an
     /// unknown id.
@@ -69,7 +71,7 @@ private:
     mutable std::mutex mutex_;
     long long start_;  // steady-clock nanoseconds at construction
     long long local_ = 0;
-    std::vector<Reference> references_;
+    std::vector<std::unique_ptr<Reference>> references_;  // names stay put until removed
     int nextId_ = 1;
     int current_ = 0;
     bool relative_ = false;

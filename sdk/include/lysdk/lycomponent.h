@@ -132,6 +132,9 @@ public:
     void LyDelete() override;
 
 private:
+    /// Points Components and Parents at the host object (or at nothing).
+    void ListObjectsOf(IObject* object);
+
     friend LYSDK_API const char* LyComponentGetName(void* component);
     friend LYSDK_API void LyComponentSetName(void* component, const char* name);
     friend LYSDK_API const char* LyComponentGetLongName(void* component);

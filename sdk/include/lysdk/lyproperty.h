@@ -240,8 +240,12 @@ public:
     LyProperty* Wrap(HIObject hostProperty);
 
 private:
+    friend class LyComponent;
     void ClearCache();
     void Reindex(HIObject hostProperty);
+    /// Forgets the declared wrappers without touching them (their declaring
+    /// object is being destroyed and they may be gone already).
+    void ForgetDeclared();
 
     HIObject mParent;
     LyArrayTemplate<LyProperty*> mOnDemand;

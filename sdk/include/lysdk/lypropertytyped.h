@@ -103,8 +103,12 @@ public:
     /// Writes straight into the host's stored value, past its change
     /// handling; nothing when unbound or the host keeps no stored value.
     virtual void SetPropertyValue(T value) {
-        if (void* stored = IsInternal() ? GetValuePtr() : nullptr)
+        if constexpr (TYPE == kLyPropertyTypeCharPtr) {
+            // The host owns its texts: copy, never store a caller's pointer.
+            if (IsInternal()) LyProperty::SetData(&value);
+        } else if (void* stored = IsInternal() ? GetValuePtr() : nullptr) {
             std::memcpy(stored, static_cast<const void*>(&value), sizeof(T));
+        }
     }
 
     /// The host's stored value read directly; the zero value otherwise.
