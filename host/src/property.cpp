@@ -89,7 +89,10 @@ void Property::Teardown() {
         // already out of the lookups.
         if (!object->IsEnding()) {
             lyiface::EventRecord record(kEventPropertyRemoved, 0, this);
+            ++table->raising;
             table->events.Raise(record);
+            // A listener that ended the object left the table to us.
+            if (--table->raising == 0 && table->orphaned) delete table;
         }
     }
     Plug::Teardown();

@@ -88,7 +88,15 @@ int Object::MatchProperties(const char* pattern, bool translated, std::vector<Pr
 }
 
 EventSource& Object::PropertyEvents() {
-    if (!properties_) properties_ = new PropertyTable();
+    if (!properties_) {
+        if (IsEnding()) {
+            // An ending object raises nothing more; don't make a table that
+            // nobody would free.
+            static auto* silent = new EventSource;
+            return *silent;
+        }
+        properties_ = new PropertyTable();
+    }
     return properties_->events;
 }
 
@@ -97,7 +105,10 @@ void Object::DetachProperties() {
     // The properties end with the plug's owned list right after this; they
     // must not reach back into a table that is going.
     for (Property* p : properties_->order) p->object_ = nullptr;
-    delete properties_;
+    if (properties_->raising > 0)
+        properties_->orphaned = true;  // the raising property frees it
+    else
+        delete properties_;
     properties_ = nullptr;
 }
 

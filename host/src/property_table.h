@@ -20,6 +20,10 @@ struct PropertyTable {
     // index before its name changes and before it ends, so no key dangles.
     std::unordered_map<std::string_view, Property*> byName;
     EventSource events;
+    // A property's removal is being told to the listeners; a listener may
+    // end the object meanwhile, and the table must then outlive the raise.
+    int raising = 0;
+    bool orphaned = false;
 };
 
 }  // namespace velora
