@@ -1,41 +1,17 @@
 #ifndef LYSDK_TESTS_CORE_HOST_FIXTURE_H
 #define LYSDK_TESTS_CORE_HOST_FIXTURE_H
 
-// Helpers for tests that build small host scenes: every object made through
-// the fixture is ended when the test ends, unless a test ended it itself.
+// What the core tests share: the SDK, the host-scene fixture that ends the
+// objects a test made, and the trace recorder.
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include <lysdk/lysdk.h>
 #include <velora/file_reference.h>
 #include <velora/object.h>
 #include <velora/trace.h>
 
+#include "common/host_scene.h"
 #include "common/trace_capture.h"
-
-namespace lysdk_test {
-
-class HostScene : public ::testing::Test {
-protected:
-    velora::Object* Make(const char* name, int classId = velora::kClassObject) {
-        velora::Object* object = velora::Object::Create(name, classId);
-        handles_.emplace_back(object);
-        return object;
-    }
-
-    void TearDown() override {
-        for (velora::PlugHandle& handle : handles_)
-            if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
-        handles_.clear();
-    }
-
-private:
-    std::vector<velora::PlugHandle> handles_;
-};
-
-}  // namespace lysdk_test
 
 #endif  // LYSDK_TESTS_CORE_HOST_FIXTURE_H

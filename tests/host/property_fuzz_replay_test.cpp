@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <vector>
+
+#include "common/fuzz_replay.h"
 
 #include "../../fuzz/property_text_target.h"
 
@@ -14,31 +14,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path FuzzDirectory() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz"; }
-
 int ReplayDirectory(const fs::path& directory) {
-    int replayed = 0;
-    if (!fs::is_directory(directory)) return 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-        SCOPED_TRACE(entry.path().string());
+    return lysdk_test::ReplayDirectory(directory, [](const std::vector<std::uint8_t>& data) {
         lysdk_fuzz::PropertyText(data.data(), data.size());
-        ++replayed;
-    }
-    return replayed;
+    });
 }
 
 TEST(PropertyFuzzReplay, SeedCorpus) {
-    const fs::path corpus = FuzzDirectory() / "corpus" / "fuzz_property_text";
+    const fs::path corpus = lysdk_test::FuzzDirectory() / "corpus" / "fuzz_property_text";
     ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
     EXPECT_GE(ReplayDirectory(corpus), 20);
 }
 
 TEST(PropertyFuzzReplay, SavedFindings) {
-    ReplayDirectory(FuzzDirectory() / "regressions" / "fuzz_property_text");
+    ReplayDirectory(lysdk_test::FuzzDirectory() / "regressions" / "fuzz_property_text");
 }
 
 // Every type with text that it must refuse, and text that it must take.

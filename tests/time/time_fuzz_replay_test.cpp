@@ -4,20 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "common/fuzz_replay.h"
 
 #include "../../fuzz/time_text_target.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The fuzz directory of the source tree, found from this file's own path.
-fs::path FuzzDirectory() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz"; }
 
 // The target picks the custom rate per input; put the application's back.
 class CustomRateGuard {
@@ -30,30 +26,20 @@ private:
 
 int ReplayDirectory(const fs::path& directory) {
     CustomRateGuard guard;
-    int replayed = 0;
-    if (!fs::is_directory(directory)) return 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        // An exactly sized copy: a read past the input is a sanitizer report.
-        std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-        SCOPED_TRACE(entry.path().string());
+    return lysdk_test::ReplayDirectory(directory, [](const std::vector<std::uint8_t>& data) {
         lysdk_fuzz::TimeText(data.data(), data.size());
-        ++replayed;
-    }
-    return replayed;
+    });
 }
 
 TEST(TimeFuzzReplay, SeedCorpus) {
-    const fs::path corpus = FuzzDirectory() / "corpus" / "fuzz_time_text";
+    const fs::path corpus = lysdk_test::FuzzDirectory() / "corpus" / "fuzz_time_text";
     ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
     EXPECT_GT(ReplayDirectory(corpus), 10);
 }
 
 TEST(TimeFuzzReplay, SavedFindings) {
     // Empty until the fuzzer finds something; each file is then kept.
-    ReplayDirectory(FuzzDirectory() / "regressions" / "fuzz_time_text");
+    ReplayDirectory(lysdk_test::FuzzDirectory() / "regressions" / "fuzz_time_text");
 }
 
 TEST(TimeFuzzReplay, HandMadeInputs) {
