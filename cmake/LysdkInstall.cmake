@@ -3,7 +3,7 @@
 #   target_link_libraries(myplugin PRIVATE lysdk::lysdk)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS lysdk lyiface velora_core
+install(TARGETS lysdk lyiface velora_core velora_scenefile
   EXPORT lysdkTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
