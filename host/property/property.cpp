@@ -235,6 +235,8 @@ void Property::ModifyFlag(std::uint32_t f, bool on) {
     const std::uint32_t before = flags_;
     flags_ = on ? flags_ | f : flags_ & ~f;
     if (flags_ != before) {
+        // Evaluation schedules list the animated properties.
+        if ((flags_ ^ before) & kPropertyAnimated) BumpStructureVersion();
         ModFlags() |= kModSelfFlags;
         std::uint32_t old = before;
         PlugStateNotify(kActValueChanged, this, &flags_, &old, sizeof flags_);

@@ -78,7 +78,7 @@ Model* Model::Create(const char* name, int classId) {
     return new Model(name, classId);
 }
 
-Model::Model(const char* name, int classId) : Object(name, classId) {
+Model::Model(const char* name, int classId) : Box(name, classId) {
     translation_ = CreateProperty("Lcl Translation", kDataVector, kCreateAnimatable);
     rotation_ = CreateProperty("Lcl Rotation", kDataVector, kCreateAnimatable);
     scaling_ = CreateProperty("Lcl Scaling", kDataVector, kCreateAnimatable);
@@ -97,7 +97,7 @@ void Model::Teardown() {
     Colors().Release(color_);
     for (std::uint32_t color : extraColors_) Colors().Release(color);
     extraColors_.clear();
-    Object::Teardown();
+    Box::Teardown();
 }
 
 void Model::DetachFromParent() {
@@ -111,6 +111,7 @@ void Model::DetachFromParent() {
 }
 
 bool Model::SetParent(Model* parent, int index) {
+    BumpStructureVersion();  // evaluation schedules follow the hierarchy
     if (parent) {
         if (parent->IsEnding() || IsEnding()) return false;
         for (Model* up = parent; up; up = up->Parent())
@@ -154,7 +155,7 @@ bool Model::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type,
             if (LastSelectedHandle().Get() == this) LastSelectedHandle().Reset(nullptr);
         }
     }
-    return Object::PlugNotify(action, plug, index, plug2, type, plug3);
+    return Box::PlugNotify(action, plug, index, plug2, type, plug3);
 }
 
 Model* Model::LastSelected() { return static_cast<Model*>(LastSelectedHandle().Get()); }
@@ -195,7 +196,7 @@ Model* Model::FindByColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::u
     return model;
 }
 
-void Model::UpdateGlobal(const double* parentGlobal) {
+void Model::LocalMatrix(double* local) const {
     const double* t = static_cast<const double*>(translation_->ValuePtr());
     const double* r = static_cast<const double*>(rotation_->ValuePtr());
     const double* s = static_cast<const double*>(scaling_->ValuePtr());
@@ -203,7 +204,6 @@ void Model::UpdateGlobal(const double* parentGlobal) {
     const double cx = std::cos(r[0] * kDegrees), sx = std::sin(r[0] * kDegrees);
     const double cy = std::cos(r[1] * kDegrees), sy = std::sin(r[1] * kDegrees);
     const double cz = std::cos(r[2] * kDegrees), sz = std::sin(r[2] * kDegrees);
-    double local[16];
     local[0] = cz * cy * s[0];
     local[1] = sz * cy * s[0];
     local[2] = -sy * s[0];
@@ -220,6 +220,11 @@ void Model::UpdateGlobal(const double* parentGlobal) {
     local[13] = t[1];
     local[14] = t[2];
     local[15] = 1;
+}
+
+void Model::UpdateGlobal(const double* parentGlobal) {
+    double local[16];
+    LocalMatrix(local);
     if (!parentGlobal) {
         std::copy(local, local + 16, global_);
         return;
@@ -294,6 +299,37 @@ void MeshModel::RecomputeLinks() {
                  links_.end());
     linksDirty_ = false;
     ++linkRecomputes_;
+}
+
+}  // namespace velora
+
+namespace velora {
+
+void Model::ComputeGlobalMatrix(double* out) const {
+    // Parents first, from the top of the hierarchy down, without touching
+    // any model's stored global matrix.
+    std::vector<const Model*> chain;
+    for (const Model* m = this; m; m = m->Parent()) chain.push_back(m);
+    double global[16];
+    bool first = true;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        double local[16];
+        (*it)->LocalMatrix(local);
+        if (first) {
+            std::copy(local, local + 16, global);
+            first = false;
+            continue;
+        }
+        double next[16];
+        for (int c = 0; c < 4; ++c)
+            for (int row = 0; row < 4; ++row) {
+                double sum = 0;
+                for (int k = 0; k < 4; ++k) sum += global[k * 4 + row] * local[c * 4 + k];
+                next[c * 4 + row] = sum;
+            }
+        std::copy(next, next + 16, global);
+    }
+    std::copy(global, global + 16, out);
 }
 
 }  // namespace velora

@@ -1,0 +1,185 @@
+// Placeholders: the boxes of a relation that stand for a box or a model
+// outside it.
+
+#include <cstring>
+
+#include "velora/box.h"
+#include "velora/model.h"
+
+namespace velora {
+
+namespace {
+
+Property* MakeReference(Object* owner, const char* name, int filter) {
+    Property* property = owner->CreateProperty(name, kDataObject);
+    if (property) property->SetConnectionFilter(filter);
+    return property;
+}
+
+Object* Referenced(const Property* property) {
+    return property && property->ListCount() > 0 ? AsObject(property->ListAt(0)) : nullptr;
+}
+
+bool SetReferenced(Property* property, Object* target) {
+    if (!property) return false;
+    property->ListClear();
+    BumpStructureVersion();  // schedules group a placeholder with what it stands for
+    return !target || property->ListAdd(target);
+}
+
+// Inverse of an affine column-major matrix (the last row 0 0 0 1); false
+// when its linear part is singular.
+bool InvertAffine(const double* m, double* out) {
+    const double a = m[0], b = m[4], c = m[8];
+    const double d = m[1], e = m[5], f = m[9];
+    const double g = m[2], h = m[6], i = m[10];
+    const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+    const double det = a * A + b * B + c * C;
+    if (det == 0.0) return false;
+    const double inv = 1.0 / det;
+    double r[9] = {A * inv, -(b * i - c * h) * inv, (b * f - c * e) * inv,
+                   B * inv, (a * i - c * g) * inv, -(a * f - c * d) * inv,
+                   C * inv, -(a * h - b * g) * inv, (a * e - b * d) * inv};
+    // r is row-major; write column-major.
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col) out[col * 4 + row] = r[row * 3 + col];
+    out[3] = out[7] = out[11] = 0.0;
+    for (int row = 0; row < 3; ++row)
+        out[12 + row] = -(out[row] * m[12] + out[4 + row] * m[13] + out[8 + row] * m[14]);
+    out[15] = 1.0;
+    return true;
+}
+
+const char* const kTransformNames[3] = {"Translation", "Rotation", "Scaling"};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// BoxPlaceholder
+
+BoxPlaceholder* BoxPlaceholder::Create(const char* name, Box* target) {
+    auto* placeholder = new BoxPlaceholder(name ? name : "BoxPlaceholder");
+    if (target) placeholder->SetTarget(target);
+    return placeholder;
+}
+
+BoxPlaceholder::BoxPlaceholder(const char* name) : Box(name, kClassBoxPlaceholder) {
+    box_ = MakeReference(this, "Box", kClassBox);
+    // What the placeholder mirrors may change at any time.
+    SetTimeDependent(true);
+}
+
+Box* BoxPlaceholder::Target() const { return AsBox(Referenced(box_)); }
+
+bool BoxPlaceholder::SetTarget(Box* target) {
+    if (target == this) return false;
+    if (!SetReferenced(box_, target)) return false;
+    SyncConnectors();
+    MarkDirty();
+    return true;
+}
+
+void BoxPlaceholder::SyncConnectors() {
+    Box* target = Target();
+    if (!target) return;
+    for (int i = 0; i < target->OutConnectorCount(); ++i) {
+        AnimationNode* out = target->OutConnector(i);
+        if (!FindOutConnector(out->Name()))
+            CreateOutConnector(out->UserId(), out->Name(), out->ConnectorType(), false);
+    }
+}
+
+bool BoxPlaceholder::EvaluateConnectors(const EvaluationContext& context) {
+    Box* target = Target();
+    if (!target) return false;
+    bool any = false;
+    for (int i = 0; i < OutConnectorCount(); ++i) {
+        AnimationNode* mine = OutConnector(i);
+        AnimationNode* theirs = target->FindOutConnector(mine->Name());
+        double values[4];
+        if (theirs && theirs->Channels() == mine->Channels() && theirs->ReadData(values, &context))
+            any = mine->WriteData(values, &context) || any;
+    }
+    MarkDirty();
+    return any;
+}
+
+// ---------------------------------------------------------------------------
+// ModelPlaceholder
+
+ModelPlaceholder* ModelPlaceholder::Create(const char* name, Model* model) {
+    auto* placeholder = new ModelPlaceholder(name ? name : "ModelPlaceholder");
+    if (model) placeholder->SetTargetModel(model);
+    return placeholder;
+}
+
+ModelPlaceholder::ModelPlaceholder(const char* name) : Box(name, kClassModelPlaceholder) {
+    model_ = MakeReference(this, "Model", kClassModel);
+    global_ = CreateProperty("UseGlobalTransforms", kDataBool);
+    const DataType* vector = DataType::Get(kDataVector);
+    for (const char* connector : kTransformNames) {
+        CreateInConnector(0, connector, vector, false);
+        CreateOutConnector(0, connector, vector, false);
+    }
+    SetTimeDependent(true);
+}
+
+Model* ModelPlaceholder::TargetModel() const { return AsModel(Referenced(model_)); }
+
+bool ModelPlaceholder::SetTargetModel(Model* model) {
+    if (!SetReferenced(model_, model)) return false;
+    MarkDirty();
+    return true;
+}
+
+bool ModelPlaceholder::UsesGlobalTransforms() const {
+    bool on = false;
+    return global_ && global_->GetRaw(&on) && on;
+}
+
+bool ModelPlaceholder::EvaluateConnectors(const EvaluationContext& context) {
+    Model* model = TargetModel();
+    // The model's values may change between evaluations without any
+    // connection telling this box: read them every time.
+    MarkDirty();
+    if (!model) return false;
+    const bool global = UsesGlobalTransforms();
+    Property* properties[3] = {model->TranslationProperty(), model->RotationProperty(),
+                               model->ScalingProperty()};
+    // Connected inputs drive the model first, so the outputs show the
+    // values the model takes.
+    for (int k = 0; k < 3; ++k) {
+        AnimationNode* input = FindInConnector(kTransformNames[k]);
+        double values[4];
+        if (!input || !input->SourceConnector() || !input->ReadData(values, &context)) continue;
+        if (global && k == 0) {
+            if (Model* parent = model->Parent()) {
+                double parentGlobal[16], inverse[16];
+                parent->ComputeGlobalMatrix(parentGlobal);
+                if (InvertAffine(parentGlobal, inverse)) {
+                    const double x = values[0], y = values[1], z = values[2];
+                    for (int row = 0; row < 3; ++row)
+                        values[row] = inverse[row] * x + inverse[4 + row] * y + inverse[8 + row] * z +
+                                      inverse[12 + row];
+                }
+            }
+        }
+        properties[k]->SetRaw(values);
+    }
+    for (int k = 0; k < 3; ++k) {
+        AnimationNode* output = FindOutConnector(kTransformNames[k]);
+        if (!output) continue;
+        double values[4] = {0, 0, 0, 0};
+        if (global && k == 0) {
+            double matrix[16];
+            model->ComputeGlobalMatrix(matrix);
+            std::memcpy(values, matrix + 12, sizeof(double) * 3);
+        } else {
+            properties[k]->GetRaw(values);
+        }
+        output->WriteData(values, &context);
+    }
+    return true;
+}
+
+}  // namespace velora
