@@ -44,11 +44,9 @@ bool AnimationNode::ReadData(double* out, const EvaluationContext* context) {
         CopyMembers(out, live_, channels_);
         return true;
     }
-    if (AnimationNode* source = SourceConnector()) {
-        if (!source->ReadData(live_, &ctx)) return false;
-        CopyMembers(out, live_, channels_);
-        return true;
-    }
+    // A connected input passes its source's value on and keeps its own
+    // value for when the connection goes.
+    if (AnimationNode* source = SourceConnector()) return source->ReadData(out, &ctx);
     if (Property* property = ConnectedProperty()) {
         alignas(double) unsigned char raw[64];
         if (property->Type()->ValueSize() <= sizeof raw && EvaluateProperty(property, raw, &ctx) >= 0)

@@ -183,7 +183,8 @@ public:
     /// knows how (a model placeholder with global transforms), else as
     /// WriteData.
     bool WriteGlobalData(const double* in, const EvaluationContext* context);
-    /// The value last read or written, without evaluation.
+    /// The value without evaluation: an output's last written value, an
+    /// input's own value (what it reads while unconnected).
     const double* LiveData() const { return live_; }
     /// The evaluation id of the last write of an output (0: never).
     unsigned WrittenId() const { return writtenId_; }
