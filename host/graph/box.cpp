@@ -108,6 +108,10 @@ Box* Box::Create(const char* name, int classId) {
 
 Box::Box(const char* name, int classId) : Object(name, classId) { BumpStructureVersion(); }
 
+IObject* Box::IQuery(std::uint32_t id, int arg) {
+    return id == kIdBox ? this : Object::IQuery(id, arg);
+}
+
 Box* Box::OfConnector(const AnimationNode* node) { return node ? node->box_ : nullptr; }
 
 Box* AsBox(Object* object) {
@@ -255,6 +259,10 @@ void Box::Evaluate(const EvaluationContext& context) {
         lastTime_ = context.time;
         ++computeCount_;
         EvaluateConnectors(context);
+        for (std::size_t i = 0; i < outputs_.size(); ++i) {
+            AnimationNode* output = outputs_[i];
+            if (MayEvaluateConnector(output)) EvaluateConnector(output, context);
+        }
         for (AnimationNode* output : outputs_) {
             if (!output->changed_) continue;
             output->changed_ = false;
@@ -268,14 +276,7 @@ void Box::Evaluate(const EvaluationContext& context) {
     evaluating_ = false;
 }
 
-bool Box::EvaluateConnectors(const EvaluationContext& context) {
-    bool any = false;
-    for (std::size_t i = 0; i < outputs_.size(); ++i) {
-        AnimationNode* output = outputs_[i];
-        if (MayEvaluateConnector(output) && EvaluateConnector(output, context)) any = true;
-    }
-    return any;
-}
+bool Box::EvaluateConnectors(const EvaluationContext&) { return false; }
 
 bool Box::EvaluateConnector(AnimationNode*, const EvaluationContext&) { return false; }
 

@@ -8,6 +8,7 @@
 
 #include "velora/animation.h"
 #include "velora/evaluation.h"
+#include "velora/file_monitor.h"
 #include "velora/parallel.h"
 #include "velora/property.h"
 #include "velora/relation.h"
@@ -296,6 +297,8 @@ void SceneEvaluator::RenderFrame() {
 }
 
 void SceneEvaluator::EvaluateFrame(long long time) {
+    // Files that changed on disk are heard between frames, on this thread.
+    FileMonitor::Instance().Poll();
     EvaluateAt(time);
     RenderFrame();
 }

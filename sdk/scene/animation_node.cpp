@@ -1,6 +1,7 @@
 // LyAnimationNode: keying and key removal on the host's animation nodes.
 
 #include <velora/animation.h>
+#include <velora/box.h>
 
 #include "core/host_access.h"
 #include "lysdk/lyanimationnode.h"
@@ -63,6 +64,49 @@ LyAnimationNode* LyAnimationNode::GetNode(int index) const {
     velora::AnimationNode* child = node ? node->ChildNode(index) : nullptr;
     LyPlug* wrapper = __LyWrap(child);
     return wrapper && wrapper->Is(LyAnimationNode::TypeInfo) ? static_cast<LyAnimationNode*>(wrapper) : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Data of box connectors
+
+namespace {
+
+const velora::EvaluationContext* ContextOf(LyEvaluateInfo* info) {
+    return reinterpret_cast<const velora::EvaluationContext*>(info);
+}
+
+}  // namespace
+
+bool LyAnimationNode::ReadData(double* data, LyEvaluateInfo* info) {
+    velora::AnimationNode* node = HostNode(this);
+    return node && data && node->ReadData(data, ContextOf(info));
+}
+
+bool LyAnimationNode::WriteData(double* data, LyEvaluateInfo* info) {
+    velora::AnimationNode* node = HostNode(this);
+    return node && data && node->WriteData(data, ContextOf(info));
+}
+
+bool LyAnimationNode::WriteGlobalData(double* data, LyEvaluateInfo* info) {
+    velora::AnimationNode* node = HostNode(this);
+    return node && data && node->WriteGlobalData(data, ContextOf(info));
+}
+
+int LyAnimationNode::GetSizeOfData() const {
+    velora::AnimationNode* node = HostNode(this);
+    return node && node->IsConnector() ? node->Channels() : 0;
+}
+
+const char* LyAnimationNode::GetDataTypeName() const {
+    velora::AnimationNode* node = HostNode(this);
+    const velora::DataType* type = node ? node->ConnectorType() : nullptr;
+    return type ? type->Name() : "";
+}
+
+LyComponent* LyAnimationNode::GetOwnerBox() const {
+    velora::AnimationNode* node = HostNode(this);
+    velora::Box* box = node ? node->OwnerBox() : nullptr;
+    return box ? LyGetLyComponent(box, true) : nullptr;
 }
 
 LYSDK_END_NAMESPACE

@@ -16,8 +16,9 @@
 // reads its source output, which makes the output's box evaluate first. A box
 // evaluates at most once per evaluation id: the first pull of an evaluation
 // pulls every connected input (so upstream boxes go first), then computes
-// its outputs (EvaluateConnectors) only when something changed since its
-// last computation:
+// its outputs only when something changed since its last computation. A
+// computation calls EvaluateConnectors (the whole box) and then
+// EvaluateConnector for each output that may be evaluated. It happens when:
 //   - it was marked dirty: one of its unconnected inputs was written, a
 //     connection to one of its inputs was made or dropped, or an upstream
 //     box computed and one of the outputs it feeds changed value;
@@ -79,8 +80,12 @@ VELORA_API int ConnectConnectors(AnimationNode* output, AnimationNode* input);
 /// Drops the connection from `output` to `input`; false when there was none.
 VELORA_API bool DisconnectConnectors(AnimationNode* output, AnimationNode* input);
 
+/// The interface id a box answers with itself.
+constexpr std::uint32_t kIdBox = 4002;
+
 class VELORA_API Box : public Object {
 public:
+    IObject* IQuery(std::uint32_t id, int arg = 0) override;
     /// A plain box (class kClassBox or a class derived from it; models and
     /// relations have their own types).
     static Box* Create(const char* name, int classId = kClassBox);
@@ -119,9 +124,7 @@ public:
     /// Evaluates the box for `context` once per evaluation id (see the top
     /// of this file).
     void Evaluate(const EvaluationContext& context);
-    /// Computes every output from the inputs. The default asks
-    /// EvaluateConnector for each output that may be evaluated; true when
-    /// any answered true.
+    /// Computes the box as a whole; the default does nothing (false).
     virtual bool EvaluateConnectors(const EvaluationContext& context);
     /// Computes one output; the default computes nothing (false).
     virtual bool EvaluateConnector(AnimationNode* output, const EvaluationContext& context);

@@ -32,6 +32,26 @@ public:
     /// Number of sub-nodes (one per member of a vector or colour).
     int GetNodeCount() const;
     LyAnimationNode* GetNode(int index) const;
+
+    // Data of box connectors (lybox.h). Values are the members of the
+    // node's data type as doubles (one for a number, three for a vector).
+    /// Reads the value in the evaluation `info` (null: the current display
+    /// evaluation). An output makes its box evaluate first. False for a
+    /// node that is not a connector, or an output that its box disabled.
+    bool ReadData(double* data, LyEvaluateInfo* info = nullptr);
+    /// Writes the value: an output's result, or the value of an input that
+    /// is not connected.
+    bool WriteData(double* data, LyEvaluateInfo* info = nullptr);
+    /// Writes a value given in world terms (a model placeholder with global
+    /// transforms converts it).
+    bool WriteGlobalData(double* data, LyEvaluateInfo* info = nullptr);
+    /// Number of doubles the value has (0 for a node that is not a
+    /// connector).
+    int GetSizeOfData() const;
+    /// The name of the data type ("Number", "Vector", ...), or "".
+    const char* GetDataTypeName() const;
+    /// The box whose connector this is, or null.
+    LyComponent* GetOwnerBox() const;
 };
 
 LYSDK_END_NAMESPACE
