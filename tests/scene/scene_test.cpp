@@ -12,6 +12,7 @@
 #include <velora/entity.h>
 #include <velora/file_reference.h>
 #include <velora/namespace.h>
+#include <velora/relation.h>
 #include <velora/property.h>
 #include <velora/timing.h>
 
