@@ -43,8 +43,15 @@ struct SceneEvaluator::Plan {
         int parent;  // index in models, -1 for a root
         int channelBegin;
         int channelEnd;
+        // The local values the global matrix was last computed from, and
+        // whether it changed then (so children compute again).
+        const double* local[3];
+        double seen[9];
+        bool known;
+        bool moved;
     };
     std::vector<Entry> models;  // parents before children (preorder)
+    std::vector<MeshModel*> meshes;  // the deformable kind, in the same order
     std::vector<Channel> channels;
     // models[0, shared) are the roots of the global set and the scene root;
     // the ranges [units[i], units[i + 1]) are the hierarchies below them,
@@ -75,20 +82,13 @@ void SceneEvaluator::SyncNodeAttributes() { ++stats_.attributeSyncs; }
 
 namespace {
 
-// Deformable meshes live in the hierarchy; one walk reaches them all.
-void SyncBranch(Model* model) {
-    if (model->IsA(kClassModelMesh)) static_cast<MeshModel*>(model)->SyncDeformation();
-    for (int i = 0, n = model->ChildCount(); i < n; ++i)
-        if (Model* child = model->ChildModel(i)) SyncBranch(child);
-}
-
 void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out);
 
 }  // namespace
 
 void SceneEvaluator::SyncDeformables() {
     ++stats_.deformableSyncs;
-    if (Model* global = scene_.GlobalRootModel()) SyncBranch(global);
+    for (MeshModel* mesh : CurrentPlan().meshes) mesh->SyncDeformation();
 }
 
 namespace {
@@ -110,9 +110,20 @@ void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out) 
     }
 }
 
+SceneEvaluator::Plan::Entry MakeEntry(Model* model, int parent, int channelBegin) {
+    SceneEvaluator::Plan::Entry entry{};
+    entry.model = model;
+    entry.parent = parent;
+    entry.channelBegin = channelBegin;
+    entry.local[0] = static_cast<const double*>(model->TranslationProperty()->ValuePtr());
+    entry.local[1] = static_cast<const double*>(model->RotationProperty()->ValuePtr());
+    entry.local[2] = static_cast<const double*>(model->ScalingProperty()->ValuePtr());
+    return entry;
+}
+
 void AddBranch(SceneEvaluator::Plan& plan, Model* model, int parent) {
     const int me = static_cast<int>(plan.models.size());
-    SceneEvaluator::Plan::Entry entry{model, parent, static_cast<int>(plan.channels.size()), 0};
+    SceneEvaluator::Plan::Entry entry = MakeEntry(model, parent, static_cast<int>(plan.channels.size()));
     AddChannels(model, plan.channels);
     entry.channelEnd = static_cast<int>(plan.channels.size());
     plan.models.push_back(entry);
@@ -166,7 +177,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
         // The global root and its direct children (the scene root, system
         // models) are shared by every hierarchy; each child of those starts
         // a unit.
-        plan.models.push_back({global, -1, 0, 0});
+        plan.models.push_back(MakeEntry(global, -1, 0));
         AddChannels(global, plan.channels);
         plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
         std::vector<std::pair<Model*, int>> tops;
@@ -174,7 +185,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
             Model* child = global->ChildModel(i);
             if (!child) continue;
             const int at = static_cast<int>(plan.models.size());
-            plan.models.push_back({child, 0, static_cast<int>(plan.channels.size()), 0});
+            plan.models.push_back(MakeEntry(child, 0, static_cast<int>(plan.channels.size())));
             AddChannels(child, plan.channels);
             plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
             for (int k = 0, m = child->ChildCount(); k < m; ++k)
@@ -187,6 +198,9 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
         }
     }
     plan.units.push_back(static_cast<int>(plan.models.size()));
+    plan.meshes.clear();
+    for (const Plan::Entry& e : plan.models)
+        if (e.model->IsA(kClassModelMesh)) plan.meshes.push_back(static_cast<MeshModel*>(e.model));
     plan.relationBoxes.clear();
     plan.active.clear();
     for (int i = 0, n = scene_.SrcCount(); i < n; ++i) {
@@ -202,17 +216,48 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
     return plan;
 }
 
+namespace {
+
+// Playback walks thousands of curves scattered over the heap: each channel
+// is announced ahead of its turn, its curves' own fields first and, a few
+// channels later, the segments those fields point at, so that the reads find
+// them in the cache.
+constexpr int kStateAhead = 8;
+constexpr int kSegmentAhead = 4;
+
+inline void PrefetchChannelState(const SceneEvaluator::Plan::Channel& c) {
+    __builtin_prefetch(c.property);
+    __builtin_prefetch(c.value);
+    if (!c.fast) return;
+    __builtin_prefetch(c.node);
+    for (int m = 0; m < c.members; ++m)
+        if (c.curves[m]) c.curves[m]->PrefetchState();
+}
+
+inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
+    if (!c.fast) return;
+    for (int m = 0; m < c.members; ++m)
+        if (c.curves[m]) c.curves[m]->PrefetchSegment();
+}
+
+}  // namespace
+
 void SceneEvaluator::EvaluateChannels(const Plan& plan, long long time, bool parallel) {
     AnimatedPropertyEvaluator installed = gEvaluator.load(std::memory_order_relaxed);
     std::atomic<std::uint64_t> evaluated{0};
     auto models = [&](int begin, int end) {
+        if (begin >= end) return;
+        const int first = plan.models[static_cast<std::size_t>(begin)].channelBegin;
+        const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
+        const Plan::Channel* channels = plan.channels.data();
         std::uint64_t count = 0;
-        for (int i = begin; i < end; ++i) {
-            const Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
-            for (int c = e.channelBegin; c < e.channelEnd; ++c) {
-                const Plan::Channel& channel = plan.channels[static_cast<std::size_t>(c)];
-                if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
-            }
+        for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
+        for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
+        for (int c = first; c < last; ++c) {
+            if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
+            if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
+            const Plan::Channel& channel = channels[c];
+            if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
         }
         evaluated.fetch_add(count, std::memory_order_relaxed);
     };
@@ -224,12 +269,21 @@ void SceneEvaluator::EvaluateChannels(const Plan& plan, long long time, bool par
     stats_.propertiesEvaluated += evaluated.load(std::memory_order_relaxed);
 }
 
-void SceneEvaluator::UpdateTransforms(const Plan& plan, bool parallel) {
+void SceneEvaluator::UpdateTransforms(Plan& plan, bool parallel) {
+    // A model computes its global matrix again when its local values moved
+    // since the last time, or its parent's global matrix did.
     auto models = [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
-            const Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
-            e.model->UpdateGlobal(e.parent >= 0 ? plan.models[static_cast<std::size_t>(e.parent)].model->GlobalMatrix()
-                                                : nullptr);
+            Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
+            const Plan::Entry* parent = e.parent >= 0 ? &plan.models[static_cast<std::size_t>(e.parent)] : nullptr;
+            double now[9];
+            for (int k = 0; k < 3; ++k)
+                for (int m = 0; m < 3; ++m) now[k * 3 + m] = e.local[k][m];
+            e.moved = !e.known || (parent && parent->moved) || std::memcmp(now, e.seen, sizeof now) != 0;
+            if (!e.moved) continue;
+            std::memcpy(e.seen, now, sizeof now);
+            e.known = true;
+            e.model->UpdateGlobal(parent ? parent->model->GlobalMatrix() : nullptr);
         }
     };
     models(0, plan.shared);

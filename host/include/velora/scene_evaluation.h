@@ -71,7 +71,9 @@ public:
     bool EvaluateAndResolveCandidates(long long time);
     void SyncNodeAttributes();
     void SyncDeformables();
-    /// Recomputes every model's global matrix, parents first.
+    /// Brings every model's global matrix up to date, parents first: a
+    /// model whose local values and parent did not move since its last
+    /// update keeps its matrix.
     void UpdateTransformHierarchy();
     /// Evaluates the scene at `time` (timings 0, 1, 2, 6, 7); returns once
     /// the evaluation is done.
@@ -95,7 +97,7 @@ public:
 private:
     Plan& CurrentPlan();
     void EvaluateChannels(const Plan& plan, long long time, bool parallel);
-    void UpdateTransforms(const Plan& plan, bool parallel);
+    void UpdateTransforms(Plan& plan, bool parallel);
 
     Scene& scene_;
     SceneEvaluationStats stats_;
