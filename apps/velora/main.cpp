@@ -31,6 +31,9 @@
 #include <velora/object_directory.h>
 #include <velora/object_registry.h>
 #include <velora/plugin_loader.h>
+#include <velora/parallel.h>
+#include <velora/relation.h>
+#include <velora/scene.h>
 #include <velora/scene_io.h>
 #include <velora/trace.h>
 
@@ -46,6 +49,7 @@ constexpr const char* kUsage =
     "  --scene FILE           open a .dsx scene\n"
     "  --save FILE            save the scene to FILE (text; --binary for CBOR)\n"
     "  --binary               save in the binary encoding\n"
+    "  --frames N             evaluate N frames of the scene (30 per second from 0)\n"
     "  --create GROUP/ENTRY[=NAME]\n"
     "                         create an instance of a registered entry (repeatable)\n"
     "  --sdk PATH             load the SDK library from PATH\n"
@@ -68,6 +72,7 @@ struct Options {
     bool listPlugins = false;
     bool help = false;
     bool defaultPlugins = true;
+    int frames = 0;
     std::string sdkPath;
     std::vector<std::string> pluginPaths;
     std::vector<std::string> creates;
@@ -102,6 +107,15 @@ bool Parse(int argc, char** argv, Options& options, std::string& error) {
             if (!value("--scene", options.scene)) return false;
         } else if (!std::strcmp(arg, "--save")) {
             if (!value("--save", options.save)) return false;
+        } else if (!std::strcmp(arg, "--frames")) {
+            if (!value("--frames", v)) return false;
+            char* end = nullptr;
+            const long frames = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || frames < 0 || frames > 1000000) {
+                error = "option --frames needs a count from 0 to 1000000, got '" + v + "'";
+                return false;
+            }
+            options.frames = static_cast<int>(frames);
         } else if (!std::strcmp(arg, "--binary")) {
             options.binary = true;
         } else if (!std::strcmp(arg, "--sdk")) {
@@ -180,6 +194,36 @@ void ListPlugins() {
 
 // Creates the instance `spec` asks for ("Group/Path/Entry[=Name]"); the
 // group is everything before the last '/'. Returns false when it fails.
+// Plays the scene: each frame runs the whole evaluation cycle. Then tells
+// what the relations did, box by box.
+void EvaluateFrames(int frames) {
+    velora::Scene& scene = velora::Scene::Main();
+    constexpr long long kFrame = 141120000 / 30;
+    for (int f = 0; f < frames; ++f) {
+        velora::SetCurrentTime(f * kFrame);
+        scene.Evaluator().EvaluateFrame(f * kFrame);
+    }
+    std::printf("velora: evaluated %d frames (%s, %s): %d boxes in %d groups\n", frames,
+                velora::ParallelBackend(), scene.Evaluator().LastRunParallel() ? "parallel" : "serial",
+                scene.Evaluator().ScheduledBoxes(), scene.Evaluator().ScheduledGroups());
+    for (int i = 0; i < scene.SrcCount(); ++i) {
+        if (!scene.Src(i)->IsA(velora::kClassConstraintRelation)) continue;
+        auto* relation = static_cast<velora::Relation*>(scene.Src(i));
+        std::vector<velora::Box*> boxes;
+        relation->CollectBoxes(&boxes);
+        for (velora::Box* box : boxes) {
+            std::printf("velora:   %s/%s (%s): computed %llu times", relation->Name(), box->Name(),
+                        box->IsCustomObject() ? box->CustomClassName() : velora::ClassRegistry::Instance().Name(box->ClassId()),
+                        static_cast<unsigned long long>(box->ComputeCount()));
+            if (velora::AnimationNode* out = box->OutConnector(0)) {
+                std::printf(", %s =", out->Name());
+                for (int m = 0; m < out->Channels(); ++m) std::printf(" %.4g", out->LiveData()[m]);
+            }
+            std::printf("\n");
+        }
+    }
+}
+
 bool CreateInstance(const std::string& spec, std::vector<velora::PlugHandle>& created) {
     std::string target = spec;
     std::string name;
@@ -289,6 +333,8 @@ int main(int argc, char** argv) {
     std::vector<velora::PlugHandle> created;
     for (const std::string& spec : options.creates)
         if (!CreateInstance(spec, created)) ++failedCreates;
+
+    if (options.frames > 0) EvaluateFrames(options.frames);
 
     if (!options.save.empty()) {
         velora::SceneCounts counts;

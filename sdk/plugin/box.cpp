@@ -52,6 +52,19 @@ velora::Box* HostBox(const LyPlug* plug) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// LyEvaluateInfo: a view of the host's evaluation context
+
+namespace {
+const velora::EvaluationContext& Of(const LyEvaluateInfo* info) {
+    return *reinterpret_cast<const velora::EvaluationContext*>(info);
+}
+}  // namespace
+
+LyTime LyEvaluateInfo::GetLocalTime() const { return LyTime(Of(this).time); }
+unsigned int LyEvaluateInfo::GetEvaluationId() const { return Of(this).evaluationId; }
+bool LyEvaluateInfo::IsBackground() const { return Of(this).background; }
+
+// ---------------------------------------------------------------------------
 // The bridge
 
 __LyBoxBridge* __LyBoxBridge::Create(const char* name) { return new __LyBoxBridge(name); }

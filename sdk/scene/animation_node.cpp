@@ -77,9 +77,23 @@ const velora::EvaluationContext* ContextOf(LyEvaluateInfo* info) {
 
 }  // namespace
 
-bool LyAnimationNode::ReadData(double* data, LyEvaluateInfo* info) {
+bool LyAnimationNode::ReadData(double* data) {
+    velora::AnimationNode* node = HostNode(this);
+    if (!node || !data || !node->IsConnector()) return false;
+    for (int i = 0; i < node->Channels(); ++i) data[i] = node->LiveData()[i];
+    return true;
+}
+
+bool LyAnimationNode::ReadData(double* data, LyEvaluateInfo* info, bool) {
     velora::AnimationNode* node = HostNode(this);
     return node && data && node->ReadData(data, ContextOf(info));
+}
+
+bool LyAnimationNode::ReadData(double* data, LyTime time, bool convertGlobalToLocal) {
+    velora::EvaluationContext* context = velora::BeginBackgroundEvaluation(time.Get());
+    const bool read = ReadData(data, reinterpret_cast<LyEvaluateInfo*>(context), convertGlobalToLocal);
+    velora::EndBackgroundEvaluation(context);
+    return read;
 }
 
 bool LyAnimationNode::WriteData(double* data, LyEvaluateInfo* info) {
@@ -92,9 +106,14 @@ bool LyAnimationNode::WriteGlobalData(double* data, LyEvaluateInfo* info) {
     return node && data && node->WriteGlobalData(data, ContextOf(info));
 }
 
-int LyAnimationNode::GetSizeOfData() const {
+int LyAnimationNode::GetSizeOfData() {
     velora::AnimationNode* node = HostNode(this);
-    return node && node->IsConnector() ? node->Channels() : 0;
+    return node ? static_cast<int>(sizeof(double)) * node->Channels() : 0;
+}
+
+int LyAnimationNode::GetDataDoubleArrayCount() {
+    velora::AnimationNode* node = HostNode(this);
+    return node ? node->Channels() : 0;
 }
 
 const char* LyAnimationNode::GetDataTypeName() const {

@@ -10,7 +10,7 @@
 
 using namespace VELSDK2025;
 
-namespace {
+namespace box_test {
 
 // A plug-in box that overrides nothing.
 class Plain : public LyBox {
@@ -58,7 +58,8 @@ velora::EvaluationContext Context(long long time = 0) {
 
 LyEvaluateInfo* Info(velora::EvaluationContext& c) { return reinterpret_cast<LyEvaluateInfo*>(&c); }
 
-}  // namespace
+}  // namespace box_test
+using namespace box_test;
 
 TEST(Boxes, ConnectorsAreCreatedIndexedAndDestroyedThroughTheBox) {
     auto* box = new Scale("scale");
@@ -71,7 +72,8 @@ TEST(Boxes, ConnectorsAreCreatedIndexedAndDestroyedThroughTheBox) {
     for (int bad : {-1, 2}) EXPECT_EQ(box->GetInConnector(bad), nullptr);
     EXPECT_EQ(box->GetOutConnector(1), nullptr);
     EXPECT_EQ(box->GetInConnector(1), box->mFactor);
-    EXPECT_EQ(box->mOut->GetSizeOfData(), 1);
+    EXPECT_EQ(box->mOut->GetDataDoubleArrayCount(), 1);
+    EXPECT_EQ(box->mOut->GetSizeOfData(), 8);
     EXPECT_STREQ(box->mOut->GetDataTypeName(), "Number");
     EXPECT_EQ(box->mOut->GetOwnerBox(), box);
     EXPECT_EQ(box->AnimationNodeInCreate(9, "Text", "String"), nullptr);

@@ -35,19 +35,24 @@ public:
 
     // Data of box connectors (lybox.h). Values are the members of the
     // node's data type as doubles (one for a number, three for a vector).
-    /// Reads the value in the evaluation `info` (null: the current display
-    /// evaluation). An output makes its box evaluate first. False for a
-    /// node that is not a connector, or an output that its box disabled.
-    bool ReadData(double* data, LyEvaluateInfo* info = nullptr);
+    /// The value without evaluation (a connector's own value).
+    bool ReadData(double* data);
+    /// The value in the evaluation `info` (null: the current display
+    /// evaluation). An output makes its box evaluate first. False for an
+    /// output that its box disabled.
+    bool ReadData(double* data, LyEvaluateInfo* info, bool convertGlobalToLocal = false);
+    /// The value evaluated at `time`, in an evaluation of its own.
+    bool ReadData(double* data, LyTime time, bool convertGlobalToLocal = false);
     /// Writes the value: an output's result, or the value of an input that
     /// is not connected.
     bool WriteData(double* data, LyEvaluateInfo* info = nullptr);
     /// Writes a value given in world terms (a model placeholder with global
     /// transforms converts it).
     bool WriteGlobalData(double* data, LyEvaluateInfo* info = nullptr);
-    /// Number of doubles the value has (0 for a node that is not a
-    /// connector).
-    int GetSizeOfData() const;
+    /// Bytes of the value (8 per member of a connector).
+    int GetSizeOfData();
+    /// Number of doubles of the value.
+    int GetDataDoubleArrayCount();
     /// The name of the data type ("Number", "Vector", ...), or "".
     const char* GetDataTypeName() const;
     /// The box whose connector this is, or null.

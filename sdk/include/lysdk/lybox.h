@@ -21,7 +21,7 @@
 //         }
 //         bool AnimationNodeNotify(LyAnimationNode* node, LyEvaluateInfo* info) override {
 //             double v = 0, f = 1;
-//             mIn->ReadData(&v, info);
+//             mIn->ReadData(&v, info);   // info->GetLocalTime(): the time
 //             mFactor->ReadData(&f, info);
 //             v *= f;
 //             return node == mOut && mOut->WriteData(&v, info);
@@ -43,6 +43,7 @@
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lydsx.h"
+#include "lysdk/lyevaluateinfo.h"
 
 LYSDK_BEGIN_NAMESPACE
 

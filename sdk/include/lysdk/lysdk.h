@@ -25,6 +25,7 @@
 #include "lysdk/lypropertyanimatable.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lyanimationnode.h"
+#include "lysdk/lyevaluateinfo.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
