@@ -16,17 +16,6 @@ AnimationNode* AnimationNode::CreateConnectorNode(const char* name, int channels
     return new AnimationNode(name, channels);
 }
 
-AnimationNode* AnimationNode::SourceConnector() const {
-    if (!box_ || output_) return nullptr;
-    for (int i = 0, n = SrcCount(); i < n; ++i) {
-        Plug* src = Src(i);
-        if (src->ClassId() != kClassAnimationNode) continue;
-        auto* node = static_cast<AnimationNode*>(src);
-        if (node->output_ && node->box_) return node;
-    }
-    return nullptr;
-}
-
 namespace {
 
 inline void CopyMembers(double* to, const double* from, int n) {
@@ -47,10 +36,14 @@ bool AnimationNode::ReadData(double* out, const EvaluationContext* context) {
     // A connected input passes its source's value on and keeps its own
     // value for when the connection goes.
     if (AnimationNode* source = SourceConnector()) return source->ReadData(out, &ctx);
-    if (Property* property = ConnectedProperty()) {
+    if (Property* property = property_) {
         alignas(double) unsigned char raw[64];
-        if (property->Type()->ValueSize() <= sizeof raw && EvaluateProperty(property, raw, &ctx) >= 0)
+        if (!property->HasFlag(kPropertyAnimated)) {
+            // Not animated: the stored value, without the evaluation road.
+            if (property->GetRaw(raw)) ValueToDoubles(property->Type(), raw, live_);
+        } else if (property->Type()->ValueSize() <= sizeof raw && EvaluateProperty(property, raw, &ctx) >= 0) {
             ValueToDoubles(property->Type(), raw, live_);
+        }
     } else if (KeyCount() > 0) {
         double values[4];
         Evaluate(ctx.time, values, live_);
@@ -74,7 +67,7 @@ bool AnimationNode::WriteData(const double* in, const EvaluationContext* context
     // A connected input takes its value from its source.
     if (SourceConnector()) return false;
     CopyMembers(live_, in, channels_);
-    if (Property* property = ConnectedProperty()) {
+    if (Property* property = property_) {
         alignas(double) unsigned char raw[64] = {};
         if (property->Type()->ValueSize() > sizeof raw || !property->GetRaw(raw)) return false;
         ValueFromDoubles(property->Type(), in, raw);
@@ -91,29 +84,51 @@ bool AnimationNode::WriteGlobalData(const double* in, const EvaluationContext* c
     return WriteData(in, context);
 }
 
+namespace {
+
+AnimationNode* AsConnector(Plug* plug) {
+    if (!plug || plug->ClassId() != kClassAnimationNode) return nullptr;
+    auto* node = static_cast<AnimationNode*>(plug);
+    return node->IsConnector() ? node : nullptr;
+}
+
+}  // namespace
+
 bool AnimationNode::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
     // Connections between connectors keep the graph acyclic and typed,
     // whichever road they are made by (ConnectConnectors or a plain plug
-    // connection).
-    const bool connectorSource = box_ && plug && plug->ClassId() == kClassAnimationNode &&
-                                 static_cast<AnimationNode*>(plug)->box_;
-    if (connectorSource) {
-        auto* other = static_cast<AnimationNode*>(plug);
+    // connection); an input remembers its source.
+    if (box_) {
         switch (action) {
             case kActRequestConnectSrc:
-                if (CheckConnection(other, this) != kConnectDone) return false;
+                if (AnimationNode* other = AsConnector(plug))
+                    if (CheckConnection(other, this) != kConnectDone) return false;
                 break;
-            case kActBeginReplaceSrc:
-                // plug is the old source, plug2 the new one.
-                if (plug2 && plug2->ClassId() == kClassAnimationNode &&
-                    CheckConnection(static_cast<AnimationNode*>(plug2), this, other) != kConnectDone)
-                    return false;
+            case kActBeginReplaceSrc:  // plug: the old source, plug2: the new one
+                if (AnimationNode* other = AsConnector(plug2))
+                    if (CheckConnection(other, this, AsConnector(plug)) != kConnectDone) return false;
                 break;
             case kActConnectedSrc:
-            case kActDisconnectedSrc:
-            case kActEndReplaceSrc:
+                if (AnimationNode* other = AsConnector(plug); other && other->output_ && !output_) {
+                    source_ = other;
+                    box_->MarkDirty();
+                    BumpStructureVersion();
+                }
+                break;
+            case kActEndReplaceSrc: {  // plug: the new source, plug2: the old one
+                AnimationNode* other = AsConnector(plug);
+                if (other && other->output_ && !output_) source_ = other;
+                else if (plug2 == source_) source_ = nullptr;
                 box_->MarkDirty();
                 BumpStructureVersion();
+                break;
+            }
+            case kActDisconnectedSrc:
+                if (plug == source_) {
+                    source_ = nullptr;
+                    box_->MarkDirty();
+                    BumpStructureVersion();
+                }
                 break;
             default:
                 break;

@@ -159,6 +159,7 @@ bool Box::AdoptInConnector(AnimationNode* node) {
     Property* property = node->ConnectedProperty();
     if (!property || property->OwnerObject() != this || !ConnectorMembers(property->Type())) return false;
     node->box_ = this;
+    node->property_ = property;
     node->dataType_ = property->Type();
     node->output_ = false;
     inputs_.push_back(node);
@@ -166,6 +167,22 @@ bool Box::AdoptInConnector(AnimationNode* node) {
     dirty_ = true;
     BumpStructureVersion();
     return true;
+}
+
+AnimationNode* Box::CreatePropertyInConnector(Property* property) {
+    if (!property || property->OwnerObject() != this || !CanAnimate(property)) return nullptr;
+    // The property's node, made without animating the property: until it is
+    // keyed, the input reads the stored value straight.
+    AnimationNode* node = PropertyAnimationNode(property);
+    if (!node) {
+        node = AnimationNode::Create(property->Name(), property->MemberCount());
+        node->SetOwner(property);
+        if (!node->GetConnector()->ConnectSrc(property)) {
+            node->Destroy(0);
+            return nullptr;
+        }
+    }
+    return AdoptInConnector(node) ? node : nullptr;
 }
 
 bool Box::DestroyConnector(AnimationNode* node) {
@@ -176,6 +193,7 @@ bool Box::DestroyConnector(AnimationNode* node) {
     if (node->Owner() != this) {
         Forget(node);
         node->box_ = nullptr;
+        node->property_ = nullptr;
         return true;
     }
     node->Destroy(0);
@@ -250,7 +268,7 @@ void Box::Evaluate(const EvaluationContext& context) {
         if (AnimationNode* source = input->SourceConnector()) {
             source->box_->Evaluate(context);
         } else if (!timeVarying) {
-            const Property* property = input->ConnectedProperty();
+            const Property* property = input->ConnectorProperty();
             timeVarying = property ? property->HasFlag(kPropertyAnimated) : input->KeyCount() > 0;
         }
     }
@@ -278,11 +296,43 @@ void Box::Evaluate(const EvaluationContext& context) {
 
 bool Box::EvaluateConnectors(const EvaluationContext&) { return false; }
 
+namespace {
+inline void Touch(const void* p) { __builtin_prefetch(p); }
+void TouchNode(const AnimationNode* node) { node->PrefetchData(); }
+}  // namespace
+
+void Box::Prefetch(int stage) const {
+    switch (stage) {
+        case 0:
+            Touch(this);
+            Touch(&inputs_);
+            Touch(&evaluatedId_);
+            break;
+        case 1:
+            Touch(inputs_.data());
+            Touch(outputs_.data());
+            Touch(Wrapper());
+            break;
+        case 2:
+            for (const AnimationNode* node : inputs_) TouchNode(node);
+            for (const AnimationNode* node : outputs_) TouchNode(node);
+            break;
+        default:
+            for (const AnimationNode* node : inputs_) {
+                if (const AnimationNode* source = node->SourceConnector()) TouchNode(source);
+                if (const Property* property = node->ConnectorProperty()) Touch(property);
+                Touch(node->Wrapper());
+            }
+            for (const AnimationNode* node : outputs_) Touch(node->Wrapper());
+            break;
+    }
+}
+
 bool Box::EvaluateConnector(AnimationNode*, const EvaluationContext&) { return false; }
 
 bool Box::MayEvaluateConnector(const AnimationNode* node) const {
     if (manipulating_ == 0) return true;
-    const Property* property = node ? node->ConnectedProperty() : nullptr;
+    const Property* property = node ? node->ConnectorProperty() : nullptr;
     const AnimationNode* own = property ? PropertyAnimationNode(property) : nullptr;
     return !(own && own->HasCandidate());
 }
@@ -301,7 +351,7 @@ int Box::SetGlobalCandidate(AnimationNode* node, const double* values, const Eva
 
 int Box::SetStdCandidate(AnimationNode* node, const double* values, const EvaluationContext* context) {
     if (!node || node->box_ != this || !values || node->IsOutput() || node->SourceConnector()) return 0;
-    if (Property* property = node->ConnectedProperty()) {
+    if (Property* property = node->ConnectorProperty()) {
         alignas(double) unsigned char raw[64] = {};
         if (property->Type()->ValueSize() > sizeof raw || !property->GetRaw(raw)) return 0;
         ValueFromDoubles(property->Type(), values, raw);

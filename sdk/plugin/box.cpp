@@ -201,15 +201,12 @@ LyAnimationNode* LyBox::AnimationNodeInCreate(std::uint64_t userId, const char* 
     velora::AnimationNode* node = nullptr;
     if (userData) {
         velora::Property* property = box->CreateProperty(name, type->Id(), velora::kCreateAnimatable | velora::kCreateUser);
-        if (!property || !velora::SetPropertyAnimated(property, true)) {
-            if (property) box->RemoveProperty(property);
-            return nullptr;
-        }
+        if (!property) return nullptr;
         // Shown and kept with the box as its data.
         property->SetAttribute(velora::kAttrConnectable, true);
         property->SetAttribute(velora::kAttrAllowsLocking, true);
-        node = velora::PropertyAnimationNode(property);
-        if (!box->AdoptInConnector(node)) {
+        node = box->CreatePropertyInConnector(property);
+        if (!node) {
             box->RemoveProperty(property);
             return nullptr;
         }

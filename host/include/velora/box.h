@@ -104,6 +104,9 @@ public:
     /// connected). False for a property of another object or one without a
     /// node.
     bool AdoptInConnector(AnimationNode* node);
+    /// Makes one of this box's own properties an input: its node (made when
+    /// it has none, without animating the property) becomes the connector.
+    AnimationNode* CreatePropertyInConnector(Property* property);
     /// Ends a connector of this box: its connections drop first. A node
     /// that belongs to a property is only released as a connector.
     bool DestroyConnector(AnimationNode* node);
@@ -175,6 +178,13 @@ public:
 
     /// The box a connector node belongs to, or null.
     static Box* OfConnector(const AnimationNode* node);
+
+    /// Hints for a schedule that evaluates boxes in a known order: stage 0
+    /// (furthest ahead) brings the box's own fields towards the cache, each
+    /// later stage what the previous one makes readable (its connector
+    /// lists, then its connectors, then their sources, properties and
+    /// wrappers). They change nothing.
+    void Prefetch(int stage) const;
 
 protected:
     Box(const char* name, int classId);
