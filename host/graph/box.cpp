@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "velora/class_registry.h"
+#include "velora/graph_storage.h"
 #include "velora/trace.h"
 
 namespace velora {
@@ -370,6 +371,9 @@ bool Box::ResolvePropertyCandidate(Property* property, const EvaluationContext* 
     AnimationNode* node = PropertyAnimationNode(property);
     return node && ResolveCandidate(node, context);
 }
+
+bool Box::StoreBox(dsx::ObjectStore& store) { return StoreBoxFields(*this, store); }
+bool Box::RetrieveBox(dsx::ObjectStore& store) { return RetrieveBoxFields(*this, store); }
 
 const char* Box::StorageSubType() const { return ClassRegistry::Instance().Name(ClassId()); }
 

@@ -8,6 +8,7 @@
 
 #include <velora/box.h>
 #include <velora/model.h>
+#include <velora/scene_storage.h>
 
 #include "core/host_access.h"
 #include "lysdk/lymodel.h"
@@ -112,6 +113,27 @@ bool __LyBoxBridge::ResolveCandidate(velora::AnimationNode* node, const velora::
     return box ? box->ResolveCandidate(NodeWrapper(node),
                                        reinterpret_cast<LyEvaluateInfo*>(const_cast<velora::EvaluationContext*>(context)))
                : false;
+}
+
+IObject* __LyBoxBridge::IQuery(std::uint32_t id, int arg) {
+    if (id == __LyIdSceneStorage) return this;
+    return __LyBridge<velora::Box, LyBox>::IQuery(id, arg);
+}
+
+bool __LyBoxBridge::StoreBox(velora::dsx::ObjectStore& store) {
+    if (!velora::Box::StoreBox(store)) return false;
+    LyBox* box = Sdk();
+    if (!box) return true;
+    LyDsxObject dsx(&store);
+    return box->DsxStore(&dsx, static_cast<kDsxObjectStore>(store.Pass()));
+}
+
+bool __LyBoxBridge::RetrieveBox(velora::dsx::ObjectStore& store) {
+    if (!velora::Box::RetrieveBox(store)) return false;
+    LyBox* box = Sdk();
+    if (!box) return true;
+    LyDsxObject dsx(&store);
+    return box->DsxRetrieve(&dsx, static_cast<kDsxObjectStore>(store.Pass()));
 }
 
 const char* __LyBoxBridge::StorageSubType() const {

@@ -32,6 +32,12 @@ public:
                         const velora::EvaluationContext* context) override;
     bool ResolveCandidate(velora::AnimationNode* node, const velora::EvaluationContext* context) override;
     const char* StorageObjectType() const override { return "Box"; }
+    /// The scene-storage interface is the bridge itself.
+    IObject* IQuery(std::uint32_t id, int arg = 0) override;
+    /// The host part first; when it succeeded, the extension's DsxStore
+    /// (DsxRetrieve) with the same pass bits, whose answer is the answer.
+    bool StoreBox(velora::dsx::ObjectStore& store) override;
+    bool RetrieveBox(velora::dsx::ObjectStore& store) override;
     const char* StorageSubType() const override;
 
 private:

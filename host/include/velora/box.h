@@ -56,6 +56,9 @@
 namespace velora {
 
 class Model;
+namespace dsx {
+class ObjectStore;
+}  // namespace dsx
 
 /// The result of a connection between connectors.
 enum ConnectResult : int {
@@ -171,7 +174,13 @@ public:
     bool IsAnimatableBox() const { return animatable_; }
     void SetAnimatableBox(bool on) { animatable_ = on; }
 
-    // Storage names.
+    // Storage.
+    /// The box's own part of a scene file in one pass: its modes, its
+    /// relation and its connections (velora/graph_storage.h). A bridge adds
+    /// its extension's fields. The object's store and retrieve run these
+    /// after the object's common part.
+    virtual bool StoreBox(dsx::ObjectStore& store);
+    virtual bool RetrieveBox(dsx::ObjectStore& store);
     virtual const char* StorageObjectType() const { return "Box"; }
     /// The class name a box is stored under (its class's name by default).
     virtual const char* StorageSubType() const;
