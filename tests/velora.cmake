@@ -35,3 +35,15 @@ add_test(NAME velora.scene_corrupt
   COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/README.md)
 set_tests_properties(velora.scene_corrupt PROPERTIES
   PASS_REGULAR_EXPRESSION "cannot open scene [^\n]*README.md: ")
+
+# The sample operator box is offered where relations look for operators.
+add_test(NAME velora.spring_listed COMMAND velora --list-plugins)
+set_tests_properties(velora.spring_listed PROPERTIES
+  PASS_REGULAR_EXPRESSION "\nBoxes/Functions/Dynamics\n  Damped Spring  \"Follows its target like a mass on a damped spring\"  \\[[^\n]*spring.so\\]")
+# Frames run the whole cycle; a bad count is refused.
+add_test(NAME velora.frames
+  COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx --frames 12)
+set_tests_properties(velora.frames PROPERTIES PASS_REGULAR_EXPRESSION "velora: evaluated 12 frames \\((tbb|std::thread), ")
+add_test(NAME velora.frames_refused COMMAND velora --frames many)
+set_tests_properties(velora.frames_refused PROPERTIES
+  PASS_REGULAR_EXPRESSION "option --frames needs a count from 0 to 1000000, got 'many'")
