@@ -238,25 +238,18 @@ AnimationNode* Box::FindOutConnector(const char* name) const {
     return nullptr;
 }
 
-AnimationNode* Box::InGroup() {
-    if (auto* g = static_cast<AnimationNode*>(inGroup_.Get())) return g;
+AnimationNode* Box::Group(PlugHandle& handle, const std::vector<AnimationNode*>& connectors, const char* name) {
+    if (auto* group = static_cast<AnimationNode*>(handle.Get())) return group;
     if (IsEnding()) return nullptr;
-    auto* group = AnimationNode::CreateConnectorNode("Input", 1, false);
+    auto* group = AnimationNode::CreateConnectorNode(name, 1, false);
     group->SetOwner(this);
-    for (AnimationNode* node : inputs_) group->children_.emplace_back(node);
-    inGroup_.Reset(group);
+    for (AnimationNode* node : connectors) group->children_.emplace_back(node);
+    handle.Reset(group);
     return group;
 }
 
-AnimationNode* Box::OutGroup() {
-    if (auto* g = static_cast<AnimationNode*>(outGroup_.Get())) return g;
-    if (IsEnding()) return nullptr;
-    auto* group = AnimationNode::CreateConnectorNode("Output", 1, false);
-    group->SetOwner(this);
-    for (AnimationNode* node : outputs_) group->children_.emplace_back(node);
-    outGroup_.Reset(group);
-    return group;
-}
+AnimationNode* Box::InGroup() { return Group(inGroup_, inputs_, "Input"); }
+AnimationNode* Box::OutGroup() { return Group(outGroup_, outputs_, "Output"); }
 
 void Box::Evaluate(const EvaluationContext& context) {
     const unsigned id = context.evaluationId;

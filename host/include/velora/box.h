@@ -204,6 +204,7 @@ private:
     AnimationNode* MakeConnector(std::uint64_t userId, const char* name, const DataType* type,
                                  bool animatable, bool output);
     void Forget(AnimationNode* node);
+    AnimationNode* Group(PlugHandle& handle, const std::vector<AnimationNode*>& connectors, const char* name);
 
     std::vector<AnimationNode*> inputs_;
     std::vector<AnimationNode*> outputs_;
