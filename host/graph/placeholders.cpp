@@ -52,6 +52,24 @@ bool InvertAffine(const double* m, double* out) {
 
 const char* const kTransformNames[3] = {"Translation", "Rotation", "Scaling"};
 
+// A world position of `model` in its parent's terms (its local translation).
+void GlobalToLocal(const Model* model, double* values) {
+    const Model* parent = model->Parent();
+    if (!parent) return;
+    double parentGlobal[16], inverse[16];
+    parent->ComputeGlobalMatrix(parentGlobal);
+    if (!InvertAffine(parentGlobal, inverse)) return;
+    const double x = values[0], y = values[1], z = values[2];
+    for (int row = 0; row < 3; ++row)
+        values[row] = inverse[row] * x + inverse[4 + row] * y + inverse[8 + row] * z + inverse[12 + row];
+}
+
+int TransformIndex(const char* name) {
+    for (int k = 0; k < 3; ++k)
+        if (std::strcmp(name, kTransformNames[k]) == 0) return k;
+    return -1;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -152,18 +170,7 @@ bool ModelPlaceholder::EvaluateConnectors(const EvaluationContext& context) {
         AnimationNode* input = FindInConnector(kTransformNames[k]);
         double values[4];
         if (!input || !input->SourceConnector() || !input->ReadData(values, &context)) continue;
-        if (global && k == 0) {
-            if (Model* parent = model->Parent()) {
-                double parentGlobal[16], inverse[16];
-                parent->ComputeGlobalMatrix(parentGlobal);
-                if (InvertAffine(parentGlobal, inverse)) {
-                    const double x = values[0], y = values[1], z = values[2];
-                    for (int row = 0; row < 3; ++row)
-                        values[row] = inverse[row] * x + inverse[4 + row] * y + inverse[8 + row] * z +
-                                      inverse[12 + row];
-                }
-            }
-        }
+        if (global && k == 0) GlobalToLocal(model, values);
         properties[k]->SetRaw(values);
     }
     for (int k = 0; k < 3; ++k) {
@@ -180,6 +187,32 @@ bool ModelPlaceholder::EvaluateConnectors(const EvaluationContext& context) {
         output->WriteData(values, &context);
     }
     return true;
+}
+
+int ModelPlaceholder::SetStdCandidate(AnimationNode* node, const double* values, const EvaluationContext* context) {
+    return ProposeToModel(node, values, context, false);
+}
+
+int ModelPlaceholder::SetGlobalCandidate(AnimationNode* node, const double* values,
+                                         const EvaluationContext* context) {
+    return ProposeToModel(node, values, context, true);
+}
+
+int ModelPlaceholder::ProposeToModel(AnimationNode* node, const double* values, const EvaluationContext* context,
+                                     bool global) {
+    // A value proposed to an unconnected input goes to the model itself, as
+    // if the user dragged the model.
+    Model* model = TargetModel();
+    if (!model || !values || !node || Box::OfConnector(node) != this || node->IsOutput() || node->SourceConnector())
+        return 0;
+    const int k = TransformIndex(node->Name());
+    if (k < 0) return Box::SetStdCandidate(node, values, context);
+    double local[3] = {values[0], values[1], values[2]};
+    if (global && k == 0) GlobalToLocal(model, local);
+    Property* properties[3] = {model->TranslationProperty(), model->RotationProperty(), model->ScalingProperty()};
+    if (!SetPropertyCandidate(properties[k], local, context)) return 0;
+    MarkDirty();
+    return 1;
 }
 
 }  // namespace velora

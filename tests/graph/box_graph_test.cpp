@@ -303,3 +303,33 @@ TEST_F(Graph, ARelationInTheSceneDrivesModelsThroughPlaceholdersOncePerFrame) {
     scene.Evaluator().EvaluateFrame(0);
     EXPECT_DOUBLE_EQ(local[0], -9);  // an inactive relation drives nothing
 }
+
+TEST_F(Graph, CandidatesGoToUnconnectedInputsAndThroughPlaceholdersToTheirModel) {
+    SumBox *a = Sum("a"), *b = Sum("b");
+    ASSERT_EQ(ConnectConnectors(a->OutConnector(0), b->InConnector(0)), kConnectDone);
+    const double five = 5;
+    EXPECT_EQ(b->SetStdCandidate(b->InConnector(1), &five, nullptr), 1);
+    EXPECT_EQ(b->SetStdCandidate(b->InConnector(0), &five, nullptr), 0);  // fed by a
+    EXPECT_EQ(b->SetStdCandidate(a->InConnector(0), &five, nullptr), 0);  // not b's
+    EXPECT_EQ(Read(b, Context()), 5);
+    // A global value through a plain input is a standard one.
+    const double seven = 7;
+    EXPECT_TRUE(b->InConnector(1)->WriteGlobalData(&seven, nullptr));
+    EXPECT_EQ(Read(b, Context()), 7);
+
+    Model* parent = Model::Create("P");
+    Model* child = Model::Create("C");
+    Keep(child);
+    Keep(parent);
+    child->SetParent(parent);
+    const double at[3] = {2, 0, 0};
+    parent->TranslationProperty()->SetRaw(at);
+    ModelPlaceholder* holder = ModelPlaceholder::Create("holder", child);
+    Keep(holder);
+    const double world[3] = {10, 1, 1};
+    EXPECT_TRUE(holder->FindInConnector("Translation")->WriteGlobalData(world, nullptr));
+    const double* local = static_cast<const double*>(child->TranslationProperty()->ValuePtr());
+    EXPECT_DOUBLE_EQ(local[0], 8);
+    EXPECT_EQ(holder->SetStdCandidate(holder->FindInConnector("Scaling"), world, nullptr), 1);
+    EXPECT_DOUBLE_EQ(static_cast<const double*>(child->ScalingProperty()->ValuePtr())[0], 10);
+}

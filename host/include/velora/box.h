@@ -255,9 +255,15 @@ public:
     bool SetTargetModel(Model* model);
     bool UsesGlobalTransforms() const;
     bool EvaluateConnectors(const EvaluationContext& context) override;
+    /// A value proposed to an unconnected input moves the model: standard
+    /// values are the model's own, global ones are in world terms (for
+    /// translation).
+    int SetStdCandidate(AnimationNode* node, const double* values, const EvaluationContext* context) override;
+    int SetGlobalCandidate(AnimationNode* node, const double* values, const EvaluationContext* context) override;
 
 private:
     explicit ModelPlaceholder(const char* name);
+    int ProposeToModel(AnimationNode* node, const double* values, const EvaluationContext* context, bool global);
     Property* model_ = nullptr;
     Property* global_ = nullptr;
 };
