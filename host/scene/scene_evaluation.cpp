@@ -242,24 +242,56 @@ inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
 
 }  // namespace
 
-void SceneEvaluator::EvaluateChannels(const Plan& plan, long long time, bool parallel) {
+namespace {
+
+// The animated properties of models [begin, end) at `time`; returns how
+// many were evaluated.
+std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, long long time,
+                         AnimatedPropertyEvaluator installed) {
+    if (begin >= end) return 0;
+    const int first = plan.models[static_cast<std::size_t>(begin)].channelBegin;
+    const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
+    const SceneEvaluator::Plan::Channel* channels = plan.channels.data();
+    std::uint64_t count = 0;
+    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
+    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
+    for (int c = first; c < last; ++c) {
+        if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
+        if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
+        const SceneEvaluator::Plan::Channel& channel = channels[c];
+        if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
+    }
+    return count;
+}
+
+// The global matrices of models [begin, end): a model computes again when
+// its local values moved since the last time, or its parent's matrix did.
+void TransformsOf(SceneEvaluator::Plan& plan, int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+        SceneEvaluator::Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
+        const SceneEvaluator::Plan::Entry* parent =
+            e.parent >= 0 ? &plan.models[static_cast<std::size_t>(e.parent)] : nullptr;
+        double now[9];
+        for (int k = 0; k < 3; ++k)
+            for (int m = 0; m < 3; ++m) now[k * 3 + m] = e.local[k][m];
+        e.moved = !e.known || (parent && parent->moved) || std::memcmp(now, e.seen, sizeof now) != 0;
+        if (!e.moved) continue;
+        std::memcpy(e.seen, now, sizeof now);
+        e.known = true;
+        e.model->UpdateGlobal(parent ? parent->model->GlobalMatrix() : nullptr);
+    }
+}
+
+}  // namespace
+
+void SceneEvaluator::EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms) {
+    // The shared roots first (everything hangs below them), then each
+    // hierarchy as one piece, on the evaluation threads when parallel.
     AnimatedPropertyEvaluator installed = gEvaluator.load(std::memory_order_relaxed);
     std::atomic<std::uint64_t> evaluated{0};
     auto models = [&](int begin, int end) {
-        if (begin >= end) return;
-        const int first = plan.models[static_cast<std::size_t>(begin)].channelBegin;
-        const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
-        const Plan::Channel* channels = plan.channels.data();
-        std::uint64_t count = 0;
-        for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
-        for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
-        for (int c = first; c < last; ++c) {
-            if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
-            if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
-            const Plan::Channel& channel = channels[c];
-            if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
-        }
-        evaluated.fetch_add(count, std::memory_order_relaxed);
+        if (channels) evaluated.fetch_add(ChannelsOf(plan, begin, end, time, installed), std::memory_order_relaxed);
+        if (transforms) TransformsOf(plan, begin, end);
     };
     models(0, plan.shared);
     auto units = [&](int begin, int end) {
@@ -269,33 +301,9 @@ void SceneEvaluator::EvaluateChannels(const Plan& plan, long long time, bool par
     stats_.propertiesEvaluated += evaluated.load(std::memory_order_relaxed);
 }
 
-void SceneEvaluator::UpdateTransforms(Plan& plan, bool parallel) {
-    // A model computes its global matrix again when its local values moved
-    // since the last time, or its parent's global matrix did.
-    auto models = [&](int begin, int end) {
-        for (int i = begin; i < end; ++i) {
-            Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
-            const Plan::Entry* parent = e.parent >= 0 ? &plan.models[static_cast<std::size_t>(e.parent)] : nullptr;
-            double now[9];
-            for (int k = 0; k < 3; ++k)
-                for (int m = 0; m < 3; ++m) now[k * 3 + m] = e.local[k][m];
-            e.moved = !e.known || (parent && parent->moved) || std::memcmp(now, e.seen, sizeof now) != 0;
-            if (!e.moved) continue;
-            std::memcpy(e.seen, now, sizeof now);
-            e.known = true;
-            e.model->UpdateGlobal(parent ? parent->model->GlobalMatrix() : nullptr);
-        }
-    };
-    models(0, plan.shared);
-    auto units = [&](int begin, int end) {
-        models(plan.units[static_cast<std::size_t>(begin)], plan.units[static_cast<std::size_t>(end)]);
-    };
-    ParallelRanges(static_cast<int>(plan.units.size()) - 1, 8, parallel, units);
-}
-
 void SceneEvaluator::UpdateTransformHierarchy() {
     ++stats_.transformUpdates;
-    UpdateTransforms(CurrentPlan(), EvaluationManager::Instance().IsParallel());
+    EvaluateModels(CurrentPlan(), 0, EvaluationManager::Instance().IsParallel(), false, true);
 }
 
 int SceneEvaluator::ScheduledBoxes() const { return plan_ ? plan_->boxes.BoxCount() : 0; }
@@ -316,7 +324,6 @@ void SceneEvaluator::EvaluateAt(long long time) {
     manager.Raise(kTimingEvaluationBegin, &context);
     manager.Raise(kTimingDevicesEvaluated, &context);
     Plan& plan = CurrentPlan();
-    EvaluateChannels(plan, time, parallel);
     bool activeChanged = false;
     for (std::size_t r = 0; r < plan.relations.size(); ++r) {
         const bool on = plan.relations[r]->IsActive();
@@ -332,8 +339,15 @@ void SceneEvaluator::EvaluateAt(long long time) {
                 plan.roots.insert(plan.roots.end(), plan.relationBoxes[r].begin(), plan.relationBoxes[r].end());
     }
     plan.boxes.Update(plan.roots);
-    plan.boxes.Run(context, parallel);
-    UpdateTransforms(plan, parallel);
+    if (plan.boxes.BoxCount() == 0) {
+        // Nothing reads a model between its curves and its matrix: each
+        // hierarchy goes in one piece, its values still in the cache.
+        EvaluateModels(plan, time, parallel, true, true);
+    } else {
+        EvaluateModels(plan, time, parallel, true, false);
+        plan.boxes.Run(context, parallel);
+        EvaluateModels(plan, time, parallel, false, true);
+    }
     manager.Raise(kTimingSceneEvaluated, &context);
     ++frameStamp_;
     ++stats_.evaluations;

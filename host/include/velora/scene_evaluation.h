@@ -96,8 +96,8 @@ public:
 
 private:
     Plan& CurrentPlan();
-    void EvaluateChannels(const Plan& plan, long long time, bool parallel);
-    void UpdateTransforms(Plan& plan, bool parallel);
+    /// The models' curves and/or matrices, hierarchy by hierarchy.
+    void EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms);
 
     Scene& scene_;
     SceneEvaluationStats stats_;
