@@ -40,6 +40,7 @@ bool ObjectRegistry::Register(const char* group, const char* name, const char* d
                         multiplicity};
     for (RegistryEntry& e : g->entries) {
         if (e.name == name) {
+            entry.storable = e.storable;
             e = std::move(entry);
             return true;
         }
@@ -112,10 +113,34 @@ const RegistryEntry* ObjectRegistry::EntryAt(int group, int i) const {
 }
 
 IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* owner,
-                                const char* objectName, void* data) const {
+                                const char* objectName, void* data) {
     const RegistryEntry* e = Find(group, name);
     if (!e || !e->creator) return nullptr;
-    return e->creator(owner, objectName, data);
+    IObject* made = e->creator(owner, objectName, data);
+    if (Object* object = AsObject(made)) {
+        // Entries of objects that ended make room now and then.
+        if (origins_.size() > 1024 && origins_.size() % 1024 == 0)
+            for (auto it = origins_.begin(); it != origins_.end();)
+                it = it->second.object.Valid() ? std::next(it) : origins_.erase(it);
+        origins_[object] = Origin{PlugHandle(object), group, name};
+    }
+    return made;
+}
+
+bool ObjectRegistry::SetStorable(const char* group, const char* name) {
+    const RegistryEntry* found = Find(group, name);
+    if (!found || !found->creator) return false;
+    const ObjectCreator creator = found->creator;
+    for (Group& g : groups_)
+        for (RegistryEntry& e : g.entries)
+            if (e.creator == creator && e.name == name) e.storable = true;
+    return true;
+}
+
+const RegistryEntry* ObjectRegistry::OriginOf(const Object* object) const {
+    auto it = origins_.find(object);
+    if (it == origins_.end() || it->second.object.Get() != object) return nullptr;
+    return Find(it->second.group.c_str(), it->second.name.c_str());
 }
 
 IObject* CreateUserObjectRule(IObject*, const char* name, void*) {

@@ -18,6 +18,13 @@
 
 LYSDK_BEGIN_NAMESPACE
 
+constexpr bool SameBits(unsigned sdk, unsigned host) { return sdk == host; }
+static_assert(SameBits(kLyObjectFlagDeletable, velora::kObjectDeletable) &&
+                  SameBits(kLyObjectFlagInDisplaySet, velora::kObjectInDisplaySet) &&
+                  SameBits(kLyObjectFlagLocked, velora::kObjectLocked) &&
+                  SameBits(kLyObjectFlagRenamable, velora::kObjectRenamable),
+              "object flag bits differ from the host's");
+
 namespace {
 
 // Set by the component allocator and read (then cleared) by the next

@@ -6,15 +6,18 @@
 
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <lyiface/object.h>
 
 #include "velora/export.h"
+#include "velora/plug.h"
 
 namespace velora {
 
 using lyiface::IObject;
+class Object;
 
 /// Creates an object for a registry entry from its owner (may be null), the
 /// instance name and caller data. Returns the new object or null.
@@ -28,6 +31,9 @@ struct RegistryEntry {
     std::string library;      ///< file of the library that registered it, if any
     ObjectCreator creator = nullptr;  ///< null for menu-only entries
     bool multiplicity = false;        ///< more than one instance may exist
+    /// Objects it creates are saved with the scene and made again through
+    /// it when the scene is opened (see SetStorable).
+    bool storable = false;
 };
 
 class VELORA_API ObjectRegistry {
@@ -73,8 +79,17 @@ public:
     void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
     /// Calls the entry's creator; null when there is no entry or creator.
+    /// The registry remembers which entry made each object (OriginOf).
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
-                    void* data) const;
+                    void* data);
+
+    /// Marks the entry storable, and with it every entry of the same name
+    /// and creator (one class is often listed under several groups). False
+    /// when there is no such entry or it has no creator.
+    bool SetStorable(const char* group, const char* name);
+    /// The entry that made `object` through Create, or null (made some
+    /// other way, or the entry is gone).
+    const RegistryEntry* OriginOf(const Object* object) const;
 
 private:
     ObjectRegistry() = default;
@@ -85,6 +100,12 @@ private:
     Group* FindGroup(const char* group);
     const Group* FindGroup(const char* group) const;
     std::deque<Group> groups_;
+    struct Origin {
+        PlugHandle object;
+        std::string group;
+        std::string name;
+    };
+    std::unordered_map<const Object*, Origin> origins_;
     std::string loading_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;
