@@ -365,6 +365,7 @@ bool Object::Retrieve(dsx::ObjectStore& store) {
     if (pass & dsx::kPassAnimation) {
         for (int i = 0; i < record->PropertyCount(); ++i) {
             const dsx::FileProperty& in = *record->PropertyAt(i);
+            if (in.Flags() & dsx::kFilePropertyServed) continue;  // the extension's
             Property* p = TargetProperty(store, *this, in, true);
             if (!p || !RetrieveValue(store, *this, in, *p)) continue;
             ApplyFlags(*p, in.Flags());

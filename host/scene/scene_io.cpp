@@ -143,8 +143,27 @@ Object* Make(const dsx::FileObject& file, const std::string& label,
 }  // namespace
 
 bool SaveScene(const std::string& path, bool binary, std::string* error, SceneCounts* counts) {
-    SceneCounts done;
     dsx::Document doc;
+    SceneCounts done;
+    StoreScene(&doc, &done);
+    if (!dsx::SaveDocument(doc, path, binary ? dsx::Encoding::kBinary : dsx::Encoding::kText,
+                           error))
+        return false;
+    if (counts) *counts = std::move(done);
+    return true;
+}
+
+bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts) {
+    dsx::Document doc;
+    if (!dsx::LoadDocument(path, &doc, error)) return false;
+    RetrieveScene(doc, counts);
+    return true;
+}
+
+void StoreScene(dsx::Document* document, SceneCounts* counts) {
+    SceneCounts done;
+    dsx::Document& doc = *document;
+    doc.Clear();
     dsx::StorageSession session(&doc);
     ClassRegistry& classes = ClassRegistry::Instance();
     std::vector<Object*> stored;
@@ -174,16 +193,10 @@ bool SaveScene(const std::string& path, bool binary, std::string* error, SceneCo
     }
     RunPasses(session, stored, true, done);
     done.objects = static_cast<int>(stored.size());
-    if (!dsx::SaveDocument(doc, path, binary ? dsx::Encoding::kBinary : dsx::Encoding::kText,
-                           error))
-        return false;
-    if (counts) *counts = done;
-    return true;
+    if (counts) *counts = std::move(done);
 }
 
-bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts) {
-    dsx::Document doc;
-    if (!dsx::LoadDocument(path, &doc, error)) return false;
+void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
     SceneCounts done;
     dsx::StorageSession session(doc);
     ObjectDirectory& directory = MainEntity::Instance().Objects();
@@ -216,8 +229,7 @@ bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts)
     for (Object* object : made)
         if (object->IsA(kClassModel)) MainEntity::Instance().AddModelToScene(object);
     done.objects = static_cast<int>(made.size());
-    if (counts) *counts = done;
-    return true;
+    if (counts) *counts = std::move(done);
 }
 
 }  // namespace velora

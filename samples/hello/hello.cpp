@@ -60,8 +60,10 @@ private:
 };
 
 bool RegisterHello() {
+    // Storable: a scene saved with a Hello in it opens with that Hello again.
     return LyObject_Register("Browsing/Templates/Samples", "Hello", "A component that says hello",
-                             &CreateHello, true, nullptr);
+                             &CreateHello, true, nullptr) &&
+           LyObject_SetStoreable("Browsing/Templates/Samples", "Hello");
 }
 
 }  // namespace

@@ -32,6 +32,10 @@
 
 namespace velora {
 
+namespace dsx {
+class Document;
+}
+
 struct SceneCounts {
     int objects = 0;     ///< objects saved or created
     int properties = 0;  ///< properties saved or set
@@ -47,6 +51,11 @@ VELORA_API bool SaveScene(const std::string& path, bool binary, std::string* err
 /// does not read.
 VELORA_API bool OpenScene(const std::string& path, std::string* error,
                           SceneCounts* counts = nullptr);
+
+/// The same two without a file: the scene into a document (replacing its
+/// content), and a document into the scene.
+VELORA_API void StoreScene(dsx::Document* document, SceneCounts* counts = nullptr);
+VELORA_API void RetrieveScene(const dsx::Document& document, SceneCounts* counts = nullptr);
 
 }  // namespace velora
 

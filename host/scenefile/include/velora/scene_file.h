@@ -249,9 +249,13 @@ enum FilePropertyFlag : std::uint32_t {
     kFilePropertyUser = 0x2,
     kFilePropertyReadOnly = 0x4,
     kFilePropertyDisabled = 0x8,
+    /// A value that the object's extension serves itself (its own get and
+    /// set functions): the extension stores and retrieves it, the host
+    /// part leaves it alone.
+    kFilePropertyServed = 0x10,
     kFilePropertyLockMask = 0x780,
     kFilePropertyMuteMask = 0x7800,
-    kFilePropertyKnownFlags = 0x7F8F,  ///< any other bit is refused
+    kFilePropertyKnownFlags = 0x7F9F,  ///< any other bit is refused
 };
 
 class VELORA_DSX_API FileProperty {
