@@ -190,7 +190,7 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
         other->Destroy(0);
         ASSERT_TRUE(velora::OpenScene(path, &error, &opened)) << error;
         holder = Find("Model::rig:Every");
-        other = Find("EveryTarget");
+        other = Find("Object::EveryTarget");
         ASSERT_NE(holder, nullptr);
         ASSERT_NE(other, nullptr);
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -271,12 +271,12 @@ TEST(SceneIo, ReferencesResolveByNameOrSayWhatIsMissing) {
     velora::dsx::FileProperty* list = file->AddProperty("Sources", velora::dsx::kFileValueObject);
     list->SetFlags(velora::dsx::kFilePropertyUser);
     velora::dsx::ObjectTarget found, missing;
-    found.name = "KeptOutside";
+    found.name = "Object::KeptOutside";
     missing.name = "Nowhere::ToBeFound";
     ASSERT_TRUE(list->SetTargets({found, missing}));
     velora::SceneCounts counts;
     velora::RetrieveScene(doc, &counts);
-    velora::Object* linker = Find("Linker");
+    velora::Object* linker = Find("Object::Linker");
     ASSERT_NE(linker, nullptr);
     velora::Property* sources = linker->FindProperty("Sources");
     ASSERT_NE(sources, nullptr);
