@@ -70,6 +70,10 @@ const DataType* DataType::FromSdkType(int sdkType) {
     return nullptr;
 }
 
+const DataType* DataType::Base() const {
+    return baseId_ == kDataNone ? this : &kDataTypeTable[baseId_];
+}
+
 bool DataType::IsNumeric() const {
     switch (kind_) {
         case ValueKind::kInt32:

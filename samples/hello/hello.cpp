@@ -19,6 +19,7 @@ public:
     explicit HelloComponent(const char* name) {
         SetName(name);
         Greeting.Init(this, "Greeting", &GetGreeting);
+        PropertyAdd(&Greeting);  // listed with the object: saved with the scene
     }
 
     bool LyCreate() override {

@@ -172,10 +172,15 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
             ASSERT_NE(p, nullptr) << names.back();
             if (type == velora::kDataEnum)
                 for (const char* t : {"Off", "On", "Auto"}) p->EnumList(true)->Add(t, 0);
-            if (type == velora::kDataObject) ASSERT_TRUE(p->ListAdd(other));
-            if (type == velora::kDataReference)
+            if (type == velora::kDataObject) {
+                ASSERT_TRUE(p->ListAdd(other));
+            }
+            if (type == velora::kDataReference) {
                 ASSERT_TRUE(p->SetReferenced(other->FindProperty("Target")));
-            if (const char* text = TextFor(type)) ASSERT_TRUE(p->Parse(text)) << names.back();
+            }
+            if (const char* text = TextFor(type)) {
+                ASSERT_TRUE(p->Parse(text)) << names.back();
+            }
         }
         holder->FindProperty("P Number")->ModifyFlag(velora::kPropertyReadOnly, true);
         holder->FindProperty("P Integer")->ModifyFlag(velora::kPropertyDisabled, true);

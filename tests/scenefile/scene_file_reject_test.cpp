@@ -128,7 +128,7 @@ TEST(SceneFileReject, StructuralFaults) {
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "value": 2147483648}]})", "is not -2147483648..2147483647"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "uint64", "value": -1}]})", "expected an unsigned integer"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "bool", "value": 1}]})", "expected a bool"},
-        {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "flags": 8, "value": 1}]})", "unknown bits 8"},
+        {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "flags": 32, "value": 1}]})", "unknown bits 32"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "value": 1}, {"name": "P", "type": "int", "value": 1}]})", "used twice"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int"}]})", "missing member \"value\""},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "double", "value": 0, "animation": {"name": "", "channels": []}}]})", "1..16 channels"},

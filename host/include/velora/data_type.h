@@ -118,7 +118,9 @@ public:
     const char* sdkName_;
 };
 
-/// The table, indexed by DataTypeId. It is the one place that says what a
+/// The table, indexed by DataTypeId. Handles come from Get and Find, which
+/// answer rows of the library's own copy (compare those by address, not
+/// rows of this array taken in another library). It is the one place that says what a
 /// value type is called in the host, in scene files and in the SDK: every
 /// conversion between those vocabularies reads it, and the SDK pins its own
 /// enumeration to it at compile time.
@@ -159,10 +161,6 @@ inline constexpr DataType kDataTypeTable[kDataTypeCount] = {
     {kDataVector2, "Vector2", kDataNone, 2, 2 * sizeof(double), ValueKind::kDoubles, 10, 22,
      "Vector2d"},
 };
-
-inline const DataType* DataType::Base() const {
-    return baseId_ == kDataNone ? this : &kDataTypeTable[baseId_];
-}
 
 }  // namespace velora
 

@@ -88,10 +88,12 @@ constexpr int kOldestFormatVersion = 1;
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 /// What reading a file may cost beyond its own bytes, as a multiple of its
 /// size (plus kReadAllowanceBytes): the tree a file decodes to is charged as
-/// it is built, and a file that would need more is refused. Every byte of a
-/// valid file holds at least this much of the tree's weight; a hostile one
-/// (millions of one-byte numbers) is refused long before memory runs out.
-constexpr std::size_t kReadBudgetFactor = 5;
+/// it is built, and a file that would need more is refused. A file written
+/// by this library needs at most about this much (an object member such as
+/// a small integer field costs a tree node of about a hundred bytes); a
+/// hostile one (millions of one-byte numbers) is refused long before memory
+/// runs out.
+constexpr std::size_t kReadBudgetFactor = 12;
 constexpr std::size_t kReadAllowanceBytes = std::size_t(1) << 20;
 /// Deepest nesting of arrays and objects a reader accepts; the format itself
 /// needs 11 (down to one curve key).
