@@ -40,7 +40,6 @@ bool ObjectRegistry::Register(const char* group, const char* name, const char* d
                         multiplicity};
     for (RegistryEntry& e : g->entries) {
         if (e.name == name) {
-            entry.storable = e.storable;
             e = std::move(entry);
             return true;
         }
@@ -127,15 +126,17 @@ IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* ow
     return made;
 }
 
-bool ObjectRegistry::SetStorable(const char* group, const char* name) {
-    const RegistryEntry* found = Find(group, name);
-    if (!found || !found->creator) return false;
-    const ObjectCreator creator = found->creator;
-    for (Group& g : groups_)
-        for (RegistryEntry& e : g.entries)
-            if (e.creator == creator && e.name == name) e.storable = true;
-    return true;
+const RegistryEntry* ObjectRegistry::StorableEntryFor(const RegistryEntry* entry) const {
+    if (!entry || !entry->creator) return nullptr;
+    static constexpr char kStorable[] = "DsxStorable/";
+    for (const Group& g : groups_) {
+        if (g.name.compare(0, sizeof kStorable - 1, kStorable) != 0) continue;
+        for (const RegistryEntry& e : g.entries)
+            if (&e == entry || (e.creator == entry->creator && e.name == entry->name)) return &e;
+    }
+    return nullptr;
 }
+
 
 const RegistryEntry* ObjectRegistry::OriginOf(const Object* object) const {
     auto it = origins_.find(object);

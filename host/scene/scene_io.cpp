@@ -58,13 +58,14 @@ SaveForm FormOf(const Object& object) {
         return form;
     }
     const std::string name = std::string("'") + object.FullName() + "'";
-    if (!origin || !origin->storable) {
+    const RegistryEntry* storable = ObjectRegistry::Instance().StorableEntryFor(origin);
+    if (!storable) {
         form.why = name + " is not saved: its class is not registered as storable";
     } else if (!KindMayBeStored(object)) {
         form.why = name + " is saved as a plain host object: no storable custom class of its "
                           "kind is registered";
     } else {
-        form.entry = origin;
+        form.entry = storable;
         form.stored = true;
         return form;
     }

@@ -61,10 +61,12 @@ private:
 };
 
 bool RegisterHello() {
-    // Storable: a scene saved with a Hello in it opens with that Hello again.
+    // Listed under "DsxStorable/" as well, the class is storable: a scene
+    // saved with a Hello in it opens with that Hello again.
     return LyObject_Register("Browsing/Templates/Samples", "Hello", "A component that says hello",
                              &CreateHello, true, nullptr) &&
-           LyObject_SetStoreable("Browsing/Templates/Samples", "Hello");
+           LyObject_Register("DsxStorable/Component", "Hello", "A component that says hello",
+                             &CreateHello, true, nullptr);
 }
 
 }  // namespace

@@ -75,10 +75,6 @@ bool LyObject_GetMultiplicity(int group, int entry, int) {
     return e && e->multiplicity;
 }
 
-bool LyObject_SetStoreable(const char* group, const char* entry) {
-    return entry && Registry().SetStorable(group ? group : "", entry);
-}
-
 bool LyGetStoreableCustomModelRegistered() { return Registry().StorableCustomModel(); }
 bool LyGetStoreableCustomMaterialRegistered() { return Registry().StorableCustomMaterial(); }
 bool LyGetStoreableCustomTextureRegistered() { return Registry().StorableCustomTexture(); }

@@ -31,9 +31,6 @@ struct RegistryEntry {
     std::string library;      ///< file of the library that registered it, if any
     ObjectCreator creator = nullptr;  ///< null for menu-only entries
     bool multiplicity = false;        ///< more than one instance may exist
-    /// Objects it creates are saved with the scene and made again through
-    /// it when the scene is opened (see SetStorable).
-    bool storable = false;
 };
 
 class VELORA_API ObjectRegistry {
@@ -83,10 +80,11 @@ public:
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
                     void* data);
 
-    /// Marks the entry storable, and with it every entry of the same name
-    /// and creator (one class is often listed under several groups). False
-    /// when there is no such entry or it has no creator.
-    bool SetStorable(const char* group, const char* name);
+    /// The entry through which objects made by `entry` are saved and made
+    /// again when a scene opens: an entry of the same name and creator in a
+    /// group under "DsxStorable/" (a class registered there is storable;
+    /// `entry` itself when it is one). Null when the class is not storable.
+    const RegistryEntry* StorableEntryFor(const RegistryEntry* entry) const;
     /// The entry that made `object` through Create, or null (made some
     /// other way, or the entry is gone).
     const RegistryEntry* OriginOf(const Object* object) const;

@@ -10,9 +10,9 @@
 //
 // Saving keeps every living object that the host did not make for itself
 // (no system flag) and that no other object owns: objects of the host's own
-// classes, and objects that a registry entry marked storable made (they
-// carry that entry, and a custom model, material or texture also needs its
-// kind's storable-custom flag; otherwise it is kept as its host class, or
+// classes, and objects made by a plug-in class that is also registered
+// under a "DsxStorable/..." group (they carry that entry, and a custom model,
+// material or texture also needs its kind's storable-custom flag; otherwise it is kept as its host class, or
 // left out with a warning). Each property is stored with its own type.
 //
 // Opening creates one host object per file object, through its registry

@@ -55,13 +55,6 @@ LYSDK_API bool LyObject_GetMultiplicity(int group, int entry, int options = 0);
 
 /// Host-wide flags saying that a plug-in registered a storable custom model,
 /// material or texture class. They can be raised, never lowered.
-/// Marks a registered class as storable: its objects are saved with the
-/// scene, and opening the scene makes them again through the entry's
-/// creator before their DsxRetrieve passes. One class listed under several
-/// groups is marked in all of them. False when the entry does not exist or
-/// has no creator.
-LYSDK_API bool LyObject_SetStoreable(const char* group, const char* entry);
-
 LYSDK_API bool LyGetStoreableCustomModelRegistered();
 LYSDK_API bool LyGetStoreableCustomMaterialRegistered();
 LYSDK_API bool LyGetStoreableCustomTextureRegistered();
