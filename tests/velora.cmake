@@ -47,3 +47,20 @@ set_tests_properties(velora.frames PROPERTIES PASS_REGULAR_EXPRESSION "velora: e
 add_test(NAME velora.frames_refused COMMAND velora --frames many)
 set_tests_properties(velora.frames_refused PROPERTIES
   PASS_REGULAR_EXPRESSION "option --frames needs a count from 0 to 1000000, got 'many'")
+
+# The main job's scene: the object it creates from the hello sample (a
+# storable class) is saved with the scene, with its served property, and
+# comes back as the sample's own class when the scene is opened again.
+set(_main_job velora --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
+add_test(NAME velora.main_job_save
+  COMMAND ${_main_job} --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx
+          --create Browsing/Templates/Samples/Hello=Greeter
+          --save ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_save PROPERTIES
+  FIXTURES_SETUP velora_main_job_scene
+  PASS_REGULAR_EXPRESSION "saved scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties")
+add_test(NAME velora.main_job_reopen
+  COMMAND ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_reopen PROPERTIES
+  FIXTURES_REQUIRED velora_main_job_scene
+  PASS_REGULAR_EXPRESSION "hello: created Object::Greeter\nvelora: opened scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties, 0 skipped")
