@@ -367,6 +367,8 @@ bool Box::ResolvePropertyCandidate(Property* property, const EvaluationContext* 
 
 bool Box::StoreBox(dsx::ObjectStore& store) { return StoreBoxFields(*this, store); }
 bool Box::RetrieveBox(dsx::ObjectStore& store) { return RetrieveBoxFields(*this, store); }
+bool Box::Store(dsx::ObjectStore& store) { return Object::Store(store) && StoreBox(store); }
+bool Box::Retrieve(dsx::ObjectStore& store) { return Object::Retrieve(store) && RetrieveBox(store); }
 
 const char* Box::StorageSubType() const { return ClassRegistry::Instance().Name(ClassId()); }
 

@@ -11,6 +11,9 @@ namespace velora {
 namespace {
 
 std::string Field(int i, const char* suffix = "") { return "Input" + std::to_string(i) + suffix; }
+std::string ValueField(const AnimationNode* input, int member) {
+    return std::string("Value:") + input->Name() + ":" + std::to_string(member);
+}
 
 }  // namespace
 
@@ -24,6 +27,13 @@ bool StoreBoxFields(Box& box, dsx::ObjectStore& store) {
     for (int i = 0; i < box.InConnectorCount(); ++i) {
         AnimationNode* input = box.InConnector(i);
         AnimationNode* source = input->SourceConnector();
+        if (!source && !input->ConnectorProperty()) {
+            // An unconnected input's own value (a property input is stored
+            // as its property).
+            for (int m = 0; m < input->Channels(); ++m)
+                store.WriteDouble(ValueField(input, m).c_str(), input->LiveData()[m]);
+            continue;
+        }
         if (!source) continue;
         // A source outside the file cannot be found again: left out.
         if (!store.WriteReference(Field(stored, "Source").c_str(), source->OwnerBox())) {
@@ -45,6 +55,14 @@ bool RetrieveBoxFields(Box& box, dsx::ObjectStore& store) {
         if (store.ReadInteger("PlayMode", &value)) box.SetPlayMode(static_cast<int>(value));
         if (store.ReadInteger("RecordMode", &value)) box.SetRecordMode(static_cast<int>(value));
         if (store.ReadInteger("Animatable", &value)) box.SetAnimatableBox(value != 0);
+        for (int i = 0; i < box.InConnectorCount(); ++i) {
+            AnimationNode* input = box.InConnector(i);
+            double values[4];
+            bool found = input->Channels() > 0;
+            for (int m = 0; m < input->Channels(); ++m)
+                found = store.ReadDouble(ValueField(input, m).c_str(), &values[m]) && found;
+            if (found && !input->SourceConnector() && !input->ConnectorProperty()) input->WriteData(values, nullptr);
+        }
     }
     if (!(pass & dsx::kPassReferences)) return true;
     if (Object* owner = AsObject(store.ReadReference("Relation")))

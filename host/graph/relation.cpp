@@ -8,6 +8,8 @@
 
 #include "velora/model.h"
 #include "velora/parallel.h"
+#include "velora/scene.h"
+#include "velora/scene_storage.h"
 
 namespace velora {
 
@@ -84,6 +86,21 @@ void Relation::EvaluateBoxes(const EvaluationContext& context) {
     std::vector<Box*> boxes;
     CollectBoxes(&boxes);
     for (Box* box : boxes) box->Evaluate(context);
+}
+
+bool Relation::StoreBox(dsx::ObjectStore& store) {
+    if (!Box::StoreBox(store)) return false;
+    if (!(store.Pass() & dsx::kPassFields)) return true;
+    return store.WriteInteger("InScene", Scene::Main().SrcIndex(this) >= 0 ? 1 : 0);
+}
+
+bool Relation::RetrieveBox(dsx::ObjectStore& store) {
+    if (!Box::RetrieveBox(store)) return false;
+    std::int64_t inScene = 0;
+    if ((store.Pass() & dsx::kPassFields) && store.ReadInteger("InScene", &inScene) && inScene &&
+        Scene::Main().SrcIndex(this) < 0)
+        return Scene::Main().AddObject(this);
+    return true;
 }
 
 // ---------------------------------------------------------------------------

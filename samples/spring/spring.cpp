@@ -23,8 +23,12 @@ IObject* CreateSpring(IObject*, const char* name, void*) {
 class SpringLibrary : public LyLibraryBase {};
 
 bool RegisterSpring() {
-    return LyObject_Register("Boxes/Functions/Dynamics", "Damped Spring",
-                             "Follows its target like a mass on a damped spring", &CreateSpring, true, nullptr);
+    // Also under "DsxStorable/": a relation saved with a spring in it opens
+    // with that spring again.
+    const char* description = "Follows its target like a mass on a damped spring";
+    return LyObject_Register("Boxes/Functions/Dynamics", "Damped Spring", description, &CreateSpring, true,
+                             nullptr) &&
+           LyObject_Register("DsxStorable/Boxes", "Damped Spring", description, &CreateSpring, true, nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <velora/scene_storage.h>
 
 #include "core/host_access.h"
+#include "core/served_properties.h"
 #include "lysdk/lymodel.h"
 #include "plugin/bridge.h"
 #include "plugin/box_bridge.h"
@@ -121,7 +122,7 @@ IObject* __LyBoxBridge::IQuery(std::uint32_t id, int arg) {
 }
 
 bool __LyBoxBridge::StoreBox(velora::dsx::ObjectStore& store) {
-    if (!velora::Box::StoreBox(store)) return false;
+    if (!velora::Box::StoreBox(store) || !__LyStoreServedProperties(SdkObject(), store)) return false;
     LyBox* box = Sdk();
     if (!box) return true;
     LyDsxObject dsx(&store);
@@ -129,7 +130,7 @@ bool __LyBoxBridge::StoreBox(velora::dsx::ObjectStore& store) {
 }
 
 bool __LyBoxBridge::RetrieveBox(velora::dsx::ObjectStore& store) {
-    if (!velora::Box::RetrieveBox(store)) return false;
+    if (!velora::Box::RetrieveBox(store) || !__LyRetrieveServedProperties(SdkObject(), store)) return false;
     LyBox* box = Sdk();
     if (!box) return true;
     LyDsxObject dsx(&store);

@@ -181,6 +181,9 @@ public:
     /// after the object's common part.
     virtual bool StoreBox(dsx::ObjectStore& store);
     virtual bool RetrieveBox(dsx::ObjectStore& store);
+    /// The object's common part (Object::Store), then StoreBox.
+    bool Store(dsx::ObjectStore& store) override;
+    bool Retrieve(dsx::ObjectStore& store) override;
     virtual const char* StorageObjectType() const { return "Box"; }
     /// The class name a box is stored under (its class's name by default).
     virtual const char* StorageSubType() const;

@@ -49,6 +49,11 @@ public:
     /// calling thread.
     void EvaluateBoxes(const EvaluationContext& context);
 
+    /// Besides a box's part: whether the relation is a member of the main
+    /// scene ("InScene"), so that it is evaluated again once opened.
+    bool StoreBox(dsx::ObjectStore& store) override;
+    bool RetrieveBox(dsx::ObjectStore& store) override;
+
 private:
     explicit Relation(const char* name);
     Property* active_ = nullptr;
