@@ -23,11 +23,13 @@ bool StoreBoxFields(Box& box, dsx::ObjectStore& store) {
               store.WriteInteger("Animatable", box.IsAnimatableBox() ? 1 : 0);
     if (Plug* owner = box.Owner(); owner && owner->IsA(kClassConstraintRelation))
         ok = store.WriteReference("Relation", static_cast<Relation*>(owner)) && ok;
+    // A placeholder's inputs only pass connected values on.
+    const bool keepValues = box.ClassId() != kClassModelPlaceholder && box.ClassId() != kClassBoxPlaceholder;
     int stored = 0;
     for (int i = 0; i < box.InConnectorCount(); ++i) {
         AnimationNode* input = box.InConnector(i);
         AnimationNode* source = input->SourceConnector();
-        if (!source && !input->ConnectorProperty()) {
+        if (!source && !input->ConnectorProperty() && keepValues) {
             // An unconnected input's own value (a property input is stored
             // as its property).
             for (int m = 0; m < input->Channels(); ++m)
