@@ -44,7 +44,7 @@ bool AnimationNode::ReadData(double* out, const EvaluationContext* context) {
         } else if (property->Type()->ValueSize() <= sizeof raw && EvaluateProperty(property, raw, &ctx) >= 0) {
             ValueToDoubles(property->Type(), raw, live_);
         }
-    } else if (KeyCount() > 0) {
+    } else if (keyable_ && KeyCount() > 0) {
         double values[4];
         Evaluate(ctx.time, values, live_);
         CopyMembers(live_, values, channels_);

@@ -137,6 +137,7 @@ AnimationNode* Box::MakeConnector(std::uint64_t userId, const char* name, const 
     node->dataType_ = type;
     node->userId_ = userId;
     node->output_ = output;
+    node->keyable_ = animatable && !output;
     node->SetOwner(this);
     (output ? outputs_ : inputs_).push_back(node);
     if (auto* g = static_cast<AnimationNode*>((output ? outGroup_ : inGroup_).Get())) g->children_.emplace_back(node);
@@ -263,7 +264,7 @@ void Box::Evaluate(const EvaluationContext& context) {
             source->box_->Evaluate(context);
         } else if (!timeVarying) {
             const Property* property = input->ConnectorProperty();
-            timeVarying = property ? property->HasFlag(kPropertyAnimated) : input->KeyCount() > 0;
+            timeVarying = property ? property->HasFlag(kPropertyAnimated) : input->keyable_ && input->KeyCount() > 0;
         }
     }
     if (dirty_ || (timeVarying && context.time != lastTime_)) {

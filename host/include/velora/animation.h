@@ -218,6 +218,7 @@ private:
     std::uint64_t userId_ = 0;
     unsigned writtenId_ = 0;
     bool output_ = false;
+    bool keyable_ = false;  // made with curves: an unconnected input may be keyed
     bool disabled_ = false;
     bool changed_ = false;  // an output's value changed since its box last looked
     double live_[4] = {0, 0, 0, 0};
