@@ -203,6 +203,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
         if (e.model->IsA(kClassModelMesh)) plan.meshes.push_back(static_cast<MeshModel*>(e.model));
     plan.relationBoxes.clear();
     plan.active.clear();
+    plan.roots.clear();  // gathered again from the relations found now
     for (int i = 0, n = scene_.SrcCount(); i < n; ++i) {
         Plug* source = scene_.Src(i);
         if (!source->IsA(kClassConstraintRelation)) continue;

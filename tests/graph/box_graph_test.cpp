@@ -302,6 +302,14 @@ TEST_F(Graph, ARelationInTheSceneDrivesModelsThroughPlaceholdersOncePerFrame) {
     source->TranslationProperty()->SetRaw(moved);
     scene.Evaluator().EvaluateFrame(0);
     EXPECT_DOUBLE_EQ(local[0], -9);  // an inactive relation drives nothing
+
+    // A relation that ends leaves nothing behind in the scene's schedule.
+    relation->SetActive(true);
+    scene.Evaluator().EvaluateFrame(0);
+    EXPECT_EQ(scene.Evaluator().ScheduledBoxes(), 2);
+    relation->Destroy(0);
+    scene.Evaluator().EvaluateFrame(0);
+    EXPECT_EQ(scene.Evaluator().ScheduledBoxes(), 0);
 }
 
 TEST_F(Graph, CandidatesGoToUnconnectedInputsAndThroughPlaceholdersToTheirModel) {
