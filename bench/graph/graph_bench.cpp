@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
     static const LyBenchPair pairs[] = {
         {"10,000 spring boxes in a relation / operator loop", "BM_Relation_SpringChains",
          "BM_Baseline_OperatorLoop", 3.0},
-        {"4,000 models, parallel / serial (inverse of the speed-up)", "BM_Scene_Models4000_Parallel",
-         "BM_Scene_Models4000_Serial", 1.0 / 1.7},
+        {"4,000 models, parallel / serial (1 / speed-up; 1.7 is 0.59)", "BM_Scene_Models4000_Parallel/real_time",
+         "BM_Scene_Models4000_Serial/real_time", 1.0 / 1.7},
     };
     std::printf("evaluation threads: %d (%s)\n", velora::EvaluationThreadCount(), velora::ParallelBackend());
     return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0]);
