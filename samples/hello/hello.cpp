@@ -1,10 +1,9 @@
 // The smallest useful plug-in: a library object that reports the library
-// lifecycle, and one registered class whose instances are components that
-// the plug-in defines.
+// lifecycle and hears scenes being opened, and one registered class whose
+// instances are components that the plug-in defines.
 
 #include <cstdio>
 
-#include <lysdk/lyplugin.h>
 #include <lysdk/lysdk.h>
 
 using namespace VELSDK2025;
@@ -18,7 +17,10 @@ class HelloComponent : public LyComponent {
 public:
     explicit HelloComponent(const char* name) {
         SetName(name);
-        Greeting.Init(this, "Greeting", &GetGreeting);
+        // Kept by the host: it is listed with the object's properties and
+        // found by name.
+        Greeting.CreateInternal(this, "Greeting", nullptr, nullptr);
+        Greeting.SetString("Hello from a plug-in");
     }
 
     bool LyCreate() override {
@@ -27,11 +29,7 @@ public:
     }
     void LyDestroy() override { std::printf("hello: %s is going\n", GetFullName()); }
 
-    /// A read-only value served by the class itself.
     LyPropertyString Greeting;
-
-private:
-    static const char* GetGreeting(void*) { return "Hello from a plug-in"; }
 };
 
 LYSDK_CLASS_IMPLEMENT(HelloComponent, 0)
@@ -47,16 +45,27 @@ IObject* CreateHello(IObject*, const char* name, void*) {
 
 class HelloLibrary : public LyLibraryBase {
 public:
+    // The application's named event "FileOpen" follows every scene that has
+    // been opened, whenever that happens in the run.
+    HelloLibrary() {
+        OnSceneOpened.InitGlobal("OnSceneOpened", "FileOpen");
+        OnSceneOpened.Add(this, LyHandler(&HelloLibrary::SceneOpened));
+    }
+    ~HelloLibrary() override { OnSceneOpened.Remove(this, LyHandler(&HelloLibrary::SceneOpened)); }
+
     bool LibOpen() override { return Say("open"); }
     bool LibReady() override { return Say("ready"); }
     bool LibClose() override { return Say("close"); }
     bool LibRelease() override { return Say("release"); }
+
+    void SceneOpened(IRegister*, EventRecord*) { std::printf("hello: a scene was opened\n"); }
 
 private:
     static bool Say(const char* what) {
         std::printf("hello: library %s\n", what);
         return true;
     }
+    LyPropertyEvent OnSceneOpened;
 };
 
 bool RegisterHello() {

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <lyiface/object.h>
@@ -37,7 +38,9 @@ public:
     /// Adds an entry, or replaces the one of the same group and name. A null
     /// group is the empty group. False for a null or empty entry name. The
     /// entry's library is `library`, or else the library being loaded (see
-    /// SetLoadingLibrary).
+    /// SetLoadingLibrary). Replacing an entry that creates objects (menu-only
+    /// entries are shared by design) writes a warning to the trace naming
+    /// both libraries: the later registration wins.
     bool Register(const char* group, const char* name, const char* description,
                   ObjectCreator creator, bool multiplicity, const char* icon = nullptr,
                   const char* library = nullptr);
@@ -72,24 +75,40 @@ public:
     void RaiseStorableCustomMaterial() { storableMaterial_ = true; }
     void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
-    /// Calls the entry's creator; null when there is no entry or creator.
+    /// Calls the entry's creator (see CallCreator); null when there is no
+    /// entry or creator, or when the creator fails.
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
                     void* data) const;
 
 private:
     ObjectRegistry() = default;
+    // Entries keep their registration order; the maps find them by name so
+    // that registering many entries stays linear.
     struct Group {
         std::string name;
         std::deque<RegistryEntry> entries;
+        std::unordered_map<std::string, std::size_t> index;
+        void Reindex();
     };
     Group* FindGroup(const char* group);
     const Group* FindGroup(const char* group) const;
     std::deque<Group> groups_;
+    std::unordered_map<std::string, std::size_t> groupIndex_;
     std::string loading_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;
     bool storableTexture_ = false;
 };
+
+/// Calls the entry's creator. The creator is plug-in code: an exception it
+/// throws is caught and, like a missing creator, answered with null and a
+/// reason in `error` (naming the entry's library); a creator that returns
+/// null leaves `error` saying so.
+VELORA_API IObject* CallCreator(const RegistryEntry& entry, IObject* owner, const char* objectName,
+                                void* data, std::string* error = nullptr);
+
+/// "the host" for an entry the host registered itself, else its library.
+VELORA_API std::string EntryLibrary(const RegistryEntry& entry);
 
 /// Host creators for the user-object rule and filter entries.
 VELORA_API IObject* CreateUserObjectRule(IObject* owner, const char* name, void* data);
