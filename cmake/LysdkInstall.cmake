@@ -5,7 +5,7 @@ include(CMakePackageConfigHelpers)
 
 set(LYSDK_CMAKE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/lysdk)
 
-install(TARGETS lysdk lyiface velora_core
+install(TARGETS lysdk lyiface velora_core velora_scenefile
   EXPORT lysdkTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -92,14 +92,14 @@ void RunEvaluate(benchmark::State& state, bool curves) {
     LyScene& sdk = *static_cast<LyScene*>(LySystem::TheOne().Scene);
     velora::TimingManager& timing = velora::TimingManager::Instance();
     long long frame = 0;
-    const std::uint64_t before = velora::Scene::Main().Stats().propertiesEvaluated;
+    const std::uint64_t before = velora::Scene::Main().Evaluator().Stats().propertiesEvaluated;
     for (auto _ : state) {
         frame = (frame + 1) % 100;  // playback loops over the animated range
         timing.SetLocalTime(frame * kFrame);
         sdk.Evaluate();
         benchmark::ClobberMemory();
     }
-    const std::uint64_t evaluated = velora::Scene::Main().Stats().propertiesEvaluated - before;
+    const std::uint64_t evaluated = velora::Scene::Main().Evaluator().Stats().propertiesEvaluated - before;
     if (evaluated != static_cast<std::uint64_t>(state.iterations()) * kModels * 3)
         state.SkipWithError("not every channel was evaluated");
     velora::SetAnimatedPropertyEvaluator(previous);

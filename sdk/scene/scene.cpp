@@ -100,17 +100,17 @@ void LyScene::InitList(LyPropertyListComponent& list, int kind) {
 
 bool LyScene::Evaluate() {
     velora::Scene& scene = Main();
-    scene.NotifyPointCaches();
-    scene.EvaluateAndResolveCandidates(LLONG_MAX);
-    scene.SyncNodeAttributes();
-    scene.SyncDeformables();
-    scene.UpdateTransformHierarchy();
+    scene.Evaluator().NotifyPointCaches();
+    scene.Evaluator().EvaluateAndResolveCandidates(LLONG_MAX);
+    scene.Evaluator().SyncNodeAttributes();
+    scene.Evaluator().SyncDeformables();
+    scene.Evaluator().UpdateTransformHierarchy();
     const long long now = velora::TimingManager::Instance().LocalTime();
-    scene.EvaluateAt(now);
+    scene.Evaluator().EvaluateAt(now);
     return true;
 }
 
-bool LyScene::CandidateEvaluationAndResolve() { return Main().EvaluateAndResolveCandidates(LLONG_MAX); }
+bool LyScene::CandidateEvaluationAndResolve() { return Main().Evaluator().EvaluateAndResolveCandidates(LLONG_MAX); }
 
 namespace {
 
@@ -134,44 +134,44 @@ void DeformBranch(velora::Model* model, std::uint64_t stamp) {
 
 bool LyScene::EvaluateDeformations() {
     LyModel* root = RootModel;
-    if (velora::Model* model = HostModel(root)) DeformBranch(model, Main().FrameStamp());
+    if (velora::Model* model = HostModel(root)) DeformBranch(model, Main().Evaluator().FrameStamp());
     return true;
 }
 
 void LyScene::Clear() { Main().NewFile(false, true); }
 
-int LyScene::CleanEmptyGroups() { return Main().CleanEmptyGroups(); }
-int LyScene::CleanEmptySets() { return Main().CleanEmptySets(); }
-int LyScene::CleanEmptyRelationConstraints() { return Main().CleanEmptyRelationConstraints(); }
-int LyScene::CleanInactiveConstraints() { return Main().CleanInactiveConstraints(); }
-int LyScene::CleanRelationConstraintsUnusedBoxes() { return Main().CleanRelationConstraintsUnusedBoxes(); }
-int LyScene::CleanUnusedAudioClips() { return Main().CleanUnused(velora::kSceneAudioClips); }
-int LyScene::CleanUnusedMaterials() { return Main().CleanUnused(velora::kSceneMaterials); }
-int LyScene::CleanUnusedShaders() { return Main().CleanUnused(velora::kSceneShaders); }
-int LyScene::CleanUnusedTextures() { return Main().CleanUnused(velora::kSceneTextures); }
-int LyScene::CleanUnusedVideoClips() { return Main().CleanUnused(velora::kSceneVideoClips); }
+int LyScene::CleanEmptyGroups() { return Main().Cleanup().EmptyGroups(); }
+int LyScene::CleanEmptySets() { return Main().Cleanup().EmptySets(); }
+int LyScene::CleanEmptyRelationConstraints() { return Main().Cleanup().EmptyRelationConstraints(); }
+int LyScene::CleanInactiveConstraints() { return Main().Cleanup().InactiveConstraints(); }
+int LyScene::CleanRelationConstraintsUnusedBoxes() { return Main().Cleanup().RelationConstraintsUnusedBoxes(); }
+int LyScene::CleanUnusedAudioClips() { return Main().Cleanup().Unused(velora::kSceneAudioClips); }
+int LyScene::CleanUnusedMaterials() { return Main().Cleanup().Unused(velora::kSceneMaterials); }
+int LyScene::CleanUnusedShaders() { return Main().Cleanup().Unused(velora::kSceneShaders); }
+int LyScene::CleanUnusedTextures() { return Main().Cleanup().Unused(velora::kSceneTextures); }
+int LyScene::CleanUnusedVideoClips() { return Main().Cleanup().Unused(velora::kSceneVideoClips); }
 
-bool LyScene::NamespaceExist(const char* name) { return Main().NamespaceExists(name); }
-bool LyScene::NamespaceEmpty(const char* name) { return Main().NamespaceEmpty(name); }
+bool LyScene::NamespaceExist(const char* name) { return Main().Namespaces().Exists(name); }
+bool LyScene::NamespaceEmpty(const char* name) { return Main().Namespaces().Empty(name); }
 
 bool LyScene::NamespaceCleanup() {
-    Main().NamespaceCleanup();
+    Main().Namespaces().Cleanup();
     return true;
 }
 
 LyNamespace* LyScene::NamespaceGet(const char* name) {
-    velora::Namespace* ns = Main().GetNamespace(name);
+    velora::Namespace* ns = Main().Namespaces().Get(name);
     return reinterpret_cast<LyNamespace*>(ns ? LyGetLyComponent(ns, true) : nullptr);
 }
 
 LyFileReference* LyScene::NamespaceGetOwnerFileReference(const char* name) {
-    velora::FileReference* reference = Main().NamespaceOwnerFileReference(name);
+    velora::FileReference* reference = Main().Namespaces().OwnerFileReference(name);
     return reinterpret_cast<LyFileReference*>(reference ? LyGetLyComponent(reference, true) : nullptr);
 }
 
 int LyScene::NamespaceGetChildrenList(LyStringList& children, const char* name, bool recursive) {
     std::vector<std::string> names;
-    Main().NamespaceChildren(name, recursive, &names);
+    Main().Namespaces().Children(name, recursive, &names);
     for (const std::string& child : names) children.Add(child.c_str());
     return children.GetCount();
 }
@@ -181,14 +181,14 @@ void LyScene::NamespaceGetContentList(LyArrayTemplate<LyComponent*>& content, co
                                       bool derived) {
     content.Clear();
     std::vector<velora::Object*> objects;
-    Main().NamespaceContent(name, modFlags, recursive, HostClass(typeId), derived, &objects);
+    Main().Namespaces().Content(name, modFlags, recursive, HostClass(typeId), derived, &objects);
     for (velora::Object* object : objects)
         if (LyComponent* component = LyGetLyComponent(object, true)) content.Add(component);
 }
 
 bool LyScene::NamespaceDelete(const char* name) {
     velora::Scene& scene = Main();
-    velora::Namespace* ns = scene.GetNamespace(name);
+    velora::Namespace* ns = scene.Namespaces().Get(name);
     if (ns && ns->IsA(velora::kClassFileReference) && scene.ConstructionHistoryState() != 1) {
         // Deleting a reference can be undone: the record keeps what brings
         // it back.
@@ -196,31 +196,31 @@ bool LyScene::NamespaceDelete(const char* name) {
         scene.AddUndoRecord((std::string("restore reference ") + name).c_str());
         scene.EndUndo();
     }
-    return scene.NamespaceDelete(name);
+    return scene.Namespaces().Delete(name);
 }
 
 bool LyScene::NamespaceDeleteContent(const char* name, LyPlugModificationFlag modFlags,
                                      bool recursive, int typeId, bool derived) {
-    return Main().NamespaceDeleteContent(name, modFlags, recursive, HostClass(typeId), derived);
+    return Main().Namespaces().DeleteContent(name, modFlags, recursive, HostClass(typeId), derived);
 }
 
 bool LyScene::NamespaceRename(const char* oldName, const char* newName, bool recursive, int typeId,
                               bool derived) {
-    return Main().NamespaceRename(oldName, newName, recursive, HostClass(typeId), derived);
+    return Main().Namespaces().Rename(oldName, newName, recursive, HostClass(typeId), derived);
 }
 
 void LyScene::NamespaceSelectContent(const char* name, bool select, LyPlugModificationFlag modFlags,
                                      bool recursive, int typeId, bool derived) {
-    Main().NamespaceSelectContent(name, select, modFlags, recursive, HostClass(typeId), derived);
+    Main().Namespaces().SelectContent(name, select, modFlags, recursive, HostClass(typeId), derived);
 }
 
 bool LyScene::NamespaceExport(const char* name, const char* path, bool recursive) {
-    return Main().NamespaceExport(name, path, recursive);
+    return Main().Namespaces().Export(name, path, recursive);
 }
 
 bool LyScene::NamespaceImport(const char* targets, const char* objectNamespace, bool skipExisting) {
     if (!targets) return false;
-    return Main().NamespaceImport(ToVector(LyStringList(targets, '~')), objectNamespace, skipExisting);
+    return Main().Namespaces().Import(ToVector(LyStringList(targets, '~')), objectNamespace, skipExisting);
 }
 
 bool LyScene::NamespaceImportToMultiple(const LyStringList& targets, const char* objectNamespace,
@@ -233,7 +233,7 @@ bool LyScene::NamespaceImportToMultiple(const LyStringList& targets, const char*
         scene.AddUndoRecord(record.c_str());
         scene.EndUndo();
     }
-    return scene.NamespaceImport(ToVector(targets), objectNamespace, false);
+    return scene.Namespaces().Import(ToVector(targets), objectNamespace, false);
 }
 
 void LyScene::GetScriptsPaths(LyStringList& paths) {

@@ -17,7 +17,7 @@ namespace lysdk_test {
 
 /// The fuzz directory of the source tree, found from this header's path.
 inline std::filesystem::path FuzzDirectory() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz";
+    return std::filesystem::path(LYSDK_SOURCE_DIR) / "fuzz";
 }
 
 /// The bytes of a file, in an exactly sized buffer: a read past the input

@@ -9,6 +9,7 @@
 
 #include <velora/animation.h>
 #include <velora/application.h>
+#include <velora/process.h>
 #include <velora/entity.h>
 #include <velora/file_reference.h>
 #include <velora/namespace.h>
@@ -238,7 +239,7 @@ TEST_F(Namespaces, RenameMovesTheContent) {
 TEST_F(Namespaces, ExportWritesTheContent) {
     Keep(velora::Namespace::Create("exp"));
     AddModel("exp:Cube");
-    const std::string path = velora::Application::TempPath() + "lysdk_scene_export.txt";
+    const std::string path = velora::process::TempPath() + "lysdk_scene_export.txt";
     EXPECT_TRUE(Sdk().NamespaceExport("exp", path.c_str()));
     std::ifstream in(path);
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -321,9 +322,9 @@ TEST_F(Scenes, EvaluateRunsEveryStepAtTheCurrentLocalTime) {
     velora::TimingManager& timing = velora::TimingManager::Instance();
     const long long before = timing.LocalTime();
     timing.SetLocalTime(141120000LL * 2);
-    const velora::SceneEvaluationStats stats = Scene().Stats();
+    const velora::SceneEvaluationStats stats = Scene().Evaluator().Stats();
     EXPECT_TRUE(Sdk().Evaluate());
-    const velora::SceneEvaluationStats& after = Scene().Stats();
+    const velora::SceneEvaluationStats& after = Scene().Evaluator().Stats();
     EXPECT_EQ(after.pointCacheNotifications, stats.pointCacheNotifications + 1);
     EXPECT_EQ(after.candidateResolves, stats.candidateResolves + 1);
     EXPECT_EQ(after.lastCandidateTime, 0x7FFFFFFFFFFFFFFFLL);
@@ -336,7 +337,7 @@ TEST_F(Scenes, EvaluateRunsEveryStepAtTheCurrentLocalTime) {
     EXPECT_DOUBLE_EQ(parent->GlobalMatrix()[12], 2.0);
     EXPECT_DOUBLE_EQ(child->GlobalMatrix()[13], 12.0);
     EXPECT_TRUE(Sdk().CandidateEvaluationAndResolve());
-    EXPECT_EQ(Scene().Stats().candidateResolves, stats.candidateResolves + 2);
+    EXPECT_EQ(Scene().Evaluator().Stats().candidateResolves, stats.candidateResolves + 2);
     velora::SetAnimatedPropertyEvaluator(previous);
     timing.SetLocalTime(before);
 }
@@ -376,7 +377,7 @@ TEST_F(Scenes, TransformsComposeParentBeforeChild) {
     parent->RotationProperty()->SetRaw(quarter);
     parent->ScalingProperty()->SetRaw(twice);
     child->TranslationProperty()->SetRaw(out);
-    Scene().UpdateTransformHierarchy();
+    Scene().Evaluator().UpdateTransformHierarchy();
     // (1, 0, 0) scaled by 2 and turned 90 degrees about Z lands on (0, 2, 0).
     EXPECT_NEAR(child->GlobalMatrix()[12], 0.0, 1e-12);
     EXPECT_NEAR(child->GlobalMatrix()[13], 2.0, 1e-12);
@@ -392,7 +393,7 @@ TEST_F(Scenes, EvaluateDeformationsUpdatesDeformableMeshesOnly) {
     EXPECT_TRUE(Sdk().EvaluateDeformations());
     EXPECT_EQ(skinned->DeformationUpdates(), 1);
     EXPECT_EQ(skinned->LinkRecomputes(), 1);
-    EXPECT_EQ(skinned->FrameStamp(), Scene().FrameStamp());
+    EXPECT_EQ(skinned->FrameStamp(), Scene().Evaluator().FrameStamp());
     EXPECT_EQ(rigid->DeformationUpdates(), 0);
     Sdk().EvaluateDeformations();
     EXPECT_EQ(skinned->DeformationUpdates(), 2);

@@ -229,7 +229,7 @@ TEST(SceneFileSameContent, SeesEachDifference) {
 
 TEST(SceneFileText, TheDocumentedExampleReads) {
     // The example in the format's documentation is a real file.
-    std::ifstream in(fs::path(__FILE__).parent_path().parent_path().parent_path() / "docs" /
+    std::ifstream in(fs::path(LYSDK_SOURCE_DIR) / "docs" /
                      "scene-file-format.md");
     const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::size_t begin = page.find("```json\n");

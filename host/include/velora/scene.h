@@ -15,14 +15,9 @@
 // they joined. SceneKind names the kinds; kinds the host does not build yet
 // still have a class, so their lists exist and are empty.
 //
-// Evaluation of a frame, in this order: the point-cache manager is told;
-// pending candidates are evaluated and resolved up to a time; node
-// attributes and deformable models are synchronised; the transform
-// hierarchy is updated; the current local time is read from the timing
-// manager; the scene is evaluated at that time (devices, then every model's
-// animated properties from their curves and its transform, parents before
-// children), and the call returns when that evaluation is done. Evaluation
-// stages raise the evaluation manager's timings on the calling thread.
+// Namespaces, clean-ups and evaluation have their own classes
+// (velora/scene_namespaces.h, scene_cleanup.h, scene_evaluation.h); the scene
+// holds one of each.
 //
 // Everything here runs on the thread that runs the scene operations.
 
@@ -32,6 +27,9 @@
 
 #include "velora/event_source.h"
 #include "velora/model.h"
+#include "velora/scene_cleanup.h"
+#include "velora/scene_evaluation.h"
+#include "velora/scene_namespaces.h"
 
 namespace velora {
 
@@ -93,28 +91,6 @@ VELORA_API int SceneKindClass(int kind);
 /// The name of a kind's list ("Takes", "Devices", ...); null outside.
 VELORA_API const char* SceneKindName(int kind);
 
-/// Evaluates an animated property at a time: writes the property's value
-/// at `time` into its stored value; false means the property had nothing to
-/// evaluate (its stored value stands). By default the scene reads the
-/// property's function curves (velora/animation.h); a different evaluator
-/// (a device's live data, a test's stand-in) may be installed instead.
-using AnimatedPropertyEvaluator = bool (*)(Property* property, long long time);
-/// Installs the evaluator (null: the curves again); returns the previous one.
-VELORA_API AnimatedPropertyEvaluator SetAnimatedPropertyEvaluator(AnimatedPropertyEvaluator evaluator);
-
-/// Counters of the evaluation steps, for diagnostics and tests.
-struct SceneEvaluationStats {
-    std::uint64_t pointCacheNotifications = 0;
-    std::uint64_t candidateResolves = 0;
-    std::uint64_t attributeSyncs = 0;
-    std::uint64_t deformableSyncs = 0;
-    std::uint64_t transformUpdates = 0;
-    std::uint64_t evaluations = 0;
-    long long lastCandidateTime = 0;
-    long long lastEvaluatedTime = 0;
-    std::uint64_t propertiesEvaluated = 0;
-};
-
 /// A named undo transaction and the descriptions of its records.
 struct UndoTransactionRecord {
     std::string name;
@@ -154,73 +130,11 @@ public:
     EventSource& ChangeEvents() { return changeEvents_; }
     EventSource& TakeChangeEvents() { return takeEvents_; }
 
-    // Namespaces. Content of a namespace: the living objects whose namespace
-    // part is its name (and, with `recursive`, those of its sub-namespaces),
-    // namespace objects excepted. Filters: `modFlags` keeps objects whose
-    // modification word has one of those bits (0: all); `classId` keeps
-    // objects of that class (0: all), exactly or, with `derived`, also of
-    // derived classes.
-    bool NamespaceExists(const char* name) const;
-    /// True for a namespace without content (sub-namespaces included).
-    bool NamespaceEmpty(const char* name) const;
-    /// Deletes every namespace without content or sub-namespaces, repeating
-    /// until none is left; returns how many went.
-    int NamespaceCleanup();
-    Namespace* GetNamespace(const char* name) const;
-    /// The file reference the namespace belongs to: itself when it is one,
-    /// else its nearest enclosing file reference; null when none.
-    FileReference* NamespaceOwnerFileReference(const char* name) const;
-    /// Appends the names of the sub-namespaces (direct ones, or all with
-    /// `recursive`) in creation order; returns how many were appended.
-    int NamespaceChildren(const char* name, bool recursive, std::vector<std::string>* out) const;
-    int NamespaceContent(const char* name, std::uint32_t modFlags, bool recursive, int classId,
-                         bool derived, std::vector<Object*>* out) const;
-    /// Deletes the deletable content, sub-namespaces and the namespace
-    /// itself; false when there is no such namespace.
-    bool NamespaceDelete(const char* name);
-    /// Deletes the deletable content the filters keep; false when there is
-    /// no such namespace.
-    bool NamespaceDeleteContent(const char* name, std::uint32_t modFlags, bool recursive,
-                                int classId, bool derived);
-    /// Moves the content the filters keep (and, with `recursive`, the
-    /// sub-namespaces) from `oldName` to `newName`, making it when needed.
-    bool NamespaceRename(const char* oldName, const char* newName, bool recursive, int classId,
-                         bool derived);
-    void NamespaceSelectContent(const char* name, bool select, std::uint32_t modFlags,
-                                bool recursive, int classId, bool derived);
-    /// Writes the content's class and plain name, one object a line, to
-    /// `path`; with `recursive`, sub-namespaces' content too.
-    bool NamespaceExport(const char* name, const char* path, bool recursive) const;
-    /// Copies the content of `objectNamespace` into every target namespace
-    /// (made when missing): same class and plain name, models keeping their
-    /// parents among the copies. With `skipExisting`, a target that already
-    /// holds an object of that name keeps it. False when the object
-    /// namespace does not exist or a target name is not valid.
-    bool NamespaceImport(const std::vector<std::string>& targets, const char* objectNamespace,
-                         bool skipExisting);
-
-    // Clean-ups: each deletes the deletable objects of its kind that
-    // nothing uses and returns how many went.
-    int CleanEmptyGroups();
-    int CleanEmptySets();
-    int CleanEmptyRelationConstraints();
-    int CleanInactiveConstraints();
-    int CleanRelationConstraintsUnusedBoxes();
-    int CleanUnused(int kind);
-
-    // Evaluation.
-    void NotifyPointCaches();
-    /// Evaluates and resolves the candidates pending up to `time`.
-    bool EvaluateAndResolveCandidates(long long time);
-    void SyncNodeAttributes();
-    void SyncDeformables();
-    /// Recomputes every model's global matrix, parents first.
-    void UpdateTransformHierarchy();
-    /// Evaluates the scene at `time`; returns once the evaluation is done.
-    void EvaluateAt(long long time);
-    /// The frame stamp of the last evaluation (0 before the first).
-    std::uint64_t FrameStamp() const { return frameStamp_; }
-    const SceneEvaluationStats& Stats() const { return stats_; }
+    SceneNamespaces& Namespaces() { return namespaces_; }
+    const SceneNamespaces& Namespaces() const { return namespaces_; }
+    SceneCleanup& Cleanup() { return cleanup_; }
+    SceneEvaluator& Evaluator() { return evaluator_; }
+    const SceneEvaluator& Evaluator() const { return evaluator_; }
 
     /// The new-file operation: deletes the scene's deletable objects and
     /// models (system objects stay when `keepSystem`). Without a user the
@@ -240,16 +154,15 @@ public:
 private:
     Scene();
     void EnsureRoots();
-    void EvaluateModel(Model* model, const double* parentGlobal, long long time);
-    int DeleteAll(std::vector<Object*>& doomed);
 
     PlugHandle root_;
     PlugHandle globalRoot_;
     PlugHandle currentTake_;
     EventSource changeEvents_;
     EventSource takeEvents_;
-    SceneEvaluationStats stats_;
-    std::uint64_t frameStamp_ = 0;
+    SceneNamespaces namespaces_{*this};
+    SceneCleanup cleanup_{*this};
+    SceneEvaluator evaluator_{*this};
     int historyState_ = 0;
     int undoDepth_ = 0;
     std::vector<UndoTransactionRecord> undo_;

@@ -29,6 +29,7 @@
 
 #include <lyiface/object.h>
 
+#include "velora/export.h"
 #include "velora/scene_file.h"
 
 namespace velora {

@@ -73,7 +73,7 @@
 #include <variant>
 #include <vector>
 
-#include "velora/export.h"
+#include "velora/scenefile_export.h"
 
 namespace velora {
 namespace dsx {
@@ -149,7 +149,7 @@ struct ExtrapolationSetting {
 class CurveNode;
 class FileProperty;
 
-class VELORA_API Curve {
+class VELORA_DSX_API Curve {
 public:
     explicit Curve(std::string name = std::string());
     virtual ~Curve();
@@ -208,9 +208,9 @@ enum FileValueType : int {
 };
 
 /// The name of a value type in the text form ("vector3"), or null.
-VELORA_API const char* FileValueTypeName(int type);
+VELORA_DSX_API const char* FileValueTypeName(int type);
 /// The type called `name`, or kFileValueNone.
-VELORA_API FileValueType FileValueTypeFromName(const std::string& name);
+VELORA_DSX_API FileValueType FileValueTypeFromName(const std::string& name);
 
 /// Bits of a file property's flags word. The lock and mute bits are the
 /// host's per-channel bits five places lower: channel i is locked by
@@ -224,7 +224,7 @@ enum FilePropertyFlag : std::uint32_t {
     kFilePropertyKnownFlags = 0x7F87,  ///< any other bit is refused
 };
 
-class VELORA_API FileProperty {
+class VELORA_DSX_API FileProperty {
 public:
     /// A property of `type`; an invalid type makes a property of type
     /// kFileValueNone, which a document refuses to save.
@@ -287,7 +287,7 @@ private:
 /// A curve that keeps the file names of custom tangents beside its keys:
 /// KeyIndexList() and TangentNameList() are string properties named
 /// "KeyIndices" and "TangentNames", each a comma-separated list.
-class VELORA_API CustomCurve final : public Curve {
+class VELORA_DSX_API CustomCurve final : public Curve {
 public:
     explicit CustomCurve(std::string name = std::string());
     CustomCurve(const CustomCurve& other);
@@ -312,7 +312,7 @@ private:
 // ---------------------------------------------------------------------------
 // Curve nodes
 
-class VELORA_API CurveNode {
+class VELORA_DSX_API CurveNode {
 public:
     /// A node with `channels` channels (clamped to 1..kMaxChannels), each
     /// without curve and with value 0.
@@ -383,7 +383,7 @@ using FieldValue = std::variant<std::int64_t, double, bool, std::string, ObjectR
 
 inline FieldType TypeOf(const FieldValue& value) { return static_cast<FieldType>(value.index()); }
 
-class VELORA_API FileObject {
+class VELORA_DSX_API FileObject {
 public:
     FileObject(std::uint32_t id, std::string className, std::string name);
     ~FileObject();
@@ -442,7 +442,7 @@ private:
     std::map<std::string, FileProperty*> propertiesByName_;
 };
 
-class VELORA_API Document {
+class VELORA_DSX_API Document {
 public:
     Document();
     ~Document();
@@ -479,32 +479,32 @@ private:
 /// Whether two documents hold the same content: the same objects in the
 /// same order, and the same fields, properties, nodes and curves, doubles
 /// compared bit for bit.
-VELORA_API bool SameContent(const Document& a, const Document& b);
-VELORA_API bool SameContent(const FileProperty& a, const FileProperty& b);
-VELORA_API bool SameContent(const CurveNode& a, const CurveNode& b);
-VELORA_API bool SameContent(const Curve& a, const Curve& b);
+VELORA_DSX_API bool SameContent(const Document& a, const Document& b);
+VELORA_DSX_API bool SameContent(const FileProperty& a, const FileProperty& b);
+VELORA_DSX_API bool SameContent(const CurveNode& a, const CurveNode& b);
+VELORA_DSX_API bool SameContent(const Curve& a, const Curve& b);
 
 // ---------------------------------------------------------------------------
 // Encoding, decoding, files
 
 /// Checks everything a reader would check; false with a message in `error`
 /// (when given) for the first fault found.
-VELORA_API bool Validate(const Document& document, std::string* error);
+VELORA_DSX_API bool Validate(const Document& document, std::string* error);
 
 /// Encodes a valid document; false (out untouched) with a message otherwise.
-VELORA_API bool EncodeDocument(const Document& document, Encoding encoding, std::string* out,
+VELORA_DSX_API bool EncodeDocument(const Document& document, Encoding encoding, std::string* out,
                                std::string* error);
 /// Decodes either encoding (told apart by the CBOR tag). On success `out`
 /// holds the document; on failure it is left empty and `error` says why.
 /// `encoding`, when given, receives the encoding that was found.
-VELORA_API bool DecodeDocument(const void* data, std::size_t size, Document* out,
+VELORA_DSX_API bool DecodeDocument(const void* data, std::size_t size, Document* out,
                                std::string* error, Encoding* encoding = nullptr);
 
 /// Saves atomically (see the top of this file).
-VELORA_API bool SaveDocument(const Document& document, const std::string& path,
+VELORA_DSX_API bool SaveDocument(const Document& document, const std::string& path,
                              Encoding encoding, std::string* error);
 /// Reads and decodes a whole file.
-VELORA_API bool LoadDocument(const std::string& path, Document* out, std::string* error,
+VELORA_DSX_API bool LoadDocument(const std::string& path, Document* out, std::string* error,
                              Encoding* encoding = nullptr);
 
 /// The steps of a save, as told to a fault hook.
@@ -514,7 +514,7 @@ enum class SaveStep { kCreate, kWrite, kSync, kRename };
 /// false makes that step fail as if the system call had. Null (the
 /// default) removes the hook.
 using SaveFaultHook = bool (*)(SaveStep step, std::size_t bytesWritten);
-VELORA_API void SetSaveFaultHook(SaveFaultHook hook);
+VELORA_DSX_API void SetSaveFaultHook(SaveFaultHook hook);
 
 }  // namespace dsx
 }  // namespace velora

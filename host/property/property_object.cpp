@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "property_table.h"
+#include "property/property_table.h"
 #include "velora/object.h"
 #include "velora/property.h"
 

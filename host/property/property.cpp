@@ -12,7 +12,7 @@
 #include <limits>
 #include <memory>
 
-#include "property_table.h"
+#include "property/property_table.h"
 #include "velora/object.h"
 #include "velora/scene_events.h"
 #include "velora/string_list.h"
