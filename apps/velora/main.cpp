@@ -188,7 +188,7 @@ void ListPlugins() {
         for (int e = 0; e < registry.EntryCount(g); ++e) {
             const velora::RegistryEntry* entry = registry.EntryAt(g, e);
             std::printf("  %s  \"%s\"  [%s]%s\n", entry->name.c_str(), entry->description.c_str(),
-                        entry->library.empty() ? "host" : entry->library.c_str(),
+                        *entry->library ? entry->library : "host",
                         entry->creator ? "" : "  (menu only)");
         }
     }

@@ -1,29 +1,105 @@
 #include "velora/object_registry.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <exception>
+#include <functional>
 
 #include "velora/object.h"
 #include "velora/trace.h"
 
 namespace velora {
 
+namespace {
+
+// Name to position within a group: open addressing with linear probing over
+// a flat array of 8-byte slots (32 bits of the name's hash, the entry's
+// position + 1; 0: empty), kept at most half full. A registration touches
+// one or two neighbouring slots and, only when the hash agrees, the entry
+// itself; growing moves slots without reading the entries. The array stays
+// small and contiguous as a group grows to tens of thousands of entries.
+class NameIndex {
+public:
+    static constexpr std::size_t kNone = ~std::size_t{0};
+
+    std::size_t Find(std::string_view name, const std::deque<RegistryEntry>& entries) const {
+        if (slots_.empty()) return kNone;
+        const std::uint32_t hash = Hash(name);
+        for (std::size_t i = hash & mask(); slots_[i].position; i = (i + 1) & mask())
+            if (slots_[i].hash == hash && entries[slots_[i].position - 1].name == name)
+                return slots_[i].position - 1;
+        return kNone;
+    }
+
+    void Insert(std::string_view name, std::size_t position) {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        Place(Slot{Hash(name), static_cast<std::uint32_t>(position + 1)});
+        ++count_;
+    }
+
+    void Rebuild(const std::deque<RegistryEntry>& entries) {
+        slots_.clear();
+        count_ = 0;
+        for (std::size_t i = 0; i < entries.size(); ++i) Insert(entries[i].name, i);
+        if (entries.empty()) slots_.shrink_to_fit();
+    }
+
+private:
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t position = 0;
+    };
+    static std::uint32_t Hash(std::string_view name) {
+        const std::size_t h = std::hash<std::string_view>()(name);
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
+    }
+    std::size_t mask() const { return slots_.size() - 1; }
+    void Place(const Slot& slot) {
+        std::size_t i = slot.hash & mask();
+        while (slots_[i].position) i = (i + 1) & mask();
+        slots_[i] = slot;
+    }
+    void Grow() {
+        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.position) Place(slot);
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace
+
+struct ObjectRegistry::Group {
+    std::string name;
+    std::deque<RegistryEntry> entries;
+    NameIndex index;
+};
+
+ObjectRegistry::ObjectRegistry() = default;
+ObjectRegistry::~ObjectRegistry() = default;
+
 ObjectRegistry& ObjectRegistry::Instance() {
     static ObjectRegistry registry;
     return registry;
 }
 
-void ObjectRegistry::Group::Reindex() {
-    index.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i) index.emplace(entries[i].name, i);
+const char* ObjectRegistry::Intern(const char* library) {
+    if (!library || !*library) return "";
+    auto it = libraries_.find(std::string_view(library));
+    if (it == libraries_.end()) it = libraries_.emplace(library).first;
+    return it->c_str();
 }
 
-ObjectRegistry::Group* ObjectRegistry::FindGroup(const char* group) {
+ObjectRegistry::Group* ObjectRegistry::FindGroup(std::string_view group) {
     auto it = groupIndex_.find(group);
-    return it == groupIndex_.end() ? nullptr : &groups_[it->second];
+    return it == groupIndex_.end() ? nullptr : groups_[it->second].get();
 }
 
-const ObjectRegistry::Group* ObjectRegistry::FindGroup(const char* group) const {
+const ObjectRegistry::Group* ObjectRegistry::FindGroup(std::string_view group) const {
     return const_cast<ObjectRegistry*>(this)->FindGroup(group);
 }
 
@@ -34,20 +110,21 @@ bool ObjectRegistry::Register(const char* group, const char* name, const char* d
     if (!group) group = "";
     Group* g = FindGroup(group);
     if (!g) {
-        groupIndex_.emplace(group, groups_.size());
-        groups_.push_back(Group{group, {}, {}});
-        g = &groups_.back();
+        groups_.push_back(std::make_unique<Group>());
+        g = groups_.back().get();
+        g->name = group;
+        groupIndex_.emplace(g->name, groups_.size() - 1);
     }
-    RegistryEntry entry{group,
+    RegistryEntry entry{g->name.c_str(),
                         name,
                         description ? description : "",
                         icon ? icon : "",
-                        library ? library : loading_,
+                        library ? Intern(library) : loading_,
                         creator,
                         multiplicity};
-    auto found = g->index.find(entry.name);
-    if (found != g->index.end()) {
-        RegistryEntry& old = g->entries[found->second];
+    const std::size_t found = g->index.Find(name, g->entries);
+    if (found != NameIndex::kNone) {
+        RegistryEntry& old = g->entries[found];
         // Menu entries without a creator are registered again by every
         // class that shares them; an entry that creates objects is not.
         if (old.creator || entry.creator)
@@ -56,11 +133,15 @@ bool ObjectRegistry::Register(const char* group, const char* name, const char* d
                                      "the entry of %s is used\n",
                                      group, name, EntryLibrary(old).c_str(),
                                      EntryLibrary(entry).c_str(), EntryLibrary(entry).c_str());
-        old = std::move(entry);
+        old.description = std::move(entry.description);
+        old.icon = std::move(entry.icon);
+        old.library = entry.library;
+        old.creator = entry.creator;
+        old.multiplicity = entry.multiplicity;
         return true;
     }
-    g->index.emplace(entry.name, g->entries.size());
     g->entries.push_back(std::move(entry));
+    g->index.Insert(name, g->entries.size() - 1);
     return true;
 }
 
@@ -68,23 +149,25 @@ bool ObjectRegistry::Unregister(const char* group, const char* name) {
     if (!group || !name) return false;
     Group* g = FindGroup(group);
     if (!g) return false;
-    auto found = g->index.find(name);
-    if (found == g->index.end()) return false;
-    g->entries.erase(g->entries.begin() + static_cast<std::ptrdiff_t>(found->second));
-    g->Reindex();
+    const std::size_t found = g->index.Find(name, g->entries);
+    if (found == NameIndex::kNone) return false;
+    g->entries.erase(g->entries.begin() + static_cast<std::ptrdiff_t>(found));
+    g->index.Rebuild(g->entries);
     return true;
 }
 
 int ObjectRegistry::UnregisterLibrary(const char* path) {
     if (!path || !*path) return 0;
     int removed = 0;
-    for (Group& g : groups_) {
-        const std::size_t before = g.entries.size();
-        for (auto it = g.entries.begin(); it != g.entries.end();)
-            it = it->library == path ? g.entries.erase(it) : it + 1;
-        if (g.entries.size() != before) {
-            removed += static_cast<int>(before - g.entries.size());
-            g.Reindex();
+    for (const std::unique_ptr<Group>& g : groups_) {
+        std::deque<RegistryEntry>& entries = g->entries;
+        const std::size_t before = entries.size();
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [path](const RegistryEntry& e) { return std::strcmp(e.library, path) == 0; }),
+                      entries.end());
+        if (entries.size() != before) {
+            removed += static_cast<int>(before - entries.size());
+            g->index.Rebuild(entries);
         }
     }
     return removed;
@@ -94,12 +177,12 @@ const RegistryEntry* ObjectRegistry::Find(const char* group, const char* name) c
     if (!group || !name) return nullptr;
     const Group* g = FindGroup(group);
     if (!g) return nullptr;
-    auto found = g->index.find(name);
-    return found == g->index.end() ? nullptr : &g->entries[found->second];
+    const std::size_t found = g->index.Find(name, g->entries);
+    return found == NameIndex::kNone ? nullptr : &g->entries[found];
 }
 
 const char* ObjectRegistry::GroupName(int i) const {
-    return i >= 0 && i < GroupCount() ? groups_[static_cast<std::size_t>(i)].name.c_str() : nullptr;
+    return i >= 0 && i < GroupCount() ? groups_[static_cast<std::size_t>(i)]->name.c_str() : nullptr;
 }
 
 int ObjectRegistry::EntryCount(const char* group) const {
@@ -115,12 +198,12 @@ const RegistryEntry* ObjectRegistry::EntryAt(const char* group, int i) const {
 
 int ObjectRegistry::EntryCount(int group) const {
     if (group < 0 || group >= GroupCount()) return 0;
-    return static_cast<int>(groups_[static_cast<std::size_t>(group)].entries.size());
+    return static_cast<int>(groups_[static_cast<std::size_t>(group)]->entries.size());
 }
 
 const RegistryEntry* ObjectRegistry::EntryAt(int group, int i) const {
     if (group < 0 || group >= GroupCount() || i < 0 || i >= EntryCount(group)) return nullptr;
-    return &groups_[static_cast<std::size_t>(group)].entries[static_cast<std::size_t>(i)];
+    return &groups_[static_cast<std::size_t>(group)]->entries[static_cast<std::size_t>(i)];
 }
 
 IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* owner,
@@ -134,15 +217,15 @@ IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* ow
 }
 
 std::string EntryLibrary(const RegistryEntry& entry) {
-    return entry.library.empty() ? "the host" : entry.library;
+    return *entry.library ? entry.library : "the host";
 }
 
 IObject* CallCreator(const RegistryEntry& entry, IObject* owner, const char* objectName, void* data,
                      std::string* error) {
-    const std::string where = "the creator of " + entry.group + "/" + entry.name + " in " +
+    const std::string where = "the creator of " + std::string(entry.group) + "/" + entry.name + " in " +
                               EntryLibrary(entry);
     if (!entry.creator) {
-        if (error) *error = entry.group + "/" + entry.name + " (from " + EntryLibrary(entry) +
+        if (error) *error = std::string(entry.group) + "/" + entry.name + " (from " + EntryLibrary(entry) +
                             ") has no creator";
         return nullptr;
     }

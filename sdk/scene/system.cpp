@@ -252,16 +252,16 @@ const LyStringList& LySystem::GetLoadedPluginItemsName() const {
         const char* group = registry.GroupName(g);
         for (int e = 0; e < registry.EntryCount(g); ++e) {
             const velora::RegistryEntry* entry = registry.EntryAt(g, e);
-            if (!entry || entry->library.empty()) continue;
+            if (!entry || !*entry->library) continue;
             // The application's own extension libraries are not plug-ins.
-            if (entry->library.compare(0, extensions.size(), extensions) == 0) continue;
+            if (std::strncmp(entry->library, extensions.c_str(), extensions.size()) == 0) continue;
             if (entry->name.empty() || !entry->creator) continue;
             auto known = data.itemInfo.find(entry->name);
             if (known == data.itemInfo.end()) {
                 data.itemNames.Add(entry->name.c_str());
                 LyStringList& info = data.itemInfo[entry->name];
                 info.Add(entry->description.c_str());
-                info.Add(entry->library.c_str());
+                info.Add(entry->library);
                 info.Add(entry->icon.c_str());
                 data.itemGroups[entry->name].Add(group ? group : "");
             } else {

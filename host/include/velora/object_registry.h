@@ -4,8 +4,10 @@
 // The host's object registry: groups (paths such as "Browsing/Apply") of
 // entries, each able to create an object through its creator function.
 
-#include <deque>
+#include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,12 +23,15 @@ using lyiface::IObject;
 /// instance name and caller data. Returns the new object or null.
 using ObjectCreator = IObject* (*)(IObject* owner, const char* name, void* data);
 
+/// An entry of the registry. The group and library texts are kept once by
+/// the registry (every entry of a group, every entry of a library shares
+/// them) and stay valid for the life of the process.
 struct RegistryEntry {
-    std::string group;
+    const char* group = "";
     std::string name;
     std::string description;  ///< text shown to the user
     std::string icon;         ///< icon file name, may be empty
-    std::string library;      ///< file of the library that registered it, if any
+    const char* library = ""; ///< file of the library that registered it; "" for none
     ObjectCreator creator = nullptr;  ///< null for menu-only entries
     bool multiplicity = false;        ///< more than one instance may exist
 };
@@ -63,8 +68,8 @@ public:
 
     /// The file of the library whose registrations are under way (set by the
     /// plug-in loader around a library's entry call); null for none.
-    void SetLoadingLibrary(const char* path) { loading_ = path ? path : ""; }
-    const char* LoadingLibrary() const { return loading_.c_str(); }
+    void SetLoadingLibrary(const char* path) { loading_ = Intern(path); }
+    const char* LoadingLibrary() const { return loading_; }
 
     /// Host-wide flags raised when a plug-in registers a storable custom
     /// model, material or texture class. They are never lowered.
@@ -81,20 +86,20 @@ public:
                     void* data) const;
 
 private:
-    ObjectRegistry() = default;
-    // Entries keep their registration order; the maps find them by name so
-    // that registering many entries stays linear.
-    struct Group {
-        std::string name;
-        std::deque<RegistryEntry> entries;
-        std::unordered_map<std::string, std::size_t> index;
-        void Reindex();
-    };
-    Group* FindGroup(const char* group);
-    const Group* FindGroup(const char* group) const;
-    std::deque<Group> groups_;
-    std::unordered_map<std::string, std::size_t> groupIndex_;
-    std::string loading_;
+    ObjectRegistry();
+    ~ObjectRegistry();
+    // Entries keep their registration order in their group; each group finds
+    // them by name through a hash index, so that registering many entries
+    // stays linear (see object_registry.cpp).
+    struct Group;
+    Group* FindGroup(std::string_view group);
+    const Group* FindGroup(std::string_view group) const;
+    std::vector<std::unique_ptr<Group>> groups_;
+    std::unordered_map<std::string_view, std::size_t> groupIndex_;
+    /// The registry's one copy of a library file name.
+    const char* Intern(const char* library);
+    std::set<std::string, std::less<>> libraries_;
+    const char* loading_ = "";
     bool storableModel_ = false;
     bool storableMaterial_ = false;
     bool storableTexture_ = false;
