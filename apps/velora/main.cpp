@@ -38,15 +38,9 @@
 
 namespace {
 
-std::string ExecutableDir() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = 0;
-    std::string dir(path);
-    const auto slash = dir.rfind('/');
-    return slash == std::string::npos ? "." : dir.substr(0, slash);
-}
+// The program's own directory: the application directory, which velora
+// leaves at its default.
+std::string ExecutableDir() { return velora::Application::Instance().ApplicationPath(); }
 
 // One action of the command line, run in command-line order.
 struct Action {

@@ -87,10 +87,10 @@ ObjectRegistry& ObjectRegistry::Instance() {
     return registry;
 }
 
-const char* ObjectRegistry::Intern(const char* library) {
-    if (!library || !*library) return "";
-    auto it = libraries_.find(std::string_view(library));
-    if (it == libraries_.end()) it = libraries_.emplace(library).first;
+const char* ObjectRegistry::Intern(const char* text) {
+    if (!text || !*text) return "";
+    auto it = texts_.find(std::string_view(text));
+    if (it == texts_.end()) it = texts_.emplace(text).first;
     return it->c_str();
 }
 
@@ -115,32 +115,29 @@ bool ObjectRegistry::Register(const char* group, const char* name, const char* d
         g->name = group;
         groupIndex_.emplace(g->name, groups_.size() - 1);
     }
-    RegistryEntry entry{g->name.c_str(),
-                        name,
-                        description ? description : "",
-                        icon ? icon : "",
-                        library ? Intern(library) : loading_,
-                        creator,
-                        multiplicity};
+    const char* from = library ? Intern(library) : loading_;
     const std::size_t found = g->index.Find(name, g->entries);
     if (found != NameIndex::kNone) {
         RegistryEntry& old = g->entries[found];
         // Menu entries without a creator are registered again by every
         // class that shares them; an entry that creates objects is not.
-        if (old.creator || entry.creator)
+        if (old.creator || creator) {
+            const std::string was = EntryLibrary(old);
+            const char* now = *from ? from : "the host";
             Trace::Instance().Printf(Trace::kDefaultLevel,
                                      "Warning: registry entry %s/%s of %s is registered again by %s; "
                                      "the entry of %s is used\n",
-                                     group, name, EntryLibrary(old).c_str(),
-                                     EntryLibrary(entry).c_str(), EntryLibrary(entry).c_str());
-        old.description = std::move(entry.description);
-        old.icon = std::move(entry.icon);
-        old.library = entry.library;
-        old.creator = entry.creator;
-        old.multiplicity = entry.multiplicity;
+                                     group, name, was.c_str(), now, now);
+        }
+        old.description = description ? description : "";
+        old.icon = Intern(icon);
+        old.library = from;
+        old.creator = creator;
+        old.multiplicity = multiplicity;
         return true;
     }
-    g->entries.push_back(std::move(entry));
+    g->entries.push_back(RegistryEntry{g->name.c_str(), name, description ? description : "",
+                                       Intern(icon), from, creator, multiplicity});
     g->index.Insert(name, g->entries.size() - 1);
     return true;
 }

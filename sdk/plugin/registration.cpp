@@ -80,7 +80,7 @@ const char* LyObject_GetEntryDLLName(int group, int entry, int) {
 
 const char* LyObject_GetIconName(int group, int entry, int) {
     const velora::RegistryEntry* e = Registry().EntryAt(group, entry);
-    return e ? e->icon.c_str() : nullptr;
+    return e ? e->icon : nullptr;
 }
 
 bool LyObject_GetMultiplicity(int group, int entry, int) {

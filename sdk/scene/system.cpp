@@ -262,7 +262,7 @@ const LyStringList& LySystem::GetLoadedPluginItemsName() const {
                 LyStringList& info = data.itemInfo[entry->name];
                 info.Add(entry->description.c_str());
                 info.Add(entry->library);
-                info.Add(entry->icon.c_str());
+                info.Add(entry->icon);
                 data.itemGroups[entry->name].Add(group ? group : "");
             } else {
                 // Registered in several groups: fill what is still missing
@@ -271,7 +271,7 @@ const LyStringList& LySystem::GetLoadedPluginItemsName() const {
                 const char* description = info.GetAt(0);
                 const char* icon = info.GetAt(2);
                 if (!description || !*description) info.SetAt(0, entry->description.c_str());
-                if (!icon || !*icon) info.SetAt(2, entry->icon.c_str());
+                if (!icon || !*icon) info.SetAt(2, entry->icon);
                 data.itemGroups[entry->name].Add(group ? group : "");
             }
         }

@@ -35,13 +35,13 @@ TEST(Registration, ToolsGetAMenuEntryAndTheirOwnGroup) {
     const velora::RegistryEntry* item = Entry("Velora/MenuItems/Tools", "Painter");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->creator, &CreateA);
-    EXPECT_EQ(item->icon, "");  // the menu item carries no icon
+    EXPECT_STREQ(item->icon, "");  // the menu item carries no icon
     const velora::RegistryEntry* listed = Entry("Velora/LYSDK/UI/Tools", "Painter");
     ASSERT_NE(listed, nullptr);
-    EXPECT_EQ(listed->icon, "paint.png");
+    EXPECT_STREQ(listed->icon, "paint.png");
     const velora::RegistryEntry* own = Entry("UI/Tools", "Painter");
     ASSERT_NE(own, nullptr);
-    EXPECT_EQ(own->icon, "paint.png");
+    EXPECT_STREQ(own->icon, "paint.png");
     EXPECT_FALSE(own->multiplicity);
 }
 

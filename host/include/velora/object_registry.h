@@ -23,14 +23,14 @@ using lyiface::IObject;
 /// instance name and caller data. Returns the new object or null.
 using ObjectCreator = IObject* (*)(IObject* owner, const char* name, void* data);
 
-/// An entry of the registry. The group and library texts are kept once by
-/// the registry (every entry of a group, every entry of a library shares
-/// them) and stay valid for the life of the process.
+/// An entry of the registry. The group, icon and library texts are kept
+/// once by the registry (entries share them) and stay valid for the life of
+/// the process.
 struct RegistryEntry {
     const char* group = "";
     std::string name;
     std::string description;  ///< text shown to the user
-    std::string icon;         ///< icon file name, may be empty
+    const char* icon = "";    ///< icon file name; "" for none
     const char* library = ""; ///< file of the library that registered it; "" for none
     ObjectCreator creator = nullptr;  ///< null for menu-only entries
     bool multiplicity = false;        ///< more than one instance may exist
@@ -96,9 +96,9 @@ private:
     const Group* FindGroup(std::string_view group) const;
     std::vector<std::unique_ptr<Group>> groups_;
     std::unordered_map<std::string_view, std::size_t> groupIndex_;
-    /// The registry's one copy of a library file name.
-    const char* Intern(const char* library);
-    std::set<std::string, std::less<>> libraries_;
+    /// The registry's one copy of a library or icon file name.
+    const char* Intern(const char* text);
+    std::set<std::string, std::less<>> texts_;
     const char* loading_ = "";
     bool storableModel_ = false;
     bool storableMaterial_ = false;
