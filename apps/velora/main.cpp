@@ -33,6 +33,7 @@
 #include <velora/object.h>
 #include <velora/object_registry.h>
 #include <velora/plugin_loader.h>
+#include <velora/process.h>
 #include <velora/session.h>
 #include <velora/trace.h>
 
@@ -153,7 +154,8 @@ std::vector<std::string> SearchPath(const Options& options) {
             start = colon + 1;
         }
     }
-    if (!options.noDefaultPlugins) dirs.push_back(ExecutableDir() + "/../" VELORA_PLUGIN_DIR);
+    if (!options.noDefaultPlugins)
+        dirs.push_back(velora::process::FullPath((ExecutableDir() + "/../" VELORA_PLUGIN_DIR).c_str()));
     return dirs;
 }
 
