@@ -65,13 +65,16 @@ bool ParseEntrySpec(const std::string& spec, EntrySpec* out, std::string* error)
 }
 
 lyiface::IObject* CreateFromRegistry(const EntrySpec& spec, std::string* error, std::string* library) {
-    const RegistryEntry* entry = ObjectRegistry::Instance().Find(spec.group.c_str(), spec.entry.c_str());
-    if (!entry) {
-        if (error) *error = "no such registry entry";
-        return nullptr;
-    }
-    if (library) *library = EntryLibrary(*entry);
-    return CallCreator(*entry, nullptr, spec.name.c_str(), nullptr, error);
+    ObjectRegistry& registry = ObjectRegistry::Instance();
+    const RegistryEntry* entry = registry.Find(spec.group.c_str(), spec.entry.c_str());
+    if (entry && library) *library = EntryLibrary(*entry);
+    // Through the registry, which remembers the entry: a storable class's
+    // object is saved with it.
+    std::string why;
+    IObject* object = registry.Create(spec.group.c_str(), spec.entry.c_str(), nullptr, spec.name.c_str(),
+                                      nullptr, &why);
+    if (!object && error) *error = why;
+    return object;
 }
 
 bool OpenSceneFile(const std::string& path, std::string* error, SceneCounts* counts) {

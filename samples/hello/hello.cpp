@@ -17,10 +17,8 @@ class HelloComponent : public LyComponent {
 public:
     explicit HelloComponent(const char* name) {
         SetName(name);
-        // Kept by the host: it is listed with the object's properties and
-        // found by name.
-        Greeting.CreateInternal(this, "Greeting", nullptr, nullptr);
-        Greeting.SetString("Hello from a plug-in");
+        Greeting.Init(this, "Greeting", &GetGreeting);
+        PropertyAdd(&Greeting);  // listed with the object: saved with the scene
     }
 
     bool LyCreate() override {
@@ -29,7 +27,11 @@ public:
     }
     void LyDestroy() override { std::printf("hello: %s is going\n", GetFullName()); }
 
+    /// A read-only value served by the class itself.
     LyPropertyString Greeting;
+
+private:
+    static const char* GetGreeting(void*) { return "Hello from a plug-in"; }
 };
 
 LYSDK_CLASS_IMPLEMENT(HelloComponent, 0)
@@ -69,7 +71,11 @@ private:
 };
 
 bool RegisterHello() {
+    // Listed under "DsxStorable/" as well, the class is storable: a scene
+    // saved with a Hello in it opens with that Hello again.
     return LyObject_Register("Browsing/Templates/Samples", "Hello", "A component that says hello",
+                             &CreateHello, true, nullptr) &&
+           LyObject_Register("DsxStorable/Component", "Hello", "A component that says hello",
                              &CreateHello, true, nullptr);
 }
 

@@ -1,6 +1,9 @@
 // The hello plug-in's own unit tests: the plug-in is loaded into the
 // reference host inside this program, as velora would load it.
 
+#include <cstdio>
+#include <string>
+
 #include <lytesting/lytesting.h>
 
 using namespace VELSDK2025;
@@ -15,14 +18,31 @@ protected:
     }
 };
 
-TEST_F(HelloTest, CreatesAGreeterThatSaysHello) {
+TEST_F(HelloTest, CreatesAGreeterOfItsOwnClass) {
     LyComponent* hello = Host().Create("Browsing/Templates/Samples", "Hello", "Greeter");
     ASSERT_NE(hello, nullptr) << Host().LastError();
     EXPECT_STREQ(hello->ClassName(), "HelloComponent");
     EXPECT_STREQ(hello->GetFullName(), "Object::Greeter");
-    LyProperty* greeting = hello->PropertyList.Find("Greeting");
-    ASSERT_NE(greeting, nullptr);
-    EXPECT_STREQ(greeting->AsString(), "Hello from a plug-in");
+    EXPECT_EQ(LyFindObjectByFullName("Object::Greeter"), hello);
+}
+
+// The class is storable: a Greeter saved with the scene is a Greeter again
+// when the scene is opened by another run.
+TEST_F(HelloTest, AGreeterSavedWithTheSceneComesBack) {
+    const std::string path = ::testing::TempDir() + "hello-test-scene.dsx";
+    ASSERT_NE(Host().Create("Browsing/Templates/Samples", "Hello", "Greeter"), nullptr)
+        << Host().LastError();
+    ASSERT_TRUE(Host().SaveScene(path.c_str())) << Host().LastError();
+    Host().Shutdown();
+    EXPECT_EQ(LyFindObjectByFullName("Object::Greeter"), nullptr);
+
+    LyTestHost again;
+    ASSERT_TRUE(again.LoadPlugin(LYSDK_TEST_PLUGIN)) << again.LastError();
+    ASSERT_TRUE(again.OpenScene(path.c_str())) << again.LastError();
+    LyComponent* back = LyFindObjectByFullName("Object::Greeter");
+    ASSERT_NE(back, nullptr);
+    EXPECT_STREQ(back->ClassName(), "HelloComponent");
+    std::remove(path.c_str());
 }
 
 TEST_F(HelloTest, TheSceneEvaluatesAtTheTimeAsked) {

@@ -14,10 +14,12 @@
 #include <lyiface/object.h>
 
 #include "velora/export.h"
+#include "velora/plug.h"
 
 namespace velora {
 
 using lyiface::IObject;
+class Object;
 
 /// Creates an object for a registry entry from its owner (may be null), the
 /// instance name and caller data. Returns the new object or null.
@@ -81,9 +83,20 @@ public:
     void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
     /// Calls the entry's creator (see CallCreator); null when there is no
-    /// entry or creator, or when the creator fails.
+    /// entry or creator, or when the creator fails: then `error` says why,
+    /// or, without `error`, the trace does. The registry remembers which
+    /// entry made each object (OriginOf).
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
-                    void* data) const;
+                    void* data, std::string* error = nullptr);
+
+    /// The entry through which objects made by `entry` are saved and made
+    /// again when a scene opens: an entry of the same name and creator in a
+    /// group under "DsxStorable/" (a class registered there is storable;
+    /// `entry` itself when it is one). Null when the class is not storable.
+    const RegistryEntry* StorableEntryFor(const RegistryEntry* entry) const;
+    /// The entry that made `object` through Create, or null (made some
+    /// other way, or the entry is gone).
+    const RegistryEntry* OriginOf(const Object* object) const;
 
 private:
     ObjectRegistry();
@@ -100,6 +113,12 @@ private:
     const char* Intern(const char* text);
     std::set<std::string, std::less<>> texts_;
     const char* loading_ = "";
+    struct Origin {
+        PlugHandle object;
+        std::string group;
+        std::string name;
+    };
+    std::unordered_map<const Object*, Origin> origins_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;
     bool storableTexture_ = false;
