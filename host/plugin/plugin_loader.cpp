@@ -179,7 +179,7 @@ bool ProbeInChild(const char* path, std::string* error) {
 }
 
 // Names the library if one of its static initializers still ends the host
-// (the probe is off, or the library behaves differently the second time).
+// (it behaved differently in the probe).
 std::string gOpening;
 
 void OpeningTerminate() {
@@ -222,7 +222,7 @@ bool PluginLoader::Load(const char* path, std::string* error) {
     void* already = ::dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
     const bool mapped = already != nullptr;
     if (already) ::dlclose(already);
-    if (probe_ && !mapped && !ProbeInChild(path, error)) return false;
+    if (!mapped && !ProbeInChild(path, error)) return false;
 
     gOpening = path;
     const std::terminate_handler previous = std::set_terminate(&OpeningTerminate);

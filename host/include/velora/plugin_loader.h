@@ -20,10 +20,9 @@
 //    an ELF shared object of this machine's class, data order and
 //    architecture, with its headers and loadable segments inside the file
 //    (mapping a truncated library faults on first touch);
-//  - with probing on (the default) the library is first loaded in a short
-//    lived child process: a static initializer that throws or crashes ends
-//    the child and the library is refused with the reason, where in the
-//    host it would end the process;
+//  - the library is first loaded in a short-lived child process: a static
+//    initializer that throws or crashes ends the child and the library is
+//    refused with the reason, where in the host it would end the process;
 //  - every call into the library (version query, entry with 0 and 1) is
 //    guarded: an exception is reported naming the library and what it was
 //    doing, and a library whose entry failed on load is unloaded.
@@ -59,10 +58,6 @@ public:
     /// A symbol of a loaded library, or null.
     void* Symbol(const char* path, const char* name) const;
 
-    /// Whether libraries are first loaded in a child process (on by default).
-    void SetProbe(bool probe) { probe_ = probe; }
-    bool Probe() const { return probe_; }
-
     /// The plug-in files of `directory` (regular files ending in ".so", links
     /// to them included), sorted by name; empty when it cannot be read. An
     /// entry ending in ".so" that is not a usable file (a directory, a
@@ -82,7 +77,6 @@ private:
     };
     std::vector<Library> libraries_;
     int sdkVersion_ = 0;
-    bool probe_ = true;
 };
 
 /// Guards the scripting interpreter for the length of a scope. There is no
