@@ -62,9 +62,6 @@ namespace velora {
 
 class AnimationNode;
 
-/// The time that stands for "now" in keying calls: the largest tick count.
-constexpr long long kTimeInfinity = 0x7FFFFFFFFFFFFFFFll;
-
 /// The context an evaluation runs in.
 struct EvaluationContext {
     long long time = 0;             ///< local time the evaluation reads
