@@ -350,13 +350,20 @@ void FCurve::Post(std::uint32_t code, int index) {
         }
         return;
     }
-    if (events_.Empty()) return;
+    bool heard = !events_.Empty();
+    for (EventSource* source : forwards_) heard = heard || !source->Empty();
+    if (!heard) return;
     CurveEventRecord record;
     record.type = kEventCurveChanged;
     record.subject = this;
     record.code = code;
     record.keyIndex = index;
     events_.Raise(record);
+    for (EventSource* source : forwards_) source->Raise(record);
+}
+
+void FCurve::ForwardEventsTo(EventSource* source) {
+    if (source) forwards_.push_back(source);
 }
 
 void FCurve::Normalize() const {

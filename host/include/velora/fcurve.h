@@ -292,6 +292,9 @@ public:
 
     /// The curve's listeners (kEventCurveChanged).
     EventSource& Events() { return events_; }
+    /// Raises every event of this curve on `source` too (the source must
+    /// outlive the curve: its owner's, say).
+    void ForwardEventsTo(EventSource* source);
 
     /// The curve's value at `time`. Inline for playback: a read in the
     /// remembered segment or the one after it costs two comparisons and a
@@ -379,6 +382,7 @@ private:
     int preCount_ = 0;
     int postCount_ = 0;
     EventSource events_;
+    std::vector<EventSource*> forwards_;
 };
 
 /// The host names of the custom tangent types of custom keys (file names:
