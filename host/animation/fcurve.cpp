@@ -618,14 +618,17 @@ int FCurve::FindSegment(long long time) const {
 // The parameter of a weighted segment at time u: the Bezier's time
 // x(p) = 3(1-p)^2 p x1 + 3(1-p) p^2 x2 + p^3 is monotone (both controls lie
 // inside the segment), so Newton's method kept inside a shrinking bracket
-// always converges, in a few steps from p = u.
+// always converges, in a few steps from p = u. It stops when the
+// parameter's time is within a thousandth of a tick of the time asked for:
+// nothing finer exists.
 double FCurve::SolveBezierTime(const Segment& s, double u) {
+    const double tolerance = std::max(1e-15, 1e-3 * s.invSpan);
     double lo = 0.0, hi = 1.0, p = u;
     for (int i = 0; i < 40; ++i) {
         const double q = 1.0 - p;
         const double x = (3.0 * q * q * s.x1 + (3.0 * q * s.x2 + p) * p) * p;
         const double f = x - u;
-        if (std::fabs(f) < 1e-14) break;
+        if (std::fabs(f) < tolerance) break;
         if (f < 0) lo = p;
         else hi = p;
         const double dx = 3.0 * q * q * s.x1 + 6.0 * q * p * (s.x2 - s.x1) + 3.0 * p * p * (1.0 - s.x2);
