@@ -443,6 +443,29 @@ void CombinePropertyLockedStatus(Property* property, const dsx::FileProperty* fi
 }
 
 // ---------------------------------------------------------------------------
+// Animated properties in a scene
+
+bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property) {
+    if (!file || !property) return false;
+    CopyPropertyLockedStatus(file, property);
+    CopyPropertyMutedStatus(file, property);
+    const AnimationNode* node =
+        property->HasFlag(kPropertyAnimated) ? PropertyAnimationNode(property) : nullptr;
+    if (!node) return false;
+    CopyFCurveNode(file->CreateAnimation(node->Channels()), node, false);
+    return true;
+}
+
+bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file) {
+    if (!property || !file) return false;
+    CopyPropertyLockedStatus(property, file);
+    CopyPropertyMutedStatus(property, file);
+    if (!file->Animation() || !SetPropertyAnimated(property, true)) return false;
+    CopyFCurveNode(PropertyAnimationNode(property), file->Animation());
+    return true;
+}
+
+// ---------------------------------------------------------------------------
 // Value types
 
 int FileValueTypeOf(int dataType) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "velora/class_registry.h"
+#include "velora/curve_file.h"
 #include "velora/data_type.h"
 #include "velora/entity.h"
 #include "velora/object.h"
@@ -158,6 +159,7 @@ bool SaveScene(const std::string& path, bool binary, std::string* error, SceneCo
             if (property->IsReadOnly()) flags |= dsx::kFilePropertyReadOnly;
             stored->SetFlags(flags);
             StoreValue(*property, *stored);
+            StorePropertyAnimation(stored, property);
             types.push_back(property->Type()->Name());
             ++done.properties;
         }
@@ -206,6 +208,7 @@ bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts)
             Property* property = object->FindProperty(stored->Name().c_str());
             if (!property) property = object->CreateProperty(stored->Name().c_str(), type->Id(), create);
             if (!property || !RestoreValue(*stored, *property)) continue;
+            RetrievePropertyAnimation(property, stored);
             if (stored->Flags() & dsx::kFilePropertyReadOnly) property->ModifyFlag(kPropertyReadOnly, true);
             ++done.properties;
         }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -14,7 +15,10 @@
 #include <velora/data_type.h>
 #include <velora/fcurve.h>
 #include <velora/property.h>
+#include <velora/model.h>
+#include <velora/scene.h>
 #include <velora/scene_file.h>
+#include <velora/scene_io.h>
 #include <velora/time.h>
 
 namespace {
@@ -280,6 +284,66 @@ TEST(PropertyConversion, ValuesLocksAndMutes) {
     velora::ConvertBlendBypass(30, &types);
     ASSERT_EQ(types.size(), 1u);
     EXPECT_EQ(types[0]->Id(), velora::kDataVector);
+}
+
+}  // namespace
+
+namespace {
+
+// A scene saved and opened again: the animated property of a model comes
+// back with every key as it was, and its locks.
+TEST(SceneCurves, AnimatedPropertiesSurviveSaveAndOpen) {
+    velora::Model* model = velora::Model::Create("Bouncer");
+    velora::Scene::Main().AddModel(model);
+    velora::Property* t = model->TranslationProperty();
+    velora::SetPropertyAnimated(t, true);
+    velora::AnimationNode* node = velora::PropertyAnimationNode(t);
+    const std::uint32_t kinds[] = {velora::kKeyCubic | velora::kTangentTCB, velora::kKeyConstant | velora::kConstantNext,
+                                   velora::kKeyCubic | velora::kTangentUser | velora::kTangentBreak | velora::kWeightRight,
+                                   velora::kKeyCustom | velora::kCustomTangent2, velora::kKeyLinear};
+    for (int c = 0; c < 3; ++c) {
+        for (int i = 0; i < 5; ++i) {
+            FCurveKey key;
+            key.time = i * 4704000ll + c;
+            key.value = static_cast<float>(i * 1.1 + c);
+            key.flags = kinds[(i + c) % 5];
+            key.tension = 0.3f;
+            key.leftDerivative = -1.5f;
+            key.rightDerivative = 2.25f;
+            key.rightWeight = 0.125f;
+            node->Curve(c)->KeyAdd(key);
+        }
+    }
+    node->Curve(1)->SetPostExtrapolation(velora::kExtrapolationMirrorRepetition);
+    node->Curve(1)->SetPostExtrapolationCount(4);
+    t->SetMemberLocked(2, true);
+    // A copy of the curves to compare with.
+    velora::Object* keep = velora::Object::Create("Copies");
+    std::vector<FCurve*> copies;
+    for (int c = 0; c < 3; ++c) {
+        FCurve* copy = FCurve::Create("copy");
+        copy->SetOwner(keep);
+        copy->CopyFrom(*node->Curve(c));
+        copies.push_back(copy);
+    }
+    const std::string path = ::testing::TempDir() + "curves.dsx";
+    std::string error;
+    ASSERT_TRUE(velora::SaveScene(path, false, &error)) << error;
+    model->Destroy(0);
+    ASSERT_TRUE(velora::OpenScene(path, &error)) << error;
+    auto* back = velora::AsModel(velora::Scene::Main().FindObject("Model::Bouncer"));
+    ASSERT_NE(back, nullptr);
+    velora::Property* read = back->TranslationProperty();
+    EXPECT_TRUE(read->HasFlag(velora::kPropertyAnimated));
+    EXPECT_TRUE(read->IsMemberLocked(2));
+    velora::AnimationNode* readNode = velora::PropertyAnimationNode(read);
+    ASSERT_NE(readNode, nullptr);
+    for (int c = 0; c < 3; ++c) ExpectSameKeys(*copies[c], *readNode->Curve(c));
+    EXPECT_EQ(readNode->Curve(1)->PostExtrapolation(), velora::kExtrapolationMirrorRepetition);
+    EXPECT_EQ(readNode->Curve(1)->PostExtrapolationCount(), 4);
+    back->Destroy(0);
+    keep->Destroy(0);
+    std::remove(path.c_str());
 }
 
 }  // namespace

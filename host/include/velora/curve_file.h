@@ -92,6 +92,15 @@ VELORA_API void CombinePropertyLockedStatus(Property* property, const dsx::FileP
 /// unless the list has it.
 VELORA_API void ConvertBlendBypass(int fileType, std::vector<const DataType*>* types);
 
+// The scene's storage of animated properties.
+
+/// An animated property's animation (one channel per member) and its lock
+/// and mute bits into its file property; false when it is not animated.
+VELORA_API bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property);
+/// A file property's animation into the host property, which becomes
+/// animated, and its lock and mute bits; false when it has none.
+VELORA_API bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file);
+
 /// The file value type that holds a host data type (kFileValueNone when
 /// none does), and the host data type a file value type comes back as.
 VELORA_API int FileValueTypeOf(int dataType);
