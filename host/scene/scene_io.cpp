@@ -18,28 +18,6 @@ namespace {
 
 namespace dsx = velora::dsx;
 
-// The file value type that holds a host data type, or kFileValueNone.
-int FileTypeOf(int dataType) {
-    switch (dataType) {
-        case kDataInteger: return dsx::kFileValueInt;
-        case kDataInt64: return dsx::kFileValueInt64;
-        case kDataUInt64: return dsx::kFileValueUInt64;
-        case kDataBool:
-        case kDataAction: return dsx::kFileValueBool;
-        case kDataFloat: return dsx::kFileValueFloat;
-        case kDataNumber: return dsx::kFileValueDouble;
-        case kDataString: return dsx::kFileValueString;
-        case kDataEnum: return dsx::kFileValueEnum;
-        case kDataTime: return dsx::kFileValueTime;
-        case kDataVector2: return dsx::kFileValueVector2;
-        case kDataVector:
-        case kDataColor: return dsx::kFileValueVector3;
-        case kDataVector4:
-        case kDataColorAndAlpha: return dsx::kFileValueVector4;
-        default: return dsx::kFileValueNone;
-    }
-}
-
 bool IsStoredClass(int classId) {
     // The host's own object classes; library-registered classes come after.
     return classId > kClassPlug && classId < kClassBuiltinCount &&
@@ -149,7 +127,7 @@ bool SaveScene(const std::string& path, bool binary, std::string* error, SceneCo
         std::vector<std::string> types;
         for (int i = 0; i < object->PropertyCount(); ++i) {
             const Property* property = object->PropertyAt(i);
-            const int type = FileTypeOf(property->TypeId());
+            const int type = FileValueTypeOf(property->TypeId());
             if (type == dsx::kFileValueNone) continue;
             dsx::FileProperty* stored = file->AddProperty(property->Name(), type);
             if (!stored) continue;
@@ -201,7 +179,7 @@ bool OpenScene(const std::string& path, std::string* error, SceneCounts* counts)
             const DataType* type = typeNames && p < static_cast<int>(typeNames->size())
                                        ? DataType::Find((*typeNames)[p].c_str())
                                        : nullptr;
-            if (!type || FileTypeOf(type->Id()) != stored->Type()) continue;
+            if (!type || FileValueTypeOf(type->Id()) != stored->Type()) continue;
             std::uint32_t create = 0;
             if (stored->Flags() & dsx::kFilePropertyAnimatable) create |= kCreateAnimatable;
             if (stored->Flags() & dsx::kFilePropertyUser) create |= kCreateUser;
