@@ -30,6 +30,14 @@ double Clamp01(double w) { return w < 0.0 ? 0.0 : (w > 1.0 ? 1.0 : w); }
 
 bool Before(const FCurveKey& k, long long t) { return k.time < t; }
 
+// The rate dp/du of a weighted segment's parameter at p, 0 where the time
+// control makes it unbounded.
+double ParameterRate(double x1, double x2, double p) {
+    const double q = 1.0 - p;
+    const double dx = 3.0 * q * q * x1 + 6.0 * q * p * (x2 - x1) + 3.0 * p * p * (1.0 - x2);
+    return dx > 1e-6 ? 1.0 / dx : 0.0;
+}
+
 // The event code of replacing key `a` by `b`.
 std::uint32_t DiffCode(const FCurveKey& a, const FCurveKey& b) {
     std::uint32_t code = 0;
@@ -545,6 +553,7 @@ void FCurve::Rebuild() const {
         ComputeSlopes(i, &leftSlope_[static_cast<std::size_t>(i)], &rightSlope_[static_cast<std::size_t>(i)]);
     }
     segments_.assign(n > 1 ? static_cast<std::size_t>(n - 1) : 0, Segment{});
+    std::size_t weighted = 0;
     for (int k = 0; k + 1 < n; ++k) {
         const FCurveKey& a = keys_[static_cast<std::size_t>(k)];
         const FCurveKey& b = keys_[static_cast<std::size_t>(k + 1)];
@@ -579,6 +588,7 @@ void FCurve::Rebuild() const {
                     s.c[3] = v1;
                     s.x1 = w0;
                     s.x2 = 1.0 - w1;
+                    ++weighted;
                 } else {
                     // Hermite in u: v0 + m0 u + (3dv - 2m0 - m1) u^2 + (m0 + m1 - 2dv) u^3.
                     const double m0 = s0 * seconds, m1 = s1 * seconds, dv = v1 - v0;
@@ -591,6 +601,20 @@ void FCurve::Rebuild() const {
                 break;
             }
         }
+    }
+    // The weighted segments' start tables, in one block.
+    weightTables_.assign(weighted * 2 * (kWeightSamples + 1), 0.0);
+    double* table = weightTables_.data();
+    for (Segment& s : segments_) {
+        if (s.kind != 2) continue;
+        s.table = table;
+        for (int j = 0; j <= kWeightSamples; ++j) {
+            const double u = static_cast<double>(j) / kWeightSamples;
+            const double p = SolveBezierTime(s, u, u);
+            table[2 * j] = p;
+            table[2 * j + 1] = ParameterRate(s.x1, s.x2, p);
+        }
+        table += 2 * (kWeightSamples + 1);
     }
     hint_.store(0, std::memory_order_relaxed);
 }
@@ -618,12 +642,11 @@ int FCurve::FindSegment(long long time) const {
 // The parameter of a weighted segment at time u: the Bezier's time
 // x(p) = 3(1-p)^2 p x1 + 3(1-p) p^2 x2 + p^3 is monotone (both controls lie
 // inside the segment), so Newton's method kept inside a shrinking bracket
-// always converges, in a few steps from p = u. It stops when the
-// parameter's time is within a thousandth of a tick of the time asked for:
-// nothing finer exists.
-double FCurve::SolveBezierTime(const Segment& s, double u) {
+// always converges. It stops when the parameter's time is within a
+// thousandth of a tick of the time asked for: nothing finer exists.
+double FCurve::SolveBezierTime(const Segment& s, double u, double start) {
     const double tolerance = std::max(1e-15, 1e-3 * s.invSpan);
-    double lo = 0.0, hi = 1.0, p = u;
+    double lo = 0.0, hi = 1.0, p = start;
     for (int i = 0; i < 40; ++i) {
         const double q = 1.0 - p;
         const double x = (3.0 * q * q * s.x1 + (3.0 * q * s.x2 + p) * p) * p;
@@ -640,7 +663,20 @@ double FCurve::SolveBezierTime(const Segment& s, double u) {
 }
 
 double FCurve::EvalWeighted(const Segment& s, double u) {
-    const double p = SolveBezierTime(s, u);
+    // The samples' cubic through the two neighbours is within a few
+    // millionths of the answer: one Newton step finishes.
+    const double scaled = u * kWeightSamples;
+    int j = static_cast<int>(scaled);
+    if (j < 0) j = 0;
+    if (j >= kWeightSamples) j = kWeightSamples - 1;
+    const double t = scaled - j;
+    const double* a = s.table + 2 * j;
+    const double h = 1.0 / kWeightSamples;
+    const double t2 = t * t, t3 = t2 * t;
+    double start = (2 * t3 - 3 * t2 + 1) * a[0] + (t3 - 2 * t2 + t) * h * a[1] + (3 * t2 - 2 * t3) * a[2] +
+                   (t3 - t2) * h * a[3];
+    if (!(start >= 0.0 && start <= 1.0)) start = u;
+    const double p = SolveBezierTime(s, u, start);
     const double q = 1.0 - p;
     return q * q * q * s.c[0] + 3.0 * q * q * p * s.c[1] + 3.0 * q * p * p * s.c[2] + p * p * p * s.c[3];
 }
@@ -653,7 +689,7 @@ double FCurve::SlopeAt(long long time) const {
     const double u = static_cast<double>(time - s.t0) * s.invSpan;
     if (s.kind == 0) return 0.0;
     if (s.kind == 1) return (s.c[1] + (2.0 * s.c[2] + 3.0 * s.c[3] * u) * u) * perSecond;
-    const double p = SolveBezierTime(s, u);
+    const double p = SolveBezierTime(s, u, u);
     const double q = 1.0 - p;
     const double dv = 3.0 * (q * q * (s.c[1] - s.c[0]) + 2.0 * q * p * (s.c[2] - s.c[1]) + p * p * (s.c[3] - s.c[2]));
     const double dx = 3.0 * q * q * s.x1 + 6.0 * q * p * (s.x2 - s.x1) + 3.0 * p * p * (1.0 - s.x2);

@@ -335,6 +335,9 @@ private:
         double c[4];      // polynomial in u = (t - t0) * invSpan, or Bezier values
         int kind;         // 0 constant, 1 polynomial, 2 weighted Bezier
         double x1, x2;    // Bezier time controls (in u) of a weighted segment
+        // Of a weighted segment: the parameter and its rate (dp/du) at
+        // kWeightSamples + 1 even steps of u, where the solve starts.
+        const double* table;
     };
 
     static double EvalSegment(const Segment& s, long long time) {
@@ -343,8 +346,9 @@ private:
         if (s.kind == 0) return s.c[0];
         return EvalWeighted(s, u);
     }
+    static constexpr int kWeightSamples = 16;
     static double EvalWeighted(const Segment& s, double u);
-    static double SolveBezierTime(const Segment& s, double u);
+    static double SolveBezierTime(const Segment& s, double u, double start);
     void Changed(std::uint32_t code, int index);
     void Post(std::uint32_t code, int index);
     void Normalize() const;
@@ -366,6 +370,7 @@ private:
     mutable std::vector<Segment> segments_;
     mutable std::vector<double> leftSlope_;
     mutable std::vector<double> rightSlope_;
+    mutable std::vector<double> weightTables_;
     mutable std::atomic<int> hint_{0};
     mutable std::atomic<bool> pending_{false};
     mutable std::mutex buildLock_;
