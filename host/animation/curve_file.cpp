@@ -12,6 +12,7 @@
 #include "velora/data_type.h"
 #include "velora/fcurve.h"
 #include "velora/property.h"
+#include "velora/scene_storage.h"
 
 namespace velora {
 
@@ -180,60 +181,15 @@ void CopyFCurveNode(dsx::CurveNode* file, const AnimationNode* node, bool reuse,
 }
 
 void CopyPropertyValue(dsx::FileProperty* file, const Property* property) {
-    if (!file || !property) return;
-    switch (file->Type()) {
-        case dsx::kFileValueInt:
-        case dsx::kFileValueEnum:
-        case dsx::kFileValueInt64:
-        case dsx::kFileValueTime:
-        case dsx::kFileValueBool: {
-            long long v = 0;
-            const ValueKind kind = property->Type()->Kind();
-            if (kind == ValueKind::kInt32) {
-                int i = 0;
-                property->GetRaw(&i);
-                v = i;
-            } else if (kind == ValueKind::kBool) {
-                bool b = false;
-                property->GetRaw(&b);
-                v = b ? 1 : 0;
-            } else if (kind == ValueKind::kInt64 || kind == ValueKind::kTime) {
-                property->GetRaw(&v);
-            } else {
-                return;
-            }
-            file->SetInteger(v);
-            return;
-        }
-        case dsx::kFileValueUInt64: {
-            unsigned long long v = 0;
-            if (property->Type()->Kind() == ValueKind::kUInt64 && property->GetRaw(&v)) file->SetUnsigned(v);
-            return;
-        }
-        case dsx::kFileValueFloat: {
-            float v = 0;
-            if (property->Type()->Kind() == ValueKind::kFloat && property->GetRaw(&v)) file->SetNumber(v);
-            return;
-        }
-        case dsx::kFileValueString: {
-            // Texts go through their text form, as long as a buffer holds.
-            char buffer[1024];
-            if (property->Format(buffer, sizeof buffer) >= 0) file->SetText(buffer);
-            return;
-        }
-        case dsx::kFileValueDouble:
-        case dsx::kFileValueVector2:
-        case dsx::kFileValueVector3:
-        case dsx::kFileValueVector4: {
-            double v[4] = {};
-            if (property->Type()->Kind() == ValueKind::kDoubles &&
-                property->MemberCount() == file->MemberCount() && property->GetRaw(v))
-                file->SetNumbers(v, file->MemberCount());
-            return;
-        }
-        default:
-            return;
+    if (!file || !property || file->Type() != property->Type()->FileType()) return;
+    if (property->TypeId() == kDataString) {
+        // Texts go through their text form, as long as a buffer holds.
+        char buffer[1024];
+        if (property->Format(buffer, sizeof buffer) >= 0) file->SetText(buffer);
+        return;
     }
+    alignas(8) unsigned char raw[4 * sizeof(double)];
+    if (property->GetRaw(raw, property->Type()->ValueSize())) dsx::StoreRawValue(property->TypeId(), raw, *file);
 }
 
 void CopyPropertyLockedStatus(dsx::FileProperty* file, const Property* property) {
@@ -355,59 +311,10 @@ void CopyPropertyValueToLockedFCurveNode(AnimationNode* node, const dsx::FilePro
 
 void CopyPropertyValue(Property* property, const dsx::FileProperty* file) {
     if (!property || !file) return;
-    switch (property->Type()->Kind()) {
-        case ValueKind::kInt32: {
-            std::int64_t v = 0;
-            if (!file->GetInteger(&v)) return;
-            const int i = static_cast<int>(v);
-            property->SetRaw(&i);
-            return;
-        }
-        case ValueKind::kInt64:
-        case ValueKind::kTime: {
-            std::int64_t v = 0;
-            if (!file->GetInteger(&v)) return;
-            const long long raw = v;
-            property->SetRaw(&raw);
-            return;
-        }
-        case ValueKind::kUInt64: {
-            std::uint64_t v = 0;
-            if (!file->GetUnsigned(&v)) return;
-            const unsigned long long raw = v;
-            property->SetRaw(&raw);
-            return;
-        }
-        case ValueKind::kBool: {
-            std::int64_t v = 0;
-            if (!file->GetInteger(&v)) return;
-            const bool b = v != 0;
-            property->SetRaw(&b);
-            return;
-        }
-        case ValueKind::kFloat: {
-            double v = 0;
-            if (!file->GetNumber(&v)) return;
-            const float f = static_cast<float>(v);
-            property->SetRaw(&f);
-            return;
-        }
-        case ValueKind::kString: {
-            const std::string* text = file->Text();
-            if (!text) return;
-            const char* raw = text->c_str();
-            property->SetRaw(&raw);
-            return;
-        }
-        case ValueKind::kDoubles: {
-            double v[4] = {};
-            if (property->MemberCount() == file->MemberCount() && file->GetNumbers(v, file->MemberCount()))
-                property->SetRaw(v);
-            return;
-        }
-        default:
-            return;
-    }
+    alignas(8) unsigned char raw[4 * sizeof(double)];
+    const std::size_t size = property->Type()->ValueSize();
+    if (size <= sizeof raw && dsx::RetrieveRawValue(*file, property->TypeId(), raw, size))
+        property->SetRaw(raw, size);
 }
 
 void CopyLockedPropertyValue(Property* property, const dsx::FileProperty* file, bool honourLocks) {
@@ -447,8 +354,6 @@ void CombinePropertyLockedStatus(Property* property, const dsx::FileProperty* fi
 
 bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property) {
     if (!file || !property) return false;
-    CopyPropertyLockedStatus(file, property);
-    CopyPropertyMutedStatus(file, property);
     const AnimationNode* node =
         property->HasFlag(kPropertyAnimated) ? PropertyAnimationNode(property) : nullptr;
     if (!node) return false;
@@ -458,8 +363,6 @@ bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property) {
 
 bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file) {
     if (!property || !file) return false;
-    CopyPropertyLockedStatus(property, file);
-    CopyPropertyMutedStatus(property, file);
     if (!file->Animation() || !SetPropertyAnimated(property, true)) return false;
     CopyFCurveNode(PropertyAnimationNode(property), file->Animation());
     return true;
@@ -468,48 +371,9 @@ bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file
 // ---------------------------------------------------------------------------
 // Value types
 
-int FileValueTypeOf(int dataType) {
-    switch (dataType) {
-        case kDataInteger: return dsx::kFileValueInt;
-        case kDataInt64: return dsx::kFileValueInt64;
-        case kDataUInt64: return dsx::kFileValueUInt64;
-        case kDataBool:
-        case kDataAction: return dsx::kFileValueBool;
-        case kDataFloat: return dsx::kFileValueFloat;
-        case kDataNumber: return dsx::kFileValueDouble;
-        case kDataString: return dsx::kFileValueString;
-        case kDataEnum: return dsx::kFileValueEnum;
-        case kDataTime: return dsx::kFileValueTime;
-        case kDataVector2: return dsx::kFileValueVector2;
-        case kDataVector:
-        case kDataColor: return dsx::kFileValueVector3;
-        case kDataVector4:
-        case kDataColorAndAlpha: return dsx::kFileValueVector4;
-        default: return dsx::kFileValueNone;
-    }
-}
-
-int DataTypeOfFileValue(int fileType) {
-    switch (fileType) {
-        case dsx::kFileValueInt: return kDataInteger;
-        case dsx::kFileValueInt64: return kDataInt64;
-        case dsx::kFileValueUInt64: return kDataUInt64;
-        case dsx::kFileValueBool: return kDataBool;
-        case dsx::kFileValueFloat: return kDataFloat;
-        case dsx::kFileValueDouble: return kDataNumber;
-        case dsx::kFileValueString: return kDataString;
-        case dsx::kFileValueEnum: return kDataEnum;
-        case dsx::kFileValueTime: return kDataTime;
-        case dsx::kFileValueVector2: return kDataVector2;
-        case dsx::kFileValueVector3: return kDataVector;
-        case dsx::kFileValueVector4: return kDataVector4;
-        default: return kDataNone;
-    }
-}
-
 void ConvertBlendBypass(int fileType, std::vector<const DataType*>* types) {
     if (!types || fileType < 0 || fileType >= 24) return;
-    const DataType* type = DataType::Get(DataTypeOfFileValue(fileType));
+    const DataType* type = DataType::FromFileType(fileType);
     if (!type) return;
     for (const DataType* known : *types)
         if (known == type) return;

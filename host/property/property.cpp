@@ -295,7 +295,7 @@ bool Property::GetRaw(void* out) const {
             return true;
         }
         case ValueKind::kReference: {
-            Property* target = Referenced();
+            IObject* target = Referenced();
             std::memcpy(out, &target, sizeof target);
             return true;
         }
@@ -303,6 +303,14 @@ bool Property::GetRaw(void* out) const {
             std::memcpy(out, &value_, type_->ValueSize());
             return true;
     }
+}
+
+bool Property::GetRaw(void* out, std::size_t size) const {
+    return size == type_->ValueSize() && GetRaw(out);
+}
+
+bool Property::SetRaw(const void* in, std::size_t size) {
+    return size == type_->ValueSize() && SetRaw(in);
 }
 
 bool Property::SetRaw(const void* in) {
@@ -460,9 +468,11 @@ bool Property::WriteChecked(const void* in) {
             return true;
         }
         case ValueKind::kReference: {
-            Property* target;
-            std::memcpy(&target, in, sizeof target);
-            if (target == this) return false;
+            // Whatever the caller hands over, only a host property is taken.
+            IObject* object;
+            std::memcpy(&object, in, sizeof object);
+            Property* target = AsProperty(object);
+            if ((object && !target) || target == this) return false;
             Ext().referenced.Reset(target);
             return true;
         }
@@ -547,7 +557,8 @@ Property* Property::Referenced() const {
 
 bool Property::SetReferenced(Property* target) {
     if (type_->Kind() != ValueKind::kReference) return false;
-    return SetRaw(&target);
+    IObject* object = target;
+    return SetRaw(&object);
 }
 
 int Property::ListCount() const { return type_->Kind() == ValueKind::kObject ? SrcCount() : 0; }

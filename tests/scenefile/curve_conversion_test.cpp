@@ -237,7 +237,7 @@ TEST(PropertyConversion, ValuesLocksAndMutes) {
         velora::Property* from = owner->CreateProperty((std::string("from") + row.text).c_str(), row.dataType);
         velora::Property* to = owner->CreateProperty((std::string("to") + row.text).c_str(), row.dataType);
         ASSERT_TRUE(from->Parse(row.text));
-        dsx::FileProperty file("P", velora::FileValueTypeOf(row.dataType));
+        dsx::FileProperty file("P", velora::DataType::Get(row.dataType)->FileType());
         velora::CopyPropertyValue(&file, from);
         velora::CopyPropertyValue(to, &file);
         std::string text;

@@ -54,7 +54,7 @@ VELORA_API void CopyFCurve(dsx::Curve* file, const FCurve* curve, bool copyDefau
 /// file node, custom when the host curve has custom keys); every channel
 /// takes its curve's default value. Channels are added as needed.
 VELORA_API void CopyFCurveNode(dsx::CurveNode* file, const AnimationNode* node, bool reuse, bool unused = false);
-/// Writes the property's value into the file property, by value type
+/// Writes the property's value into a file property of its file type
 /// (texts go through a 1,024-byte buffer); other types are left alone.
 VELORA_API void CopyPropertyValue(dsx::FileProperty* file, const Property* property);
 VELORA_API void CopyPropertyLockedStatus(dsx::FileProperty* file, const Property* property);
@@ -94,17 +94,13 @@ VELORA_API void ConvertBlendBypass(int fileType, std::vector<const DataType*>* t
 
 // The scene's storage of animated properties.
 
-/// An animated property's animation (one channel per member) and its lock
-/// and mute bits into its file property; false when it is not animated.
+/// An animated property's animation (one channel per member) into its file
+/// property; false when it is not animated. (The property's value, flags,
+/// locks and mutes are the object storage's.)
 VELORA_API bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property);
 /// A file property's animation into the host property, which becomes
-/// animated, and its lock and mute bits; false when it has none.
+/// animated; false when it has none.
 VELORA_API bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file);
-
-/// The file value type that holds a host data type (kFileValueNone when
-/// none does), and the host data type a file value type comes back as.
-VELORA_API int FileValueTypeOf(int dataType);
-VELORA_API int DataTypeOfFileValue(int fileType);
 
 }  // namespace velora
 

@@ -222,6 +222,11 @@ public:
     bool GetRaw(void* out) const;
     /// Reads Type()->ValueSize() bytes from `in`. False when refused.
     bool SetRaw(const void* in);
+    /// The same, checked: false, nothing read or written, unless `size` is
+    /// exactly Type()->ValueSize(). Code that holds a value of a type it
+    /// chose itself (a file's, a caller's) goes through these.
+    bool GetRaw(void* out, std::size_t size) const;
+    bool SetRaw(const void* in, std::size_t size);
     /// Integer view of integer, enum, bool, 64-bit, float and number values
     /// (floating values truncate toward zero; out of range saturates; NaN is
     /// 0). False for other types.
