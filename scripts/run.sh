@@ -9,7 +9,8 @@ cmake --build --preset release
 # plug-ins from its plug-in directory, creates one object of the hello
 # sample's class, plays 30 frames (the scene's relation runs the spring
 # sample's box) and saves the scene.
-./build/release/bin/velora --version --list-plugins \
+./build/release/bin/velora --version
+./build/release/bin/velora --list-plugins \
   --scene apps/velora/scenes/default.dsx \
   --create Browsing/Templates/Samples/Hello=Greeter \
   --frames 30 \

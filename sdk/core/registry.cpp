@@ -9,6 +9,7 @@
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
 #include "property/property_access.h"
@@ -49,6 +50,7 @@ LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassAnimationNode, &MakeAnimationNode},
+    {velora::kClassFCurve, &Make<LyFCurve>},
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},

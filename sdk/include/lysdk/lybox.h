@@ -42,6 +42,7 @@
 
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lydsx.h"
 #include "lysdk/lyevaluateinfo.h"
 
@@ -127,6 +128,8 @@ private:
     bool mCreatedHost;
     char* mStorageSubType;
 };
+
+LYSDK_ENUM_TEXTS(LyBox::ECandidateAction);
 
 /// A placeholder in a relation for a box outside it.
 class LYSDK_API LyBoxPlaceHolder : public LyBox {

@@ -24,6 +24,7 @@
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lypropertyanimatable.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyfcurve.h"
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lyevaluateinfo.h"
 #include "lysdk/lybox.h"
@@ -38,5 +39,6 @@
 #include "lysdk/lyobjectservices.h"
 #include "lysdk/lytrace.h"
 #include "lysdk/lyplatform.h"
+#include "lysdk/lyundo.h"
 
 #endif  // LYSDK_LYSDK_H
