@@ -73,6 +73,8 @@ constexpr BuiltinRow kBuiltins[] = {
     {kClassView, "View", kClassObject, "View"},
     {kClassWidgetHolder, "WidgetHolder", kClassObject, "WidgetHolder"},
     {kClassToolWindow, "ToolWindow", kClassObject, "Tool"},
+    {kClassModelCube, "ModelCube", kClassModelMesh, nullptr},
+    {kClassModelPlane, "ModelPlane", kClassModelMesh, nullptr},
 };
 static_assert(sizeof kBuiltins / sizeof kBuiltins[0] == kClassBuiltinCount - 1,
               "every builtin class needs a row");

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "scene/transform_math.h"
 #include "velora/box.h"
 #include "velora/model.h"
 
@@ -27,29 +28,6 @@ bool SetReferenced(Property* property, Object* target) {
     return !target || property->ListAdd(target);
 }
 
-// Inverse of an affine column-major matrix (the last row 0 0 0 1); false
-// when its linear part is singular.
-bool InvertAffine(const double* m, double* out) {
-    const double a = m[0], b = m[4], c = m[8];
-    const double d = m[1], e = m[5], f = m[9];
-    const double g = m[2], h = m[6], i = m[10];
-    const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
-    const double det = a * A + b * B + c * C;
-    if (det == 0.0) return false;
-    const double inv = 1.0 / det;
-    double r[9] = {A * inv, -(b * i - c * h) * inv, (b * f - c * e) * inv,
-                   B * inv, (a * i - c * g) * inv, -(a * f - c * d) * inv,
-                   C * inv, -(a * h - b * g) * inv, (a * e - b * d) * inv};
-    // r is row-major; write column-major.
-    for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) out[col * 4 + row] = r[row * 3 + col];
-    out[3] = out[7] = out[11] = 0.0;
-    for (int row = 0; row < 3; ++row)
-        out[12 + row] = -(out[row] * m[12] + out[4 + row] * m[13] + out[8 + row] * m[14]);
-    out[15] = 1.0;
-    return true;
-}
-
 const char* const kTransformNames[3] = {"Translation", "Rotation", "Scaling"};
 
 // A world position of `model` in its parent's terms (its local translation).
@@ -58,10 +36,8 @@ void GlobalToLocal(const Model* model, double* values) {
     if (!parent) return;
     double parentGlobal[16], inverse[16];
     parent->ComputeGlobalMatrix(parentGlobal);
-    if (!InvertAffine(parentGlobal, inverse)) return;
-    const double x = values[0], y = values[1], z = values[2];
-    for (int row = 0; row < 3; ++row)
-        values[row] = inverse[row] * x + inverse[4 + row] * y + inverse[8 + row] * z + inverse[12 + row];
+    if (!tm::InvertAffine(inverse, parentGlobal)) return;
+    tm::TransformPoint(values, inverse, values);
 }
 
 int TransformIndex(const char* name) {

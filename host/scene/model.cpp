@@ -1,18 +1,20 @@
-// Models: hierarchy, selection order, picking colours and transforms.
+// Models: creation of the kinds, hierarchy, selection order, picking
+// colours, display state and storage.
 
 #include "velora/model.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <unordered_map>
-
-#include <lymath/euler.h>
-#include <lymath/matrix.h>
 
 #include "velora/class_registry.h"
 #include "velora/property.h"
+#include "velora/relation.h"
+#include "velora/scene_storage.h"
+#include "velora/string_list.h"
 
 namespace velora {
 
@@ -65,7 +67,50 @@ void ToBytes(std::uint32_t color, std::uint8_t rgba[4]) {
     rgba[3] = 255;
 }
 
+// The display values of the kinds without a type of their own.
+struct KindSpec {
+    const char* name;
+    int type;
+    bool animatable;
+    double initial;                // numbers, bools, every member of a colour
+    const char* const* texts;      // enumerations: their texts, null-ended
+};
+
+constexpr const char* kMarkerTypes[] = {"Standard", "Optical", "FK Effector", "IK Effector", nullptr};
+constexpr const char* kLevels[] = {"Low", "Medium", "High", nullptr};
+constexpr const char* kMarkerLooks[] = {"Cube", "Hard Cross", "Light Cross", "Sphere", "Capsule", "Box",
+                                        "Bone", "Circle", "Square", "Stick", "None", nullptr};
+constexpr const char* kSkeletonLooks[] = {"Stick", "Box", "Bone", "Sphere", "Capsule", "None", nullptr};
+constexpr const char* kLightTypes[] = {"Point", "Infinite", "Spot", nullptr};
+
+constexpr KindSpec kNullValues[] = {{"Size", kDataNumber, false, 100, nullptr}};
+constexpr KindSpec kMarkerValues[] = {
+    {"Size", kDataNumber, false, 100, nullptr},       {"Length", kDataNumber, false, 1, nullptr},
+    {"Color RGB", kDataColor, true, 1, nullptr},      {"Show Trajectory", kDataBool, false, 0, nullptr},
+    {"Occluded", kDataBool, false, 0, nullptr},       {"Type", kDataEnum, false, 0, kMarkerTypes},
+    {"ResLevel", kDataEnum, false, 0, kLevels},       {"Look", kDataEnum, false, 0, kMarkerLooks},
+};
+constexpr KindSpec kSkeletonValues[] = {
+    {"Size", kDataNumber, false, 100, nullptr},         {"Length", kDataNumber, false, 0, nullptr},
+    {"Color RGB", kDataColor, true, 1, nullptr},        {"Show Label", kDataBool, false, 0, nullptr},
+    {"Show Trajectory", kDataBool, false, 0, nullptr},  {"Look", kDataEnum, false, 2, kSkeletonLooks},
+    {"Resolution", kDataEnum, false, 1, kLevels},
+};
+constexpr KindSpec kLightValues[] = {
+    {"LightType", kDataEnum, false, 0, kLightTypes},
+    {"Intensity", kDataNumber, true, 100, nullptr},
+    {"Color", kDataColor, true, 1, nullptr},
+};
+
+template <std::size_t N>
+void AddKindValues(Model& model, const KindSpec (&specs)[N], Property* (*make)(Model&, const KindSpec&)) {
+    for (const KindSpec& spec : specs) make(model, spec);
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Creation
 
 Model* AsModel(Object* object) {
     // Plain objects may carry a model class (Object::Create with a model
@@ -73,27 +118,76 @@ Model* AsModel(Object* object) {
     return dynamic_cast<Model*>(object);
 }
 
+namespace {
+
+// A plain model whose kind only adds display values.
+class KindModel final : public Model {
+public:
+    KindModel(const char* name, int classId) : Model(name, classId) {
+        const ClassRegistry& classes = ClassRegistry::Instance();
+        auto make = [](Model& m, const KindSpec& spec) -> Property* {
+            return static_cast<KindModel&>(m).AddValue(spec);
+        };
+        if (classId == kClassModelNull || classId == kClassModelRoot) AddKindValues(*this, kNullValues, make);
+        else if (classes.IsA(classId, kClassModelMarker)) AddKindValues(*this, kMarkerValues, make);
+        else if (classId == kClassModelSkeleton) AddKindValues(*this, kSkeletonValues, make);
+        else if (classId == kClassLight) AddKindValues(*this, kLightValues, make);
+    }
+
+private:
+    Property* AddValue(const KindSpec& spec) {
+        double raw[4] = {spec.initial, spec.initial, spec.initial, spec.initial};
+        if (spec.type == kDataBool || spec.type == kDataEnum) {
+            const int value = static_cast<int>(spec.initial);
+            if (spec.type == kDataBool) {
+                const bool on = value != 0;
+                std::memcpy(raw, &on, sizeof on);
+            } else {
+                std::memcpy(raw, &value, sizeof value);
+            }
+        }
+        Property* p = KindValue(spec.name, spec.type, raw, spec.animatable ? kCreateAnimatable : 0);
+        if (p && spec.texts) {
+            StringList* list = p->EnumList(true);
+            for (const char* const* text = spec.texts; *text; ++text) list->Add(*text, 0);
+        }
+        return p;
+    }
+};
+
+}  // namespace
+
 Model* Model::Create(const char* name, int classId) {
-    if (!ClassRegistry::Instance().IsA(classId, kClassModel)) classId = kClassModel;
-    if (classId == kClassModelMesh) return MeshModel::Create(name);
-    return new Model(name, classId);
+    const ClassRegistry& classes = ClassRegistry::Instance();
+    if (!classes.IsA(classId, kClassModel)) classId = kClassModel;
+    if (classes.IsA(classId, kClassModelMesh)) return MeshModel::Create(name, classId);
+    if (classId == kClassModelPath3D) return PathModel::Create(name);
+    if (classes.IsA(classId, kClassCamera)) return CameraModel::Create(name);
+    return new KindModel(name, classId);
 }
 
 Model::Model(const char* name, int classId) : Box(name, classId) {
-    translation_ = CreateProperty("Lcl Translation", kDataVector, kCreateAnimatable);
-    rotation_ = CreateProperty("Lcl Rotation", kDataVector, kCreateAnimatable);
-    scaling_ = CreateProperty("Lcl Scaling", kDataVector, kCreateAnimatable);
-    const double one[3] = {1.0, 1.0, 1.0};
-    scaling_->SetRaw(one);
+    MakeTransformValues();
     color_ = Colors().Allocate(this, 0);
+}
+
+Property* Model::KindValue(const char* name, int dataType, const void* value, std::uint32_t createFlags) {
+    Property* p = CreateProperty(name, dataType, createFlags);
+    if (!p) return nullptr;
+    if (value) p->SetRaw(value);
+    p->SetExternalHandlers(this, nullptr, &Model::TakeKindValue);
+    return p;
+}
+
+void Model::TakeKindValue(IObject* self) {
+    if (Model* model = AsModel(AsObject(self))) model->OnValueTaken();
 }
 
 void Model::Teardown() {
     DetachFromParent();
     // Children stay alive without a parent: the host ends objects one by
     // one, and a child may be ended (or re-parented) after its parent.
-    for (PlugHandle& child : children_)
-        if (Model* model = static_cast<Model*>(child.Get())) model->parent_ = PlugHandle();
+    for (Model* child : children_) child->parent_ = nullptr;
     children_.clear();
     Colors().Release(color_);
     for (std::uint32_t color : extraColors_) Colors().Release(color);
@@ -101,33 +195,30 @@ void Model::Teardown() {
     Box::Teardown();
 }
 
+// ---------------------------------------------------------------------------
+// Hierarchy
+
 void Model::DetachFromParent() {
-    if (Model* parent = Parent()) {
+    if (Model* parent = parent_) {
         auto& siblings = parent->children_;
-        siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                      [this](const PlugHandle& h) { return h.Get() == this; }),
-                       siblings.end());
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
-    parent_ = PlugHandle();
+    parent_ = nullptr;
 }
 
 bool Model::SetParent(Model* parent, int index) {
-    BumpStructureVersion();  // evaluation schedules follow the hierarchy
     if (parent) {
         if (parent->IsEnding() || IsEnding()) return false;
         for (Model* up = parent; up; up = up->Parent())
             if (up == this) return false;
     }
+    BumpStructureVersion();  // evaluation schedules follow the hierarchy
     DetachFromParent();
     if (!parent) return true;
     auto& siblings = parent->children_;
-    // Children that ended are dropped here rather than on every read.
-    siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                  [](const PlugHandle& h) { return h.Get() == nullptr; }),
-                   siblings.end());
     if (index < 0 || index > static_cast<int>(siblings.size())) index = static_cast<int>(siblings.size());
-    siblings.insert(siblings.begin() + index, PlugHandle(this));
-    parent_ = PlugHandle(parent);
+    siblings.insert(siblings.begin() + index, this);
+    parent_ = parent;
     return true;
 }
 
@@ -135,16 +226,18 @@ int Model::ChildCount() const { return static_cast<int>(children_.size()); }
 
 Model* Model::ChildModel(int i) const {
     if (i < 0 || i >= static_cast<int>(children_.size())) return nullptr;
-    return static_cast<Model*>(children_[i].Get());
+    return children_[static_cast<std::size_t>(i)];
 }
 
 int Model::IndexInParent() const {
-    const Model* parent = Parent();
-    if (!parent) return -1;
-    for (int i = 0; i < parent->ChildCount(); ++i)
-        if (parent->children_[i].Get() == this) return i;
-    return -1;
+    if (!parent_) return -1;
+    const auto& siblings = parent_->children_;
+    const auto it = std::find(siblings.begin(), siblings.end(), this);
+    return it == siblings.end() ? -1 : static_cast<int>(it - siblings.begin());
 }
+
+// ---------------------------------------------------------------------------
+// Selection and picking
 
 bool Model::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
     if (plug == this) {
@@ -179,7 +272,7 @@ void Model::SetAdditionalColorCount(int count) {
 
 bool Model::AdditionalColor(int i, std::uint8_t rgba[4]) const {
     if (i < 1 || i > static_cast<int>(extraColors_.size())) return false;
-    ToBytes(extraColors_[i - 1], rgba);
+    ToBytes(extraColors_[static_cast<std::size_t>(i - 1)], rgba);
     return true;
 }
 
@@ -197,117 +290,84 @@ Model* Model::FindByColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::u
     return model;
 }
 
-void Model::LocalMatrix(double* local) const {
-    const double* t = static_cast<const double*>(translation_->ValuePtr());
-    const double* r = static_cast<const double*>(rotation_->ValuePtr());
-    const double* s = static_cast<const double*>(scaling_->ValuePtr());
-    // Local = T * Rz * Ry * Rx * S (X applied first), column-major.
-    lymath::ComposeTRS(local, t, r, s);
+// ---------------------------------------------------------------------------
+// Geometry and constraints
+
+bool Model::BoundingBox(double* min3, double* max3) const {
+    for (int k = 0; k < 3; ++k) {
+        if (min3) min3[k] = 0.0;
+        if (max3) max3[k] = 0.0;
+    }
+    return false;
 }
 
-void Model::UpdateGlobal(const double* parentGlobal) {
-    double local[16];
-    LocalMatrix(local);
-    if (!parentGlobal) {
-        std::copy(local, local + 16, global_);
-        return;
+bool Model::ClosestRayIntersection(const double*, const double*, double*, double*) const { return false; }
+
+bool Model::IsConstrained() const {
+    if (drivers_ > 0) return true;
+    // A placeholder names the model through a reference property: the
+    // property is one of the model's destinations.
+    for (int i = 0; i < DstCount(); ++i) {
+        auto* property = dynamic_cast<Property*>(Dst(i));
+        auto* placeholder = property ? dynamic_cast<ModelPlaceholder*>(property->OwnerObject()) : nullptr;
+        if (!placeholder || placeholder->TargetModel() != this) continue;
+        auto* relation = dynamic_cast<Relation*>(placeholder->Owner());
+        if (!relation || !relation->IsActive()) continue;
+        for (int k = 0; k < placeholder->InConnectorCount(); ++k)
+            if (placeholder->InConnector(k)->SourceConnector()) return true;
     }
-    lymath::Multiply(global_, parentGlobal, local);
+    return false;
 }
 
 // ---------------------------------------------------------------------------
+// Storage
 
-MeshModel* MeshModel::Create(const char* name) { return new MeshModel(name); }
-
-MeshModel::MeshModel(const char* name) : Model(name, kClassModelMesh) {
-    deformable_ = CreateProperty("IsDeformable", kDataBool, 0);
-    deformable_->ModifyFlag(kPropertyReadOnly, true);
+bool Model::Store(dsx::ObjectStore& store) {
+    if (!Box::Store(store)) return false;
+    if (!(store.Pass() & dsx::kPassFields)) return true;
+    // A parent outside the file (the scene root) is not written: the model
+    // goes to the top of the scene when opened.
+    if (parent_ && store.WriteReference("Parent", parent_))
+        store.WriteInteger("ChildIndex", IndexInParent());
+    store.WriteInteger("ShadingMode", shadingMode_);
+    store.WriteInteger("Icon3D", icon3D_ ? 1 : 0);
+    store.WriteInteger("SoftSelected", softSelected_ ? 1 : 0);
+    return true;
 }
 
-void MeshModel::AddLink(Model* link) {
-    if (!link || link == this) return;
-    links_.emplace_back(link);
-    linksDirty_ = true;
-    // The property is read-only to users; the mesh itself keeps it current.
-    deformable_->ModifyFlag(kPropertyReadOnly, false);
-    const bool on = true;
-    deformable_->SetRaw(&on);
-    deformable_->ModifyFlag(kPropertyReadOnly, true);
-}
-
-int MeshModel::LinkCount() const {
-    int count = 0;
-    for (const PlugHandle& link : links_)
-        if (link.Get()) ++count;
-    return count;
-}
-
-bool MeshModel::IsDeformable() const {
-    bool on = false;
-    deformable_->GetRaw(&on);
-    return on;
-}
-
-void MeshModel::SyncDeformation() {
-    // A link that ended since the last pass changes the skin.
-    for (const PlugHandle& link : links_)
-        if (!link.Get()) linksDirty_ = true;
-}
-
-void MeshModel::EvaluateLinks(double box[6]) const {
-    bool any = false;
-    for (const PlugHandle& handle : links_) {
-        const Model* link = static_cast<const Model*>(handle.Get());
-        if (!link) continue;
-        const double* m = link->GlobalMatrix();
-        for (int k = 0; k < 3; ++k) {
-            if (!any || m[12 + k] < box[k]) box[k] = m[12 + k];
-            if (!any || m[12 + k] > box[3 + k]) box[3 + k] = m[12 + k];
-        }
-        any = true;
+bool Model::Retrieve(dsx::ObjectStore& store) {
+    if (!Box::Retrieve(store)) return false;
+    const std::uint32_t pass = store.Pass();
+    if (pass & dsx::kPassFields) {
+        std::int64_t value = 0;
+        if (store.ReadInteger("ShadingMode", &value) && value >= kShadingDefault && value <= kShadingAll)
+            shadingMode_ = static_cast<int>(value);
+        if (store.ReadInteger("Icon3D", &value)) icon3D_ = value != 0;
+        if (store.ReadInteger("SoftSelected", &value)) softSelected_ = value != 0;
     }
-    if (!any) std::fill(box, box + 6, 0.0);
-}
-
-void MeshModel::UpdateDeformationData() { ++deformationUpdates_; }
-
-void MeshModel::RecomputeLinks() {
-    links_.erase(std::remove_if(links_.begin(), links_.end(),
-                                [](const PlugHandle& h) { return h.Get() == nullptr; }),
-                 links_.end());
-    linksDirty_ = false;
-    ++linkRecomputes_;
-}
-
-}  // namespace velora
-
-namespace velora {
-
-void Model::ComputeGlobalMatrix(double* out) const {
-    // Parents first, from the top of the hierarchy down, without touching
-    // any model's stored global matrix.
-    std::vector<const Model*> chain;
-    for (const Model* m = this; m; m = m->Parent()) chain.push_back(m);
-    double global[16];
-    bool first = true;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        double local[16];
-        (*it)->LocalMatrix(local);
-        if (first) {
-            std::copy(local, local + 16, global);
-            first = false;
-            continue;
+    if (pass & dsx::kPassReferences) {
+        Model* parent = AsModel(AsObject(store.ReadReference("Parent")));
+        if (!parent) {
+            if (store.HasField("Parent"))
+                store.Session().Warn(std::string("'") + FullName() + "': its parent is not in the file; it goes to the top");
+            return true;
         }
-        double next[16];
-        for (int c = 0; c < 4; ++c)
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0;
-                for (int k = 0; k < 4; ++k) sum += global[k * 4 + row] * local[c * 4 + k];
-                next[c * 4 + row] = sum;
+        std::int64_t index = 0;
+        store.ReadInteger("ChildIndex", &index);
+        loadedIndex_ = index < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(index, 1 << 30));
+        // Children of one parent come in file order: each goes before the
+        // first sibling of this load that the file puts after it.
+        int at = -1;
+        for (int i = 0; i < parent->ChildCount(); ++i)
+            if (parent->ChildModel(i)->loadedIndex_ > loadedIndex_) {
+                at = i;
+                break;
             }
-        std::copy(next, next + 16, global);
+        if (!SetParent(parent, at))
+            store.Session().Warn(std::string("'") + FullName() + "' cannot go under '" + parent->FullName() +
+                                 "' (it would be its own ancestor)");
     }
-    std::copy(global, global + 16, out);
+    return true;
 }
 
 }  // namespace velora

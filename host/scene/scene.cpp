@@ -130,13 +130,19 @@ void Scene::EnsureRoots() {
         root->SetParent(GlobalRootModel(), 0);
         root_.Reset(root);
     }
+    if (!iconRoot_.Get()) {
+        Model* icons = Model::Create("3D Icons Root", kClassModelRoot);
+        icons->SetObjectFlags(kObjectSystem);
+        icons->SetParent(GlobalRootModel());
+        iconRoot_.Reset(icons);
+    }
 }
 
 bool Scene::AddModel(Model* model) {
     if (!model || model->IsEnding()) return false;
-    if (model == RootModel() || model == GlobalRootModel()) return false;
+    if (model == RootModel() || model == GlobalRootModel() || model == IconRootModel()) return false;
     const bool added = MainEntity::Instance().AddModelToScene(model);
-    if (!model->Parent()) model->SetParent(RootModel());
+    if (!model->Parent()) model->SetParent(model->IsIcon3D() ? IconRootModel() : RootModel());
     if (added) {
         SceneChangeRecord record;
         record.type = 1;

@@ -43,12 +43,6 @@ struct SceneEvaluator::Plan {
         int parent;  // index in models, -1 for a root
         int channelBegin;
         int channelEnd;
-        // The local values the global matrix was last computed from, and
-        // whether it changed then (so children compute again).
-        const double* local[3];
-        double seen[9];
-        bool known;
-        bool moved;
     };
     std::vector<Entry> models;  // parents before children (preorder)
     std::vector<MeshModel*> meshes;  // the deformable kind, in the same order
@@ -58,6 +52,9 @@ struct SceneEvaluator::Plan {
     // each evaluated as one piece.
     int shared = 0;
     std::vector<int> units;
+    // A model aimed at a target may read another hierarchy's matrices:
+    // then the transforms run on one thread.
+    bool aimed = false;
     std::vector<Relation*> relations;
     std::vector<std::vector<Box*>> relationBoxes;  // per relation
     std::vector<Box*> roots;                       // boxes of the active relations
@@ -115,9 +112,6 @@ SceneEvaluator::Plan::Entry MakeEntry(Model* model, int parent, int channelBegin
     entry.model = model;
     entry.parent = parent;
     entry.channelBegin = channelBegin;
-    entry.local[0] = static_cast<const double*>(model->TranslationProperty()->ValuePtr());
-    entry.local[1] = static_cast<const double*>(model->RotationProperty()->ValuePtr());
-    entry.local[2] = static_cast<const double*>(model->ScalingProperty()->ValuePtr());
     return entry;
 }
 
@@ -199,8 +193,11 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
     }
     plan.units.push_back(static_cast<int>(plan.models.size()));
     plan.meshes.clear();
-    for (const Plan::Entry& e : plan.models)
+    plan.aimed = false;
+    for (const Plan::Entry& e : plan.models) {
         if (e.model->IsA(kClassModelMesh)) plan.meshes.push_back(static_cast<MeshModel*>(e.model));
+        if (e.model->LookAt() || e.model->UpVector()) plan.aimed = true;
+    }
     plan.relationBoxes.clear();
     plan.active.clear();
     plan.roots.clear();  // gathered again from the relations found now
@@ -265,46 +262,40 @@ std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, l
     return count;
 }
 
-// The global matrices of models [begin, end): a model computes again when
-// its local values moved since the last time, or its parent's matrix did.
-void TransformsOf(SceneEvaluator::Plan& plan, int begin, int end) {
+// The global matrices of models [begin, end), parents first: each model
+// computes again only when its values, its parent or a target moved.
+void TransformsOf(SceneEvaluator::Plan& plan, int begin, int end, unsigned evaluationId) {
     for (int i = begin; i < end; ++i) {
         SceneEvaluator::Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
-        const SceneEvaluator::Plan::Entry* parent =
-            e.parent >= 0 ? &plan.models[static_cast<std::size_t>(e.parent)] : nullptr;
-        double now[9];
-        for (int k = 0; k < 3; ++k)
-            for (int m = 0; m < 3; ++m) now[k * 3 + m] = e.local[k][m];
-        e.moved = !e.known || (parent && parent->moved) || std::memcmp(now, e.seen, sizeof now) != 0;
-        if (!e.moved) continue;
-        std::memcpy(e.seen, now, sizeof now);
-        e.known = true;
-        e.model->UpdateGlobal(parent ? parent->model->GlobalMatrix() : nullptr);
+        const Model* parent = e.parent >= 0 ? plan.models[static_cast<std::size_t>(e.parent)].model : nullptr;
+        e.model->RefreshTransform(parent, evaluationId);
     }
 }
 
 }  // namespace
 
-void SceneEvaluator::EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms) {
+void SceneEvaluator::EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms,
+                                    unsigned evaluationId) {
     // The shared roots first (everything hangs below them), then each
     // hierarchy as one piece, on the evaluation threads when parallel.
     AnimatedPropertyEvaluator installed = gEvaluator.load(std::memory_order_relaxed);
     std::atomic<std::uint64_t> evaluated{0};
     auto models = [&](int begin, int end) {
         if (channels) evaluated.fetch_add(ChannelsOf(plan, begin, end, time, installed), std::memory_order_relaxed);
-        if (transforms) TransformsOf(plan, begin, end);
+        if (transforms) TransformsOf(plan, begin, end, evaluationId);
     };
     models(0, plan.shared);
     auto units = [&](int begin, int end) {
         models(plan.units[static_cast<std::size_t>(begin)], plan.units[static_cast<std::size_t>(end)]);
     };
-    ParallelRanges(static_cast<int>(plan.units.size()) - 1, 8, parallel, units);
+    ParallelRanges(static_cast<int>(plan.units.size()) - 1, 8, parallel && !(transforms && plan.aimed), units);
     stats_.propertiesEvaluated += evaluated.load(std::memory_order_relaxed);
 }
 
 void SceneEvaluator::UpdateTransformHierarchy() {
     ++stats_.transformUpdates;
-    EvaluateModels(CurrentPlan(), 0, EvaluationManager::Instance().IsParallel(), false, true);
+    EvaluateModels(CurrentPlan(), 0, EvaluationManager::Instance().IsParallel(), false, true,
+                   GlobalDisplayContext().evaluationId);
 }
 
 int SceneEvaluator::ScheduledBoxes() const { return plan_ ? plan_->boxes.BoxCount() : 0; }
@@ -343,11 +334,11 @@ void SceneEvaluator::EvaluateAt(long long time) {
     if (plan.boxes.BoxCount() == 0) {
         // Nothing reads a model between its curves and its matrix: each
         // hierarchy goes in one piece, its values still in the cache.
-        EvaluateModels(plan, time, parallel, true, true);
+        EvaluateModels(plan, time, parallel, true, true, context.evaluationId);
     } else {
-        EvaluateModels(plan, time, parallel, true, false);
+        EvaluateModels(plan, time, parallel, true, false, context.evaluationId);
         plan.boxes.Run(context, parallel);
-        EvaluateModels(plan, time, parallel, false, true);
+        EvaluateModels(plan, time, parallel, false, true, context.evaluationId);
     }
     manager.Raise(kTimingSceneEvaluated, &context);
     ++frameStamp_;

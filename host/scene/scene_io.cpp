@@ -7,7 +7,9 @@
 #include "velora/entity.h"
 #include "velora/object.h"
 #include "velora/object_directory.h"
+#include "velora/model.h"
 #include "velora/object_registry.h"
+#include "velora/scene.h"
 #include "velora/scene_file.h"
 #include "velora/scene_storage.h"
 
@@ -230,8 +232,15 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
         made.push_back(object);
     }
     RunPasses(session, made, false, done);
-    for (Object* object : made)
-        if (object->IsA(kClassModel)) MainEntity::Instance().AddModelToScene(object);
+    for (Object* object : made) {
+        if (!object->IsA(kClassModel)) continue;
+        // A hierarchy model without a parent in the file joins the top.
+        if (Model* model = AsModel(object)) {
+            model->EndRetrieve();
+            if (!model->Parent()) Scene::Main().AddModel(model);
+        }
+        MainEntity::Instance().AddModelToScene(object);
+    }
     done.objects = static_cast<int>(made.size());
     if (counts) *counts = std::move(done);
 }

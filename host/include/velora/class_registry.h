@@ -72,6 +72,8 @@ enum BuiltinClass : int {
     kClassView,
     kClassWidgetHolder,
     kClassToolWindow,
+    kClassModelCube,          ///< a mesh that builds the unit cube
+    kClassModelPlane,         ///< a mesh that builds the unit plane
     kClassBuiltinCount
 };
 

@@ -101,6 +101,9 @@ public:
     Model* RootModel() const { return static_cast<Model*>(root_.Get()); }
     /// The root of the global model set.
     Model* GlobalRootModel() const { return static_cast<Model*>(globalRoot_.Get()); }
+    /// The root of the 3D icons' model set (a child of the global root, after
+    /// the scene root): top-level models flagged as icons hang below it.
+    Model* IconRootModel() const { return static_cast<Model*>(iconRoot_.Get()); }
 
     // Scene-node functions. AddModel joins the entity's scene models and
     // goes under the scene root when parentless; RemoveModel leaves the
@@ -146,6 +149,7 @@ private:
 
     PlugHandle root_;
     PlugHandle globalRoot_;
+    PlugHandle iconRoot_;
     PlugHandle currentTake_;
     EventSource changeEvents_;
     EventSource takeEvents_;

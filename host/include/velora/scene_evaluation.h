@@ -97,7 +97,8 @@ public:
 private:
     Plan& CurrentPlan();
     /// The models' curves and/or matrices, hierarchy by hierarchy.
-    void EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms);
+    void EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms,
+                        unsigned evaluationId);
 
     Scene& scene_;
     SceneEvaluationStats stats_;
