@@ -117,17 +117,23 @@ Property::Extras& Property::Ext() {
 bool Property::SetName(const char* name) {
     if (!name || !*name) return false;
     if (name_ == name) return true;
+    if (object_ && object_->properties_->byName.count(std::string_view(name))) return false;
+    const std::string wanted(name);  // `name` may point into a handler's storage
+    const PlugHandle alive(this);
+    if (!PlugNotify(kActRequestRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
+    if (!PlugNotify(kActRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
     if (object_) {
         PropertyTable* table = object_->properties_;
-        if (table->byName.count(std::string_view(name))) return false;
+        if (table->byName.count(std::string_view(wanted))) return false;  // taken meanwhile
         // The key views name_: out of the index before it changes.
         table->byName.erase(std::string_view(name_));
-        name_ = name;
+        name_ = wanted;
         table->byName.emplace(std::string_view(name_), this);
     } else {
-        name_ = name;
+        name_ = wanted;
     }
     ModFlags() |= kModSelfName;
+    PlugNotify(kActRenamed, this, 0, nullptr, 0, nullptr);
     return true;
 }
 
@@ -231,14 +237,33 @@ bool Property::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int ty
     return Plug::PlugNotify(action, plug, index, plug2, type, plug3);
 }
 
-void Property::ModifyFlag(std::uint32_t f, bool on) {
-    const std::uint32_t before = flags_;
-    flags_ = on ? flags_ | f : flags_ & ~f;
-    if (flags_ != before) {
-        ModFlags() |= kModSelfFlags;
-        std::uint32_t old = before;
-        PlugStateNotify(kActValueChanged, this, &flags_, &old, sizeof flags_);
+bool Property::Tell(ValueNotify notify, int action, const void* data, const void* oldData, int size) {
+    void* now = const_cast<void*>(data);
+    void* before = const_cast<void*>(oldData);
+    if (Object* owner = object_) {
+        if (owner->Wrapper()) {
+            // An extension hears it through the owner's wrapper and may end
+            // the property meanwhile.
+            const PlugHandle alive(this);
+            if (!(owner->*notify)(action, this, now, before, size) || !alive.Valid()) return false;
+        } else if (!(owner->*notify)(action, this, now, before, size)) {
+            return false;
+        }
     }
+    return (this->*notify)(action, this, now, before, size);
+}
+
+bool Property::ModifyFlag(std::uint32_t f, bool on) {
+    const std::uint32_t before = flags_;
+    const std::uint32_t proposed = on ? flags_ | f : flags_ & ~f;
+    if (proposed == before) return true;
+    if (!Tell(&Plug::PlugStateNotify, kActCandidate, &proposed, &before, sizeof flags_)) return false;
+    const std::uint32_t old = flags_;  // a handler may have changed other bits
+    flags_ = on ? flags_ | f : flags_ & ~f;
+    if (flags_ == old) return true;
+    ModFlags() |= kModSelfFlags;
+    Tell(&Plug::PlugStateNotify, kActValueChanged, &flags_, &old, sizeof flags_);
+    return true;
 }
 
 bool Property::IsMemberLocked(int i) const {
@@ -249,14 +274,12 @@ bool Property::IsMemberLocked(int i) const {
 bool Property::SetMemberLocked(int i, bool on) {
     if (i < 0 || i >= MemberCount() || i > 3) return false;
     if (on && !AllowsLocking()) return false;
-    ModifyFlag(kPropertyLockMember0 << i, on);
-    return true;
+    return ModifyFlag(kPropertyLockMember0 << i, on);
 }
 
 bool Property::SetLocked(bool on) {
     if (on && !AllowsLocking()) return false;
-    ModifyFlag(kPropertyLockAll, on);
-    return true;
+    return ModifyFlag(kPropertyLockAll, on);
 }
 
 void* Property::ValuePtr() { return const_cast<void*>(static_cast<const Property*>(this)->ValuePtr()); }
@@ -307,9 +330,12 @@ bool Property::GetRaw(void* out) const {
 
 bool Property::SetRaw(const void* in) {
     if (!in || IsReadOnly()) return false;
-    // The scene's data listeners get the old value too: keep a copy, only
-    // when someone listens (a text's copy outlives the write that frees it).
-    const bool heard = !SceneEvents::Instance().Data().Empty();
+    const int size = static_cast<int>(type_->ValueSize());
+    // The proposal: the owner's wrapper may refuse the value.
+    if (!Tell(&Plug::PlugDataNotify, kActCandidate, in, ValuePtr(), size)) return false;
+    // Those told of the change get the old value too: keep a copy, only when
+    // someone listens (a text's copy outlives the write that frees it).
+    const bool heard = !SceneEvents::Instance().Data().Empty() || (object_ && object_->Wrapper());
     const bool inline_ = ValuePtr() != nullptr;
     Value before{};
     std::string beforeText;
@@ -323,8 +349,7 @@ bool Property::SetRaw(const void* in) {
     if (!WriteChecked(in)) return false;
     ModFlags() |= kModSelfValue;
     Take();
-    PlugDataNotify(kActValueChanged, this, ValuePtr(), heard && inline_ ? &before : nullptr,
-                   static_cast<int>(type_->ValueSize()));
+    Tell(&Plug::PlugDataNotify, kActValueChanged, ValuePtr(), heard && inline_ ? &before : nullptr, size);
     return true;
 }
 

@@ -130,7 +130,9 @@ void LyComponentSetLongName(void* component, const char* name) {
     self->mLocalName = text;
 }
 
-LyComponent::LyComponent(HIObject object)
+LyComponent::LyComponent(HIObject object) : LyComponent(nullptr, object) {}
+
+LyComponent::LyComponent(const char* name, HIObject object)
     : LyPlug(nullptr), mPropertyEvents(nullptr), mLocalName(), mCreatedHostObject(nullptr) {
     // Read the allocator's mark before anything else can allocate a component.
     const bool heap = gLastAllocationFromComponentAllocator;
@@ -138,7 +140,7 @@ LyComponent::LyComponent(HIObject object)
     if (object) {
         SetHIObject(object, false);
     } else {
-        LySDKHostObject* created = LySDKHostObject::Create();
+        LySDKHostObject* created = LySDKHostObject::Create(name);
         mCreatedHostObject = created;
         SetHIObject(created->IQuery(lyiface::kIdSelf), true);
     }

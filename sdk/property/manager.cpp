@@ -122,7 +122,7 @@ LyProperty* LyPropertyManager::Wrap(HIObject hostProperty) {
 LyProperty* LyPropertyManager::Find(const char* name, bool multiLanguage) {
     velora::Object* object = HostObjectOf(mParent);
     if (!name || !object) return nullptr;
-    if (velora::Property* exact = object->FindProperty(name)) return Wrap(exact);
+    if (velora::Property* exact = object->LookupProperty(name)) return Wrap(exact);
     return Wrap(object->FindPropertyNoCase(name, multiLanguage));
 }
 

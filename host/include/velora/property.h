@@ -137,8 +137,9 @@ public:
     Object* OwnerObject() const { return object_; }
 
     const char* Name() const { return name_.c_str(); }
-    /// Renames. False for a null or empty name or one that another property
-    /// of the same object has.
+    /// Renames. False for a null or empty name, one that another property
+    /// of the same object has, or when the property refuses the rename it is
+    /// told of (kActRequestRename, kActRename; kActRenamed after).
     bool SetName(const char* name);
     /// The translated name, or the name when none was set.
     const char* TranslatedName() const;
@@ -205,7 +206,10 @@ public:
     // Flags word.
     std::uint32_t Flags() const { return flags_; }
     bool HasFlag(std::uint32_t f) const { return (flags_ & f) != 0; }
-    void ModifyFlag(std::uint32_t f, bool on);
+    /// Sets or clears `f`. The owning object, then the property, are told
+    /// the proposed word (kActCandidate; either may refuse: false, nothing
+    /// changed) and then the change (kActCandidated, the scene hears it).
+    bool ModifyFlag(std::uint32_t f, bool on);
     bool IsReadOnly() const { return HasFlag(kPropertyReadOnly); }
     bool IsMemberLocked(int i) const;
     /// False (no change) for an index outside [0, member count), and for
@@ -220,7 +224,11 @@ public:
     /// Writes Type()->ValueSize() bytes into `out`. False for a null `out`
     /// and for types without a value (event).
     bool GetRaw(void* out) const;
-    /// Reads Type()->ValueSize() bytes from `in`. False when refused.
+    /// Reads Type()->ValueSize() bytes from `in`. False when refused. The
+    /// owning object, then the property, are told the proposed value
+    /// (kActCandidate, data `in`, old data the stored value; either may
+    /// refuse) and then the value taken (kActCandidated, with a copy of the
+    /// old value when someone listens).
     bool SetRaw(const void* in);
     /// Integer view of integer, enum, bool, 64-bit, float and number values
     /// (floating values truncate toward zero; out of range saturates; NaN is
@@ -274,6 +282,11 @@ private:
     Extras& Ext();
     const Extras* ExtOrNull() const { return extras_; }
     bool WriteChecked(const void* in);
+    using ValueNotify = bool (Plug::*)(int, Plug*, void*, void*, int);
+    /// Tells the owning object (through which an extension may refuse), then
+    /// the property itself (whose own handling tells the scene). False when
+    /// refused or when a handler ended the property.
+    bool Tell(ValueNotify notify, int action, const void* data, const void* oldData, int size);
     void FormatText(std::string& out) const;
     bool ParseText(const char* text);
     void Produce() const;
