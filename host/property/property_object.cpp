@@ -39,7 +39,7 @@ Property* Object::CreateProperty(const char* name, int dataType, std::uint32_t c
 
 bool Object::RemoveProperty(Property* property) {
     if (!property || property->object_ != this) return false;
-    if (!property->IsUser() && !property->IsTemporary()) return false;
+    if (!property->IsUser() && !property->Definition().IsTemporary()) return false;
     property->Destroy(0);  // Teardown takes it out of the table and tells listeners
     return true;
 }

@@ -483,7 +483,7 @@ LyProperty* LyComponent::PropertyCreate(const char* name, LyPropertyType type,
     if (user) flags |= velora::kCreateUser;
     velora::Property* created = full->CreateProperty(name, dataType->Id(), flags);
     if (!created) return nullptr;
-    if (target) created->SetReferenced(target);
+    if (target) created->Links().SetReferenced(target);
     return PropertyList.Wrap(created);
 }
 
@@ -509,7 +509,7 @@ bool LyComponent::PropertyAddReferenceProperty(LyProperty* property) {
         name = std::string(target->Name()) + " " + std::to_string(n);
     velora::Property* reference =
         full->CreateProperty(name.c_str(), velora::kDataReference, velora::kCreateUser);
-    return reference && reference->SetReferenced(target);
+    return reference && reference->Links().SetReferenced(target);
 }
 
 void LyComponent::RegisterPropertyEvent(LyPropertyEvent* event) {

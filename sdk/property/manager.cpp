@@ -62,7 +62,7 @@ LyProperty* NewWrapperFor(const velora::Property& host) {
         case velora::kDataInteger: return new LyPropertyInt;
         case velora::kDataString: return new LyPropertyString;
         case velora::kDataObject:
-            if (host.IsObjectList()) return new LyPropertyListObject;
+            if (host.Definition().IsList()) return new LyPropertyListObject;
             return new LyPropertyComponent;
         case velora::kDataReference:
         case velora::kDataEvent: return new LyProperty;

@@ -126,7 +126,7 @@ TEST(EnumProperties, UnboundTextsComeFromTheEnumerationsTable) {
 TEST(EnumProperties, BoundTextsComeFromTheHost) {
     velora::Object* host = velora::Object::Create("Light");
     velora::Property* kind = host->CreateProperty("Kind", velora::kDataEnum);
-    velora::StringList* texts = kind->EnumList(true);
+    velora::StringList* texts = kind->Definition().EnumList(true);
     texts->Add("Point", 0);
     texts->Add("Spot", 0);
     texts->Add("Area", 0);
@@ -222,7 +222,7 @@ TEST(CreatedProperties, CreateInternalMakesAndBindsTheHostProperty) {
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(owner.Count.GetInternal(), static_cast<IObject*>(count));
     EXPECT_EQ(owner.Count.GetParent(), &owner);
-    EXPECT_TRUE(count->IsExternallyHandled());
+    EXPECT_TRUE(count->Definition().IsExternallyHandled());
     const int before = gProduced;
     owner.Count = 9;
     EXPECT_EQ(static_cast<int>(owner.Count), 9);
@@ -231,7 +231,7 @@ TEST(CreatedProperties, CreateInternalMakesAndBindsTheHostProperty) {
     // The enumeration's own texts went into the host list.
     velora::Property* kind = host->FindProperty("Kind");
     ASSERT_NE(kind, nullptr);
-    EXPECT_STREQ(kind->EnumText(1), "kLyConnectionTypeSystem");
+    EXPECT_STREQ(kind->Definition().EnumText(1), "kLyConnectionTypeSystem");
     EXPECT_TRUE(owner.Kind.SetString("kLyConnectionTypeSystem"));
     EXPECT_EQ(owner.Kind.AsInt(), 1);
 

@@ -9,11 +9,12 @@
 //     translated name (the name shown in the user's language);
 //   - a data type (velora/data_type.h) and the value of that type, stored in
 //     the property itself (text values are owned copies);
-//   - definition attributes (animatable, list, user, temporary, externally
-//     handled, min/max clamps, locking allowed, texture connection, single
-//     connection) and, when set, an enumeration list, min/max values, a
-//     connection filter and the external value handlers;
+//   - its definition (velora/property_definition.h: attributes, external
+//     value handlers, range, enumeration list, connection filter), reached
+//     through Definition();
 //   - the flags word (kPropertyDisabled and the others below).
+// What an object or reference property links to is read and changed through
+// the view Links() gives (velora/property_links.h).
 //
 // Values
 //   GetRaw/SetRaw exchange the raw value: DataType::ValueSize() bytes laid
@@ -65,28 +66,19 @@
 //   Nothing here takes a lock: properties, their tables and their event
 //   sources are used from the thread that runs the host's scene operations.
 //
-// Object lists
-//   An object-typed property's value is its sources: the first source for a
-//   plain object property (which is single-connect from creation), all of
-//   them for a list property (attribute kAttrList). A connection filter
-//   (class id) refuses sources of other classes, and a single-connect
-//   property refuses a second source; both hold for every way of connecting.
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "velora/data_type.h"
 #include "velora/plug.h"
+#include "velora/property_definition.h"
+#include "velora/property_links.h"
 
 namespace velora {
 
 class Object;
 class StringList;
-
-/// A value handler of an externally handled property: called with the object
-/// registered together with it.
-using PropertyHandler = void (*)(IObject*);
 
 /// Bits of the flags word.
 enum PropertyFlag : std::uint32_t {
@@ -96,22 +88,6 @@ enum PropertyFlag : std::uint32_t {
     kPropertyTextureConnected = 0x80,  ///< shown as able to take a texture
     kPropertyLockMember0 = 0x1000,     ///< lock of member i: 0x1000 << i
     kPropertyLockAll = 0xF000,
-};
-
-/// Definition attributes.
-enum PropertyAttribute : std::uint32_t {
-    kAttrAnimatable = 1u << 0,
-    kAttrList = 1u << 1,            ///< a connectable list of objects (object type)
-    kAttrUser = 1u << 2,            ///< made by the user; removable
-    kAttrTemporary = 1u << 3,       ///< made for the moment; removable
-    kAttrExternal = 1u << 4,        ///< value produced and taken by handlers
-    kAttrMinClamp = 1u << 5,
-    kAttrMaxClamp = 1u << 6,
-    kAttrAllowsLocking = 1u << 7,
-    kAttrTextureConnectable = 1u << 8,  ///< a texture may be connected
-    kAttrTextureShown = 1u << 9,        ///< the texture slot is shown in editors
-    kAttrSingleConnect = 1u << 10,      ///< at most one source
-    kAttrConnectable = 1u << 11,        ///< made to take connections as sources
 };
 
 /// Flags of Object::CreateProperty.
@@ -144,64 +120,24 @@ public:
     /// The translated name, or the name when none was set.
     const char* TranslatedName() const;
     /// Null or empty removes the translation.
-    void SetTranslatedName(const char* name);
+    void SetTranslatedName(const char* name) { definition_.SetTranslation(name); }
 
     const DataType* Type() const { return type_; }
     int TypeId() const { return type_->Id(); }
     int MemberCount() const { return type_->MemberCount(); }
 
-    // Definition attributes.
-    std::uint32_t Attributes() const { return attributes_; }
-    bool HasAttribute(std::uint32_t a) const { return (attributes_ & a) != 0; }
-    void SetAttribute(std::uint32_t a, bool on);
-    bool IsAnimatable() const { return HasAttribute(kAttrAnimatable); }
-    bool IsList() const { return HasAttribute(kAttrList); }
-    /// An object property listing connected objects.
-    bool IsObjectList() const { return IsList() && type_->Id() == kDataObject; }
-    bool IsUser() const { return HasAttribute(kAttrUser); }
-    bool IsTemporary() const { return HasAttribute(kAttrTemporary); }
-    bool IsExternallyHandled() const { return HasAttribute(kAttrExternal); }
-    bool AllowsLocking() const { return HasAttribute(kAttrAllowsLocking); }
-    bool IsTextureConnectable() const { return HasAttribute(kAttrTextureConnectable); }
-    bool IsSingleConnect() const { return HasAttribute(kAttrSingleConnect); }
+    /// What kind of property it is and the rules its value follows.
+    PropertyDefinition& Definition() { return definition_; }
+    const PropertyDefinition& Definition() const { return definition_; }
+    /// The two questions most readers ask of the definition.
+    bool IsAnimatable() const { return definition_.IsAnimatable(); }
+    bool IsUser() const { return definition_.IsUser(); }
+    /// What an object or reference property links to.
+    PropertyLinks Links() { return PropertyLinks(*this); }
 
-    /// Marks the property externally handled and registers the handlers (in
-    /// this order) with `object`. Either handler may be null.
-    void SetExternalHandlers(IObject* object, PropertyHandler produce, PropertyHandler take);
-    /// Back to a stored value: the attribute and the handlers are cleared.
-    void ClearExternalHandlers();
-    IObject* HandlerObject() const;
-    PropertyHandler ProduceHandler() const;
-    PropertyHandler TakeHandler() const;
-
-    // Range. The values are kept whatever the clamps say; the clamps decide
-    // whether later writes are held to them. They apply to every member.
-    double Min() const;
-    double Max() const;
-    bool IsMinClamp() const { return HasAttribute(kAttrMinClamp); }
-    bool IsMaxClamp() const { return HasAttribute(kAttrMaxClamp); }
-    void SetMin(double value, bool clamp);
-    void SetMax(double value, bool clamp);
-
-    // Enumeration list: the texts of an enum's values, the items of a
-    // string list. A string-list property always has one.
-    bool HasEnumList() const;
-    /// The list, created first when `create` is true; else null when none.
-    StringList* EnumList(bool create);
-    const StringList* EnumList() const;
-    /// Text of enumeration value i, or null past the end or without a list.
-    const char* EnumText(int i) const;
-    /// Bumps the list's change count and marks the property changed; owners
-    /// of cached texts compare the count.
+    /// Counts a change of the enumeration texts (PropertyDefinition::
+    /// EnumListVersion) and marks the property changed.
     void NotifyEnumListChanged();
-    unsigned EnumListVersion() const;
-
-    // Connections.
-    /// Class id a source must be (or derive from); 0 accepts any class.
-    int ConnectionFilter() const;
-    void SetConnectionFilter(int classId);
-    /// Whether `source` passes the filter (a null source never does).
-    bool AcceptsSource(const Plug* source) const;
 
     // Flags word.
     std::uint32_t Flags() const { return flags_; }
@@ -248,26 +184,6 @@ public:
     /// text does not fit the type or the write is refused.
     bool Parse(const char* text);
 
-    // Reference properties.
-    /// The referenced property; null when none or once it has ended.
-    Property* Referenced() const;
-    /// Refers to `target` (null clears). False for a non-reference property,
-    /// a read-only one, or a property referring to itself.
-    bool SetReferenced(Property* target);
-
-    // Object properties: the sources, filtered. All false/0/null for other
-    // types.
-    int ListCount() const;
-    Plug* ListAt(int i) const;
-    bool ListAdd(Plug* object);
-    bool ListInsert(int i, Plug* object);
-    /// Replaces entry i; the filter applies.
-    bool ListSetAt(int i, Plug* object);
-    bool ListRemoveAt(int i);
-    void ListClear();
-    /// Index of `object` in the list, or -1.
-    int ListFind(const Plug* object) const;
-
     bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
 
 protected:
@@ -278,9 +194,7 @@ protected:
 
 private:
     friend class Object;
-    struct Extras;
-    Extras& Ext();
-    const Extras* ExtOrNull() const { return extras_; }
+    friend class PropertyLinks;
     bool WriteChecked(const void* in);
     using ValueNotify = bool (Plug::*)(int, Plug*, void*, void*, int);
     /// Tells the owning object (through which an extension may refuse), then
@@ -289,10 +203,12 @@ private:
     bool Tell(ValueNotify notify, int action, const void* data, const void* oldData, int size);
     void FormatText(std::string& out) const;
     bool ParseText(const char* text);
-    void Produce() const;
-    void Take();
+    /// The target of a reference property, kept in the value's bytes.
+    PlugHandle& ReferenceSlot();
+    const PlugHandle& ReferenceSlot() const;
 
-    // The value's bytes; every type's value fits (four doubles at most).
+    // The value's bytes; every type's value fits (four doubles at most, or
+    // a reference's weak handle).
     union Value {
         int i;
         long long ll;
@@ -305,9 +221,8 @@ private:
 
     Object* object_;           // the object whose table lists it
     const DataType* type_;
-    Extras* extras_ = nullptr;  // rarely used parts, made on first use
+    PropertyDefinition definition_;
     std::uint32_t flags_ = 0;
-    std::uint32_t attributes_ = 0;
     Value value_{};
     std::string name_;
 };
