@@ -76,7 +76,7 @@ void Property::Teardown() {
     if (Object* object = object_) {
         PropertyTable* table = object->properties_;
         object_ = nullptr;
-        table->byName.erase(std::string_view(name_));
+        table->byName.Erase(this);
         auto& order = table->order;
         order.erase(std::remove(order.begin(), order.end(), this), order.end());
         object->ModFlags() |= kModSelfProperty;
@@ -107,18 +107,18 @@ IObject* Property::IQuery(std::uint32_t id, int) {
 bool Property::SetName(const char* name) {
     if (!name || !*name) return false;
     if (name_ == name) return true;
-    if (object_ && object_->properties_->byName.count(std::string_view(name))) return false;
+    if (object_ && object_->properties_->byName.Find(name)) return false;
     const std::string wanted(name);  // `name` may point into a handler's storage
     const PlugHandle alive(this);
     if (!PlugNotify(kActRequestRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
     if (!PlugNotify(kActRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
     if (object_) {
         PropertyTable* table = object_->properties_;
-        if (table->byName.count(std::string_view(wanted))) return false;  // taken meanwhile
-        // The key views name_: out of the index before it changes.
-        table->byName.erase(std::string_view(name_));
+        if (table->byName.Find(wanted)) return false;  // taken meanwhile
+        // Indexed by its name: out of the index before it changes.
+        table->byName.Erase(this);
         name_ = wanted;
-        table->byName.emplace(std::string_view(name_), this);
+        table->byName.Insert(this);
     } else {
         name_ = wanted;
     }

@@ -1,6 +1,6 @@
 // LyPropertyManager and the property wrapper factory.
 
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include <velora/object.h>
@@ -83,9 +83,76 @@ velora::Object* HostObjectOf(HIObject object) { return velora::AsObject(object);
 
 }  // namespace
 
+// Host property to its declared and on-demand wrappers, by open addressing:
+// a power-of-two array probed linearly, at most half full, so finding the
+// wrapper of a property reads one slot whatever the number of properties.
+// An entry goes when both its wrappers are gone; removal shifts the
+// following run back, leaving no tombstones.
 struct LyPropertyManager::Index {
-    std::unordered_map<IObject*, LyProperty*> declared;
-    std::unordered_map<IObject*, LyProperty*> onDemand;
+    struct Slot {
+        IObject* key = nullptr;
+        LyProperty* declared = nullptr;
+        LyProperty* onDemand = nullptr;
+    };
+    std::vector<Slot> slots;
+    std::size_t count = 0;
+
+    static std::size_t Home(const IObject* key, std::size_t mask) {
+        // Fibonacci hashing of the address; its low bits are alignment.
+        const auto bits = reinterpret_cast<std::uintptr_t>(key) >> 4;
+        return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+    }
+    std::size_t Mask() const { return slots.size() - 1; }
+
+    const Slot* Find(const IObject* key) const {
+        if (slots.empty()) return nullptr;
+        for (std::size_t i = Home(key, Mask());; i = (i + 1) & Mask()) {
+            if (slots[i].key == key) return &slots[i];
+            if (!slots[i].key) return nullptr;
+        }
+    }
+
+    Slot& Put(IObject* key) {
+        if (const Slot* found = Find(key)) return const_cast<Slot&>(*found);
+        if (2 * (count + 1) > slots.size()) Grow();
+        ++count;
+        return Place(key);
+    }
+
+    /// Drops the entry of `key` when it has no wrapper left.
+    void Tidy(IObject* key) {
+        const Slot* found = Find(key);
+        if (!found || found->declared || found->onDemand) return;
+        std::size_t i = static_cast<std::size_t>(found - slots.data());
+        for (std::size_t j = (i + 1) & Mask(); slots[j].key; j = (j + 1) & Mask()) {
+            const std::size_t home = Home(slots[j].key, Mask());
+            const bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+            if (between) continue;
+            slots[i] = slots[j];
+            i = j;
+        }
+        slots[i] = Slot{};
+        --count;
+    }
+
+    void Clear() {
+        slots.clear();
+        count = 0;
+    }
+
+private:
+    Slot& Place(IObject* key) {
+        std::size_t i = Home(key, Mask());
+        while (slots[i].key) i = (i + 1) & Mask();
+        slots[i].key = key;
+        return slots[i];
+    }
+    void Grow() {
+        std::vector<Slot> old(slots.empty() ? 16 : 2 * slots.size());
+        old.swap(slots);
+        for (const Slot& slot : old)
+            if (slot.key) Place(slot.key) = slot;
+    }
 };
 
 LyPropertyManager::LyPropertyManager()
@@ -105,12 +172,19 @@ int LyPropertyManager::GetCount() const {
 
 LyProperty* LyPropertyManager::operator[](int index) {
     velora::Object* object = HostObjectOf(mParent);
-    return object ? Wrap(object->PropertyAt(index)) : nullptr;
+    velora::Property* host = object ? object->PropertyAt(index) : nullptr;
+    return host ? WrapHost(host) : nullptr;
 }
 
 LyProperty* LyPropertyManager::Wrap(HIObject hostProperty) {
     velora::Property* host = velora::AsProperty(hostProperty);
-    if (!host) return nullptr;
+    return host ? WrapHost(host) : nullptr;
+}
+
+LyProperty* LyPropertyManager::WrapHost(void* hostProperty) {
+    // Called with host properties only: found without touching the property
+    // itself, whose memory a lookup among many is unlikely to have at hand.
+    auto* host = static_cast<velora::Property*>(hostProperty);
     if (LyProperty* known = FindInCache(host)) return known;
     LyProperty* wrapper = NewWrapperFor(*host);
     wrapper->SetInternal(host);
@@ -122,8 +196,9 @@ LyProperty* LyPropertyManager::Wrap(HIObject hostProperty) {
 LyProperty* LyPropertyManager::Find(const char* name, bool multiLanguage) {
     velora::Object* object = HostObjectOf(mParent);
     if (!name || !object) return nullptr;
-    if (velora::Property* exact = object->LookupProperty(name)) return Wrap(exact);
-    return Wrap(object->FindPropertyNoCase(name, multiLanguage));
+    if (velora::Property* exact = object->LookupProperty(name)) return WrapHost(exact);
+    velora::Property* loose = object->FindPropertyNoCase(name, multiLanguage);
+    return loose ? WrapHost(loose) : nullptr;
 }
 
 void LyPropertyManager::FindPropertiesByName(const char* pattern,
@@ -136,7 +211,7 @@ void LyPropertyManager::FindPropertiesByName(const char* pattern,
     std::vector<velora::Property*> matches;
     object->MatchProperties(pattern, multiLanguage, &matches);
     for (velora::Property* host : matches)
-        if (LyProperty* wrapper = Wrap(host)) out.Add(wrapper);
+        if (LyProperty* wrapper = WrapHost(host)) out.Add(wrapper);
 }
 
 int LyPropertyManager::Add(LyProperty* property) {
@@ -147,7 +222,9 @@ int LyPropertyManager::Add(LyProperty* property) {
     if (declared && declared->Base() == host->Type()->Base()) {
         mDeclared.Add(property);
         if (!mIndex) mIndex = new Index;
-        mIndex->declared.emplace(property->GetInternal(), property);
+        // The first declared wrapper of a host property is the one found.
+        Index::Slot& slot = mIndex->Put(property->GetInternal());
+        if (!slot.declared) slot.declared = property;
     }
     return -1;
 }
@@ -160,10 +237,9 @@ int LyPropertyManager::Remove(LyProperty* property) {
 LyProperty* LyPropertyManager::FindInCache(HIObject hostProperty) const {
     if (!hostProperty || !mIndex) return nullptr;
     // The declared list wins over the on-demand one.
-    auto declared = mIndex->declared.find(hostProperty);
-    if (declared != mIndex->declared.end()) return declared->second;
-    auto made = mIndex->onDemand.find(hostProperty);
-    return made != mIndex->onDemand.end() ? made->second : nullptr;
+    const Index::Slot* slot = mIndex->Find(hostProperty);
+    if (!slot) return nullptr;
+    return slot->declared ? slot->declared : slot->onDemand;
 }
 
 void LyPropertyManager::AddToCache(LyProperty* property) {
@@ -171,7 +247,8 @@ void LyPropertyManager::AddToCache(LyProperty* property) {
     mOnDemand.Add(property);
     if (!mIndex) mIndex = new Index;
     // The first wrapper of a host property is the one that is found.
-    mIndex->onDemand.emplace(property->GetInternal(), property);
+    Index::Slot& slot = mIndex->Put(property->GetInternal());
+    if (!slot.onDemand) slot.onDemand = property;
 }
 
 void LyPropertyManager::RemoveFromCache(HIObject hostProperty) {
@@ -195,25 +272,27 @@ void LyPropertyManager::SetParent(HIObject hostObject) {
 }
 
 void LyPropertyManager::Reindex(HIObject hostProperty) {
-    if (!mIndex) return;
-    mIndex->declared.erase(hostProperty);
-    mIndex->onDemand.erase(hostProperty);
+    if (!mIndex || !mIndex->Find(hostProperty)) return;
     // Another wrapper of the same host property may remain in a list.
-    for (int i = 0; i < mDeclared.GetCount(); ++i)
-        if (mDeclared[i]->GetInternal() == hostProperty) {
-            mIndex->declared.emplace(hostProperty, mDeclared[i]);
-            break;
-        }
-    for (int i = 0; i < mOnDemand.GetCount(); ++i)
-        if (mOnDemand[i]->GetInternal() == hostProperty) {
-            mIndex->onDemand.emplace(hostProperty, mOnDemand[i]);
-            break;
-        }
+    Index::Slot& slot = mIndex->Put(hostProperty);
+    slot.declared = nullptr;
+    slot.onDemand = nullptr;
+    for (int i = 0; i < mDeclared.GetCount() && !slot.declared; ++i)
+        if (mDeclared[i]->GetInternal() == hostProperty) slot.declared = mDeclared[i];
+    for (int i = 0; i < mOnDemand.GetCount() && !slot.onDemand; ++i)
+        if (mOnDemand[i]->GetInternal() == hostProperty) slot.onDemand = mOnDemand[i];
+    mIndex->Tidy(hostProperty);
 }
 
 void LyPropertyManager::ForgetDeclared() {
     mDeclared.Clear();
-    if (mIndex) mIndex->declared.clear();
+    if (!mIndex) return;
+    // Only the on-demand wrappers are left to find.
+    mIndex->Clear();
+    for (int i = 0; i < mOnDemand.GetCount(); ++i) {
+        Index::Slot& slot = mIndex->Put(mOnDemand[i]->GetInternal());
+        if (!slot.onDemand) slot.onDemand = mOnDemand[i];
+    }
 }
 
 void LyPropertyManager::ClearCache() {
@@ -224,10 +303,7 @@ void LyPropertyManager::ClearCache() {
     for (int i = 0; i < mDeclared.GetCount(); ++i) mDeclared[i]->SetInternal(nullptr);
     mOnDemand.Clear();
     mDeclared.Clear();
-    if (mIndex) {
-        mIndex->declared.clear();
-        mIndex->onDemand.clear();
-    }
+    if (mIndex) mIndex->Clear();
 }
 
 LYSDK_END_NAMESPACE

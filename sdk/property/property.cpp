@@ -143,14 +143,13 @@ void LyProperty::SetData(void* data) {
 void LyProperty::GetData(void* data, int size, LyEvaluateInfo*) const {
     velora::Property* host = __LyHostProperty(this);
     if (!host || !data) return;
-    // A caller that says how much room it has never gets more.
-    if (size > 0 && static_cast<std::size_t>(size) < host->Type()->ValueSize() &&
-        host->TypeId() != velora::kDataReference)
-        return;
-    if (host->TypeId() == velora::kDataReference) {
+    const velora::DataType* type = host->Type();
+    if (type->Id() == velora::kDataReference) {
         *static_cast<LyProperty**>(data) = GetReferencedProperty();
         return;
     }
+    // A caller that says how much room it has never gets more.
+    if (size > 0 && static_cast<std::size_t>(size) < type->ValueSize()) return;
     host->GetRaw(data);
 }
 
@@ -593,7 +592,8 @@ LyProperty* LyProperty::InitInternal(HIObject hostProperty) {
 }
 
 void LyProperty::SetInternal(HIObject hostProperty) {
-    mHIObject = hostProperty ? hostProperty->IQuery(lyiface::kIdSelf) : nullptr;
+    // Only a host property binds: anything else leaves the wrapper unbound.
+    mHIObject = velora::AsProperty(hostProperty);
 }
 
 bool LyProperty::OriIsAnimated() const { return IsAnimated(); }

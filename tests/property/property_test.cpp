@@ -196,6 +196,23 @@ TEST(BoundProperties, MinMaxAndReadOnly) {
     host->Destroy(0);
 }
 
+TEST(BoundProperties, OnlyAHostPropertyBinds) {
+    // An object, a bare plug or null leave the wrapper unbound and neutral.
+    velora::Object* host = velora::Object::Create("Cube");
+    velora::Plug* plug = velora::Plug::Create();
+    for (IObject* notAProperty : {static_cast<IObject*>(host), static_cast<IObject*>(plug),
+                                  static_cast<IObject*>(nullptr)}) {
+        LyPropertyDouble p;
+        p.SetInternal(notAProperty);
+        EXPECT_FALSE(p.IsInternal());
+        EXPECT_EQ(static_cast<double>(p), 0.0);
+        p = 3.0;
+        EXPECT_EQ(p.AsString(), std::string("0.000000"));
+    }
+    plug->Destroy(0);
+    host->Destroy(0);
+}
+
 namespace {
 
 int gProduced = 0;
