@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <lysdk/lysdk.h>
 #include <velora/data_type.h>
 #include <velora/object.h>
@@ -95,6 +98,28 @@ TEST_F(ManagerTest, RemovedHostPropertiesAreForgotten) {
     LyProperty* again = list.Find("Visibility");
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->GetInternal(), static_cast<IObject*>(visibility));
+}
+
+TEST_F(ManagerTest, WrappersStayFoundAsOthersAreRemoved) {
+    // Enough properties that their wrappers share neighbourhoods in the
+    // manager's index; removing every third must leave the others' wrappers
+    // found (the same objects), not made again.
+    LyPropertyManager& list = component->PropertyList;
+    std::vector<velora::Property*> hosts;
+    std::vector<LyProperty*> wrappers;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "P" + std::to_string(i);
+        hosts.push_back(host->CreateProperty(name.c_str(), velora::kDataNumber, velora::kCreateUser));
+        wrappers.push_back(list.Find(name.c_str()));
+    }
+    for (int i = 0; i < 300; i += 3) ASSERT_TRUE(host->RemoveProperty(hosts[i]));
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "P" + std::to_string(i);
+        if (i % 3 == 0)
+            EXPECT_EQ(list.Find(name.c_str()), nullptr) << name;
+        else
+            EXPECT_EQ(list.Find(name.c_str()), wrappers[i]) << name;
+    }
 }
 
 TEST_F(ManagerTest, AHostPropertyRemovedByTheHostDropsItsWrapper) {
