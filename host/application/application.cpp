@@ -1,12 +1,10 @@
-// The application's settings and process facts.
+// The application's settings and the viewer's display state.
 
 #include "velora/application.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -46,11 +44,6 @@ struct Application::State {
     std::vector<std::string> pluginPaths;
     std::vector<std::string> scriptPaths;
     std::vector<std::string> commandLine;
-    int desktopWidth = 1920;
-    int desktopHeight = 1080;
-    double frameRate = 0.0;
-    bool fullScreen = false;
-    int toggles = 0;
 };
 
 Application& Application::Instance() {
@@ -76,9 +69,6 @@ std::string Application::ResourcePath() const { VELORA_GET(resources); }
 std::vector<std::string> Application::PluginPaths() const { VELORA_GET(pluginPaths); }
 std::vector<std::string> Application::ScriptStartupPaths() const { VELORA_GET(scriptPaths); }
 std::vector<std::string> Application::CommandLine() const { VELORA_GET(commandLine); }
-double Application::DisplayFrameRate() const { VELORA_GET(frameRate); }
-bool Application::FullScreenViewer() const { VELORA_GET(fullScreen); }
-int Application::FullScreenToggleCount() const { VELORA_GET(toggles); }
 
 #undef VELORA_GET
 
@@ -90,7 +80,6 @@ void Application::SetConfigPath(const char* path) { VELORA_SET(config, path ? pa
 void Application::SetUserConfigPath(const char* path) { VELORA_SET(userConfig, path ? path : ""); }
 void Application::SetApplicationPath(const char* path) { VELORA_SET(application, path ? path : ""); }
 void Application::SetResourcePath(const char* path) { VELORA_SET(resources, path ? path : ""); }
-void Application::SetDisplayFrameRate(double framesPerSecond) { VELORA_SET(frameRate, framesPerSecond); }
 
 #undef VELORA_SET
 
@@ -126,83 +115,47 @@ void Application::SetCommandLine(int argc, const char* const* argv) {
 const char* Application::BuildId() const { return kBuildId; }
 const char* Application::BuildVersion() const { return kBuildVersion; }
 
-std::string Application::TempPath() {
-    std::string path;
-    if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp)
-        path = tmp;
-    else
-        path = P_tmpdir;
-    if (path.empty() || path.back() != '/') path += '/';
-    return path;
+Viewer& Viewer::Instance() {
+    static Viewer viewer;
+    return viewer;
 }
 
-std::string Application::CurrentDirectory() {
-    char buffer[PATH_MAX];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+void Viewer::DesktopSize(int* width, int* height) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (width) *width = width_;
+    if (height) *height = height_;
 }
 
-std::string Application::FullPath(const char* path) {
-    if (!path) return std::string();
-    std::string whole = path;
-    if (whole.empty() || whole[0] != '/') whole = CurrentDirectory() + "/" + whole;
-    // Lexical clean-up: the file need not exist, so no symbolic links are
-    // resolved; ".." at the root stays at the root.
-    std::vector<std::string> parts;
-    std::size_t at = 0;
-    while (at <= whole.size()) {
-        std::size_t next = whole.find('/', at);
-        if (next == std::string::npos) next = whole.size();
-        const std::string part = whole.substr(at, next - at);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        at = next + 1;
-    }
-    std::string out;
-    for (const std::string& part : parts) out += "/" + part;
-    return out.empty() ? "/" : out;
+void Viewer::SetDesktopSize(int width, int height) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    width_ = width;
+    height_ = height;
 }
 
-std::string Application::ComputerName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return std::string();
-    name[255] = 0;
-    return name;
+double Viewer::DisplayFrameRate() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frameRate_;
 }
 
-double Application::ProcessMemory() {
-    long pages = 0, resident = 0;
-    if (FILE* file = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(file, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(file);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+void Viewer::SetDisplayFrameRate(double framesPerSecond) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    frameRate_ = framesPerSecond;
 }
 
-double Application::ProcessMemoryPeak() {
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0.0;
-    return static_cast<double>(usage.ru_maxrss) * 1024.0;  // kilobytes on Linux
+bool Viewer::FullScreen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fullScreen_;
 }
 
-void Application::DesktopSize(int* width, int* height) const {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (width) *width = state_->desktopWidth;
-    if (height) *height = state_->desktopHeight;
+void Viewer::ToggleFullScreen() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fullScreen_ = !fullScreen_;
+    ++toggles_;
 }
 
-void Application::SetDesktopSize(int width, int height) {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->desktopWidth = width;
-    state_->desktopHeight = height;
-}
-
-void Application::ToggleFullScreenViewer() {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    state_->fullScreen = !state_->fullScreen;
-    ++state_->toggles;
+int Viewer::FullScreenToggleCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return toggles_;
 }
 
 }  // namespace velora

@@ -9,6 +9,7 @@
 #include <string>
 
 #include <velora/application.h>
+#include <velora/process.h>
 #include <velora/message_box.h>
 #include <velora/model.h>
 #include <velora/object_directory.h>
@@ -63,7 +64,7 @@ const char* GetTempPath(void*) {
     // A fixed 2,048-byte buffer of the library's, as the operating system
     // fills it; longer paths are cut.
     char* buffer = gTempPath;
-    std::strncpy(buffer, velora::Application::TempPath().c_str(), 2047);
+    std::strncpy(buffer, velora::process::TempPath().c_str(), 2047);
     buffer[2047] = 0;
     return buffer;
 }
@@ -72,7 +73,7 @@ LyTime GetLocalTime(void*) { return LyTime(velora::TimingManager::Instance().Loc
 const char* GetComputerName(void*) {
     // The machine name is process-wide, so one static buffer serves.
     static char name[256];
-    std::strncpy(name, velora::Application::ComputerName().c_str(), 255);
+    std::strncpy(name, velora::process::ComputerName().c_str(), 255);
     name[255] = 0;
     return name;
 }
@@ -109,19 +110,19 @@ LyConstructionHistory* GetConstructionHistory(void*) { return nullptr; }
 LyRenderer* GetRenderer(void*) { return nullptr; }
 
 double GetVersion(void*) { return 25000.0; }
-double GetFrameRate(void*) { return App().DisplayFrameRate(); }
-double GetProcessMemory(void*) { return velora::Application::ProcessMemory(); }
-double GetProcessMemoryPeak(void*) { return velora::Application::ProcessMemoryPeak(); }
+double GetFrameRate(void*) { return velora::Viewer::Instance().DisplayFrameRate(); }
+double GetProcessMemory(void*) { return velora::process::Memory(); }
+double GetProcessMemoryPeak(void*) { return velora::process::MemoryPeak(); }
 LyVector2<double> GetDesktopSize(void*) {
     int width = 0, height = 0;
-    App().DesktopSize(&width, &height);
+    velora::Viewer::Instance().DesktopSize(&width, &height);
     return LyVector2<double>(width, height);
 }
-bool GetFullScreenViewer(void*) { return App().FullScreenViewer(); }
+bool GetFullScreenViewer(void*) { return velora::Viewer::Instance().FullScreen(); }
 void SetFullScreenViewer(void*, bool on) {
     // The viewer only knows how to switch; asking for the state it is in
     // already must not switch it back.
-    if (App().FullScreenViewer() != on) App().ToggleFullScreenViewer();
+    if (velora::Viewer::Instance().FullScreen() != on) velora::Viewer::Instance().ToggleFullScreen();
 }
 
 LyAssetMng* GetAssetManager(void*) {
@@ -212,10 +213,10 @@ LySystem::~LySystem() {
 }
 
 
-LyString LySystem::CurrentDirectory() { return LyString(velora::Application::CurrentDirectory().c_str()); }
+LyString LySystem::CurrentDirectory() { return LyString(velora::process::CurrentDirectory().c_str()); }
 
 LyString LySystem::MakeFullPath(const char* path) {
-    return LyString(velora::Application::FullPath(path).c_str());
+    return LyString(velora::process::FullPath(path).c_str());
 }
 
 bool LySystem::LibraryLoad(const char* path) {
@@ -240,7 +241,7 @@ const LyStringList& LySystem::GetLoadedPluginItemsName() const {
     // Built once; several threads may ask for it first.
     std::call_once(data.itemsBuilt, [&data] {
         const std::string app = velora::Application::Instance().ApplicationPath();
-        const std::string extensions = velora::Application::FullPath((app + "/extensions").c_str());
+        const std::string extensions = velora::process::FullPath((app + "/extensions").c_str());
         const velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
         for (int g = 0; g < registry.GroupCount(); ++g) {
             const char* group = registry.GroupName(g);

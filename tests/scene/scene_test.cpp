@@ -9,6 +9,7 @@
 
 #include <velora/animation.h>
 #include <velora/application.h>
+#include <velora/process.h>
 #include <velora/entity.h>
 #include <velora/file_reference.h>
 #include <velora/namespace.h>
@@ -238,7 +239,7 @@ TEST_F(Namespaces, RenameMovesTheContent) {
 TEST_F(Namespaces, ExportWritesTheContent) {
     Keep(velora::Namespace::Create("exp"));
     AddModel("exp:Cube");
-    const std::string path = velora::Application::TempPath() + "lysdk_scene_export.txt";
+    const std::string path = velora::process::TempPath() + "lysdk_scene_export.txt";
     EXPECT_TRUE(Sdk().NamespaceExport("exp", path.c_str()));
     std::ifstream in(path);
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

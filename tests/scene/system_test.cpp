@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <velora/application.h>
+#include <velora/process.h>
 #include <velora/message_box.h>
 #include <velora/object_registry.h>
 #include <velora/timing.h>
@@ -77,14 +78,14 @@ TEST(System, TempPathIsTheOperatingSystemsWithATrailingSlash) {
     const std::string temp = static_cast<const char*>(LySystem::TheOne().TempPath);
     ASSERT_FALSE(temp.empty());
     EXPECT_EQ(temp.back(), '/');
-    EXPECT_EQ(temp, velora::Application::TempPath());
+    EXPECT_EQ(temp, velora::process::TempPath());
 }
 
 TEST(System, ComputerNameBuildAndInterpreter) {
     LySystem& system = LySystem::TheOne();
     const std::string name = static_cast<const char*>(system.ComputerName);
     EXPECT_LE(name.size(), 255u);
-    EXPECT_EQ(name, velora::Application::ComputerName());
+    EXPECT_EQ(name, velora::process::ComputerName());
     EXPECT_STRNE(system.BuildId, "");
     EXPECT_STRNE(system.BuildVersion, "");
     EXPECT_EQ(static_cast<int>(system.PythonVersion), 0);  // no interpreter is embedded
@@ -128,7 +129,7 @@ TEST(System, MessageBoxSuspensionHasTwoSwitches) {
 
 TEST(System, FullScreenViewerSwitchesOnlyOnAChange) {
     LySystem& system = LySystem::TheOne();
-    velora::Application& app = velora::Application::Instance();
+    velora::Viewer& app = velora::Viewer::Instance();
     const bool start = system.FullScreenViewer;
     const int toggles = app.FullScreenToggleCount();
     system.FullScreenViewer = start;
@@ -142,7 +143,7 @@ TEST(System, FullScreenViewerSwitchesOnlyOnAChange) {
 
 TEST(System, DisplayAndProcessFacts) {
     LySystem& system = LySystem::TheOne();
-    velora::Application& app = velora::Application::Instance();
+    velora::Viewer& app = velora::Viewer::Instance();
     app.SetDesktopSize(2560, 1440);
     const LyVector2<double> size = system.DesktopSize;
     EXPECT_EQ(size[0], 2560.0);
@@ -183,9 +184,9 @@ TEST(System, ListsAreCopiedFromTheApplicationOnce) {
 }
 
 TEST(System, CurrentDirectoryAndFullPaths) {
-    EXPECT_STREQ(LySystem::CurrentDirectory(), velora::Application::CurrentDirectory().c_str());
+    EXPECT_STREQ(LySystem::CurrentDirectory(), velora::process::CurrentDirectory().c_str());
     EXPECT_STREQ(LySystem::MakeFullPath("/a/b/../c/./d"), "/a/c/d");
-    const std::string relative = velora::Application::CurrentDirectory() + "/x/y";
+    const std::string relative = velora::process::CurrentDirectory() + "/x/y";
     EXPECT_STREQ(LySystem::MakeFullPath("x//y"), relative.c_str());
 }
 

@@ -1,10 +1,10 @@
 #ifndef VELORA_APPLICATION_H
 #define VELORA_APPLICATION_H
 
-// The application's settings and process facts: its directories, the
-// plug-in and script search paths, the command-line arguments handed to the
-// SDK, its build identity, the machine and process it runs in, and the
-// viewer's display state.
+// The application's settings: its directories, the plug-in and script
+// search paths, the command-line arguments handed to the SDK and its build
+// identity. The machine and process it runs in are velora/process.h's; the
+// viewer's display state is Viewer's, below.
 //
 // Directories start from where the program is installed:
 //   application  the directory of the running executable
@@ -12,12 +12,11 @@
 //   user config  $XDG_CONFIG_HOME/velora, else $HOME/.config/velora
 //   resources    <application>/resources (images and meshes alike)
 // and any of them may be set by the program (velora's options, tests).
-// The temporary directory is asked of the operating system at every read
-// ($TMPDIR, else the system's default), and always ends with '/'.
 //
 // Every accessor is safe on any thread: settings are read by plug-ins from
 // their own threads while the main thread may still be setting them up.
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,16 +39,6 @@ public:
     void SetUserConfigPath(const char* path);
     void SetApplicationPath(const char* path);
     void SetResourcePath(const char* path);
-    /// The operating system's temporary directory, with a trailing '/'.
-    static std::string TempPath();
-
-    /// The process's current directory ("" if it cannot be read).
-    static std::string CurrentDirectory();
-    /// `path` made absolute (against the current directory) and cleaned of
-    /// "." and ".." parts and repeated '/'; the file need not exist.
-    /// "" for null.
-    static std::string FullPath(const char* path);
-
     /// Directories searched for plug-ins, in search order.
     std::vector<std::string> PluginPaths() const;
     void AddPluginPath(const char* path);
@@ -70,29 +59,39 @@ public:
     /// minor); 0 because this host embeds none.
     int PythonVersion() const { return 0; }
 
-    /// The machine's name (at most 255 characters).
-    static std::string ComputerName();
-    /// Resident memory of the process now, and its peak, in bytes.
-    static double ProcessMemory();
-    static double ProcessMemoryPeak();
-
-    // Viewer and display. The host is headless: the desktop has the size it
-    // is given (1920 x 1080 at start), the display frame rate is the one the
-    // last redraw loop reported.
-    void DesktopSize(int* width, int* height) const;
-    void SetDesktopSize(int width, int height);
-    double DisplayFrameRate() const;
-    void SetDisplayFrameRate(double framesPerSecond);
-    bool FullScreenViewer() const;
-    /// Switches the viewer between windowed and full screen.
-    void ToggleFullScreenViewer();
-    /// How many times the viewer switched so far.
-    int FullScreenToggleCount() const;
-
 private:
     Application();
     struct State;
     State* state_;
+};
+
+/// The viewer's display state. The host is headless: the desktop has the
+/// size it is given (1920 x 1080 at start), the display frame rate is the
+/// one the last redraw loop reported. Safe on any thread.
+class VELORA_API Viewer {
+public:
+    static Viewer& Instance();
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+
+    void DesktopSize(int* width, int* height) const;
+    void SetDesktopSize(int width, int height);
+    double DisplayFrameRate() const;
+    void SetDisplayFrameRate(double framesPerSecond);
+    bool FullScreen() const;
+    /// Switches the viewer between windowed and full screen.
+    void ToggleFullScreen();
+    /// How many times the viewer switched so far.
+    int FullScreenToggleCount() const;
+
+private:
+    Viewer() = default;
+    mutable std::mutex mutex_;
+    int width_ = 1920;
+    int height_ = 1080;
+    double frameRate_ = 0.0;
+    bool fullScreen_ = false;
+    int toggles_ = 0;
 };
 
 }  // namespace velora
