@@ -88,14 +88,36 @@ velora::Object* HostObjectOf(HIObject object) { return velora::AsObject(object);
 // wrapper of a property reads one slot whatever the number of properties.
 // An entry goes when both its wrappers are gone; removal shifts the
 // following run back, leaving no tombstones.
+//
+// The wrapper found for a property of the manager's own object is also
+// marked on the host property itself (Property::SetClient), under the
+// index's generation: a lookup by name has just read that property, so the
+// mark answers without a second table. The generation is new for every
+// index and every clearing, so a mark left by a cleared or gone index never
+// matches; marks are written only on properties of the manager's object
+// while they live (an entry leaves the index when its property goes).
 struct LyPropertyManager::Index {
     struct Slot {
         IObject* key = nullptr;
         LyProperty* declared = nullptr;
         LyProperty* onDemand = nullptr;
+        bool owned = false;  // a property of the manager's object: marked
     };
     std::vector<Slot> slots;
     std::size_t count = 0;
+    std::uint64_t generation = NextGeneration();
+
+    static std::uint64_t NextGeneration() {
+        static std::uint64_t last = 0;  // the main thread's, as the tables are
+        return ++last;
+    }
+
+    /// Writes the wrapper found for an owned entry's property on it.
+    void Mark(const Slot& slot) const {
+        if (!slot.owned) return;
+        static_cast<velora::Property*>(slot.key)->SetClient(
+            generation, slot.declared ? slot.declared : slot.onDemand);
+    }
 
     static std::size_t Home(const IObject* key, std::size_t mask) {
         // Fibonacci hashing of the address; its low bits are alignment.
@@ -138,6 +160,7 @@ struct LyPropertyManager::Index {
     void Clear() {
         slots.clear();
         count = 0;
+        generation = NextGeneration();
     }
 
 private:
@@ -182,9 +205,10 @@ LyProperty* LyPropertyManager::Wrap(HIObject hostProperty) {
 }
 
 LyProperty* LyPropertyManager::WrapHost(void* hostProperty) {
-    // Called with host properties only: found without touching the property
-    // itself, whose memory a lookup among many is unlikely to have at hand.
+    // Called with live host properties only, mostly just found by name.
     auto* host = static_cast<velora::Property*>(hostProperty);
+    const velora::Property::ClientMark& mark = host->Client();
+    if (mIndex && mark.owner == mIndex->generation && mark.data) return static_cast<LyProperty*>(mark.data);
     if (LyProperty* known = FindInCache(host)) return known;
     LyProperty* wrapper = NewWrapperFor(*host);
     wrapper->SetInternal(host);
@@ -225,6 +249,8 @@ int LyPropertyManager::Add(LyProperty* property) {
         // The first declared wrapper of a host property is the one found.
         Index::Slot& slot = mIndex->Put(property->GetInternal());
         if (!slot.declared) slot.declared = property;
+        slot.owned = host->OwnerObject() && host->OwnerObject() == HostObjectOf(mParent);
+        mIndex->Mark(slot);
     }
     return -1;
 }
@@ -249,6 +275,9 @@ void LyPropertyManager::AddToCache(LyProperty* property) {
     // The first wrapper of a host property is the one that is found.
     Index::Slot& slot = mIndex->Put(property->GetInternal());
     if (!slot.onDemand) slot.onDemand = property;
+    velora::Property* host = __LyHostProperty(property);
+    slot.owned = host && host->OwnerObject() && host->OwnerObject() == HostObjectOf(mParent);
+    mIndex->Mark(slot);
 }
 
 void LyPropertyManager::RemoveFromCache(HIObject hostProperty) {
@@ -281,6 +310,7 @@ void LyPropertyManager::Reindex(HIObject hostProperty) {
         if (mDeclared[i]->GetInternal() == hostProperty) slot.declared = mDeclared[i];
     for (int i = 0; i < mOnDemand.GetCount() && !slot.onDemand; ++i)
         if (mOnDemand[i]->GetInternal() == hostProperty) slot.onDemand = mOnDemand[i];
+    mIndex->Mark(slot);
     mIndex->Tidy(hostProperty);
 }
 

@@ -186,6 +186,17 @@ public:
 
     bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
 
+    /// Two words a client of the host (the SDK's property table) keeps with
+    /// the property, beside its name, so that finding what it keeps for a
+    /// property it has just looked up by name reads memory the lookup read
+    /// already: who wrote the mark, and what. The host never reads them.
+    struct ClientMark {
+        std::uint64_t owner = 0;  // 0: nobody
+        void* data = nullptr;
+    };
+    const ClientMark& Client() const { return client_; }
+    void SetClient(std::uint64_t owner, void* data) { client_ = ClientMark{owner, data}; }
+
 protected:
     Property(Object* object, const char* name, const DataType* type, std::uint32_t createFlags);
     ~Property() override;
@@ -224,6 +235,7 @@ private:
     PropertyDefinition definition_;
     std::uint32_t flags_ = 0;
     Value value_{};
+    ClientMark client_;  // read right after the name, so kept beside it
     std::string name_;
 };
 
