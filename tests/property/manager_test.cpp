@@ -122,6 +122,22 @@ TEST_F(ManagerTest, WrappersStayFoundAsOthersAreRemoved) {
     }
 }
 
+TEST_F(ManagerTest, AfterADetachTheWrappersAreMadeAgain) {
+    // Detaching deletes the wrappers the manager made; bound again, the
+    // manager makes new ones and finds those.
+    LyPropertyManager& list = component->PropertyList;
+    ASSERT_NE(list.Find("Translation"), nullptr);
+    for (int round = 0; round < 2; ++round) {
+        component->SetHIObject(nullptr, false);
+        EXPECT_EQ(list.Find("Translation"), nullptr);
+        component->SetHIObject(host, false);
+        LyProperty* again = list.Find("Translation");
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(list.FindInCache(translation), again);
+        EXPECT_EQ(again->GetInternal(), static_cast<IObject*>(translation));
+    }
+}
+
 TEST_F(ManagerTest, AHostPropertyRemovedByTheHostDropsItsWrapper) {
     velora::Property* temp = host->CreateProperty("Temp", velora::kDataNumber, velora::kCreateTemporary);
     LyProperty* wrapper = component->PropertyList.Find("Temp");
