@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "velora/event_source.h"
+#include "velora/probe_table.h"
 #include "velora/property.h"
 
 namespace velora {
@@ -49,15 +50,9 @@ public:
             if (!slots_[i].property) return;
             i = (i + 1) & Mask();
         }
-        // Shift back every later slot of the run that may sit at i.
-        for (std::size_t j = (i + 1) & Mask(); slots_[j].property; j = (j + 1) & Mask()) {
-            const std::size_t home = slots_[j].hash & Mask();
-            const bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
-            if (between) continue;
-            slots_[i] = slots_[j];
-            i = j;
-        }
-        slots_[i] = Slot{};
+        EraseAndShiftBack(
+            slots_, i, [](const Slot& slot) { return slot.property != nullptr; },
+            [this](const Slot& slot) { return slot.hash & Mask(); });
         --count_;
     }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <velora/object.h>
+#include <velora/probe_table.h>
 
 #include "lysdk/lycomponent.h"
 #include "lysdk/lypropertyanimatable.h"
@@ -145,15 +146,10 @@ struct LyPropertyManager::Index {
     void Tidy(IObject* key) {
         const Slot* found = Find(key);
         if (!found || found->declared || found->onDemand) return;
-        std::size_t i = static_cast<std::size_t>(found - slots.data());
-        for (std::size_t j = (i + 1) & Mask(); slots[j].key; j = (j + 1) & Mask()) {
-            const std::size_t home = Home(slots[j].key, Mask());
-            const bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
-            if (between) continue;
-            slots[i] = slots[j];
-            i = j;
-        }
-        slots[i] = Slot{};
+        velora::EraseAndShiftBack(
+            slots, static_cast<std::size_t>(found - slots.data()),
+            [](const Slot& slot) { return slot.key != nullptr; },
+            [this](const Slot& slot) { return Home(slot.key, Mask()); });
         --count;
     }
 
