@@ -115,10 +115,12 @@ TEST_F(ManagerTest, WrappersStayFoundAsOthersAreRemoved) {
     for (int i = 0; i < 300; i += 3) ASSERT_TRUE(host->RemoveProperty(hosts[i]));
     for (int i = 0; i < 300; ++i) {
         const std::string name = "P" + std::to_string(i);
-        if (i % 3 == 0)
+        if (i % 3 == 0) {
             EXPECT_EQ(list.Find(name.c_str()), nullptr) << name;
-        else
+        } else {
+            EXPECT_EQ(list.FindInCache(hosts[i]), wrappers[i]) << name;
             EXPECT_EQ(list.Find(name.c_str()), wrappers[i]) << name;
+        }
     }
 }
 
