@@ -154,10 +154,13 @@ TEST_F(ManagerTest, DeclaredWrappersAreListedWhenTheirTypeFits) {
     component->PropertyList.Add(&asDouble);
     EXPECT_NE(component->PropertyList.FindInCache(translation), &asDouble);
 
+    // A declared wrapper wins over the one made on demand, by name too.
+    ASSERT_NE(component->PropertyList.Find("Translation"), nullptr);
     LyPropertyVector3d asVector;
     asVector.SetInternal(translation);
     component->PropertyList.Add(&asVector);
     EXPECT_EQ(component->PropertyList.FindInCache(translation), &asVector);
+    EXPECT_EQ(component->PropertyList.Find("Translation"), &asVector);
 
     // When the host property goes, the declared wrapper leaves the list and
     // lets go of it, but is not deleted (it is a local here).
@@ -170,6 +173,10 @@ TEST_F(ManagerTest, DeclaredWrappersAreListedWhenTheirTypeFits) {
     EXPECT_FALSE(declared.IsInternal());
     component->PropertyList.Remove(&asVector);
     EXPECT_EQ(component->PropertyList.FindInCache(translation), nullptr);
+    LyProperty* made = component->PropertyList.Find("Translation");
+    ASSERT_NE(made, nullptr);
+    EXPECT_NE(made, &asVector);
+    EXPECT_EQ(component->PropertyList.FindInCache(translation), made);
 }
 
 TEST_F(ManagerTest, WrappersAreTypedAfterTheirHostDataType) {
