@@ -35,3 +35,20 @@ add_test(NAME velora.scene_corrupt
   COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/README.md)
 set_tests_properties(velora.scene_corrupt PROPERTIES
   PASS_REGULAR_EXPRESSION "cannot open scene [^\n]*README.md: ")
+
+# The main job's scene: the object it creates from the hello sample (a
+# storable class) is saved with the scene, with its served property, and
+# comes back as the sample's own class when the scene is opened again.
+set(_main_job velora --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
+add_test(NAME velora.main_job_save
+  COMMAND ${_main_job} --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx
+          --create Browsing/Templates/Samples/Hello=Greeter
+          --save ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_save PROPERTIES
+  FIXTURES_SETUP velora_main_job_scene
+  PASS_REGULAR_EXPRESSION "saved scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties")
+add_test(NAME velora.main_job_reopen
+  COMMAND ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_reopen PROPERTIES
+  FIXTURES_REQUIRED velora_main_job_scene
+  PASS_REGULAR_EXPRESSION "hello: created Object::Greeter\nvelora: opened scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties, 0 skipped")

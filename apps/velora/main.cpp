@@ -207,8 +207,11 @@ bool CreateInstance(const std::string& spec, std::vector<velora::PlugHandle>& cr
                      spec.c_str(), library.c_str());
         return false;
     }
-    velora::IObject* object = entry->creator(nullptr, name.empty() ? entryName.c_str() : name.c_str(),
-                                     nullptr);
+    // Through the registry, which remembers the entry: a storable class's
+    // object is saved with it.
+    velora::IObject* object = velora::ObjectRegistry::Instance().Create(
+        group.c_str(), entryName.c_str(), nullptr, name.empty() ? entryName.c_str() : name.c_str(),
+        nullptr);
     velora::Object* host = velora::AsObject(object);
     if (!host) {
         std::fprintf(stderr, "velora: cannot create %s: the creator in %s returned %s\n",

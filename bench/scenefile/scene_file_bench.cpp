@@ -54,7 +54,9 @@ BENCHMARK(BM_ReadWide_20000)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     static const LyBenchPair pairs[] = {
         {"read 20,000 members / read 5,000 members (linear: 4)", "BM_ReadWide_20000",
-         "BM_ReadWide_5000", 8.0},
+         "BM_ReadWide_5000", 4.5},
+        {"open 100,000 models / open 10,000 models (linear: 10)",
+         "BM_OpenScene_100000/iterations:3", "BM_OpenScene_10000", 12.0},
     };
     return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0],
                                  "ratios (time for the larger file / the smaller, same run)");

@@ -41,6 +41,7 @@ int MainEntity::DisplaySetCount() const {
 bool MainEntity::AddModelToScene(Object* model) {
     if (!model || model->IsEnding() || !model->IsA(kClassModel) || InScene(model)) return false;
     sceneModels_.emplace_back(model);
+    sceneIndex_[model] = PlugHandle(model);
     lyiface::EventRecord record(kEntitySceneModelAdded, 0, model);
     events_.Raise(record);
     return true;
@@ -52,20 +53,27 @@ bool MainEntity::RemoveModelFromScene(Object* model) {
                            [model](const PlugHandle& h) { return h.Get() == model; });
     if (it == sceneModels_.end()) return false;
     sceneModels_.erase(it);
+    sceneIndex_.erase(model);
     lyiface::EventRecord record(kEntitySceneModelRemoved, 0, model);
     events_.Raise(record);
     return true;
 }
 
 bool MainEntity::InScene(const Object* model) const {
-    return model && std::any_of(sceneModels_.begin(), sceneModels_.end(),
-                                [model](const PlugHandle& h) { return h.Get() == model; });
+    if (!model) return false;
+    auto it = sceneIndex_.find(model);
+    return it != sceneIndex_.end() && it->second.Get() == model;
 }
 
 void MainEntity::PruneScene() const {
     sceneModels_.erase(std::remove_if(sceneModels_.begin(), sceneModels_.end(),
                                       [](const PlugHandle& h) { return !h.Valid(); }),
                        sceneModels_.end());
+    // Stale index entries are harmless but take room: drop them now and then.
+    if (sceneIndex_.size() > 2 * sceneModels_.size() + 64) {
+        for (auto it = sceneIndex_.begin(); it != sceneIndex_.end();)
+            it = it->second.Valid() ? std::next(it) : sceneIndex_.erase(it);
+    }
 }
 
 int MainEntity::SceneModelCount() const {

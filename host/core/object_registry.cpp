@@ -112,10 +112,36 @@ const RegistryEntry* ObjectRegistry::EntryAt(int group, int i) const {
 }
 
 IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* owner,
-                                const char* objectName, void* data) const {
+                                const char* objectName, void* data) {
     const RegistryEntry* e = Find(group, name);
     if (!e || !e->creator) return nullptr;
-    return e->creator(owner, objectName, data);
+    IObject* made = e->creator(owner, objectName, data);
+    if (Object* object = AsObject(made)) {
+        // Entries of objects that ended make room now and then.
+        if (origins_.size() > 1024 && origins_.size() % 1024 == 0)
+            for (auto it = origins_.begin(); it != origins_.end();)
+                it = it->second.object.Valid() ? std::next(it) : origins_.erase(it);
+        origins_[object] = Origin{PlugHandle(object), group, name};
+    }
+    return made;
+}
+
+const RegistryEntry* ObjectRegistry::StorableEntryFor(const RegistryEntry* entry) const {
+    if (!entry || !entry->creator) return nullptr;
+    static constexpr char kStorable[] = "DsxStorable/";
+    for (const Group& g : groups_) {
+        if (g.name.compare(0, sizeof kStorable - 1, kStorable) != 0) continue;
+        for (const RegistryEntry& e : g.entries)
+            if (&e == entry || (e.creator == entry->creator && e.name == entry->name)) return &e;
+    }
+    return nullptr;
+}
+
+
+const RegistryEntry* ObjectRegistry::OriginOf(const Object* object) const {
+    auto it = origins_.find(object);
+    if (it == origins_.end() || it->second.object.Get() != object) return nullptr;
+    return Find(it->second.group.c_str(), it->second.name.c_str());
 }
 
 IObject* CreateUserObjectRule(IObject*, const char* name, void*) {

@@ -2,51 +2,76 @@
 
 #include <cstring>
 
+#include "velora/scene_file.h"
+
 namespace velora {
 
 namespace {
 
-// Indexed by DataTypeId. A null base means the type is its own base.
-const DataType kTypes[kDataTypeCount] = {
-    {kDataNone, "", nullptr, 0, 0, ValueKind::kNone},
-    {kDataInteger, "Integer", nullptr, 1, sizeof(int), ValueKind::kInt32},
-    {kDataInt64, "Int64", nullptr, 1, sizeof(long long), ValueKind::kInt64},
-    {kDataUInt64, "UInt64", nullptr, 1, sizeof(unsigned long long), ValueKind::kUInt64},
-    {kDataBool, "Bool", nullptr, 1, sizeof(bool), ValueKind::kBool},
-    {kDataFloat, "Float", nullptr, 1, sizeof(float), ValueKind::kFloat},
-    {kDataNumber, "Number", nullptr, 1, sizeof(double), ValueKind::kDoubles},
-    {kDataString, "String", nullptr, 1, sizeof(const char*), ValueKind::kString},
-    // An enumeration value is an index, stored and exchanged as an integer.
-    {kDataEnum, "Enum", &kTypes[kDataInteger], 1, sizeof(int), ValueKind::kInt32},
-    {kDataTime, "Time", nullptr, 1, sizeof(long long), ValueKind::kTime},
-    {kDataTimecode, "TimeCode", nullptr, 1, 3 * sizeof(double), ValueKind::kTimecode},
-    {kDataObject, "Object", nullptr, 1, sizeof(void*), ValueKind::kObject},
-    {kDataEvent, "Event", nullptr, 0, 0, ValueKind::kNone},
-    {kDataStringList, "StringList", nullptr, 1, sizeof(void*), ValueKind::kStringList},
-    {kDataVector4, "Vector4", nullptr, 4, 4 * sizeof(double), ValueKind::kDoubles},
-    {kDataVector, "Vector", nullptr, 3, 3 * sizeof(double), ValueKind::kDoubles},
-    // Colours share the vector layouts, so vector code serves them too.
-    {kDataColor, "Color", &kTypes[kDataVector], 3, 3 * sizeof(double), ValueKind::kDoubles},
-    {kDataColorAndAlpha, "ColorAndAlpha", &kTypes[kDataVector4], 4, 4 * sizeof(double),
-     ValueKind::kDoubles},
-    // Triggering an action is writing true to it: its value is a bool.
-    {kDataAction, "Action", &kTypes[kDataBool], 1, sizeof(bool), ValueKind::kBool},
-    {kDataReference, "Reference", nullptr, 1, sizeof(void*), ValueKind::kReference},
-    {kDataVector2, "Vector2", nullptr, 2, 2 * sizeof(double), ValueKind::kDoubles},
-};
+constexpr bool RowsInOrder() {
+    for (int id = 0; id < kDataTypeCount; ++id)
+        if (kDataTypeTable[id].id_ != id) return false;
+    return true;
+}
+static_assert(RowsInOrder(), "the table is indexed by DataTypeId");
+
+// Each row names its file type by number; those numbers are the scene-file
+// library's own.
+constexpr bool FileTypeIs(int dataType, dsx::FileValueType fileType) {
+    return kDataTypeTable[dataType].fileType_ == fileType;
+}
+static_assert(FileTypeIs(kDataInteger, dsx::kFileValueInt) &&
+                  FileTypeIs(kDataInt64, dsx::kFileValueInt64) &&
+                  FileTypeIs(kDataUInt64, dsx::kFileValueUInt64) &&
+                  FileTypeIs(kDataBool, dsx::kFileValueBool) &&
+                  FileTypeIs(kDataFloat, dsx::kFileValueFloat) &&
+                  FileTypeIs(kDataNumber, dsx::kFileValueDouble) &&
+                  FileTypeIs(kDataString, dsx::kFileValueString) &&
+                  FileTypeIs(kDataEnum, dsx::kFileValueEnum) &&
+                  FileTypeIs(kDataTime, dsx::kFileValueTime) &&
+                  FileTypeIs(kDataTimecode, dsx::kFileValueTimecode) &&
+                  FileTypeIs(kDataObject, dsx::kFileValueObject) &&
+                  FileTypeIs(kDataEvent, dsx::kFileValueEvent) &&
+                  FileTypeIs(kDataStringList, dsx::kFileValueStringList) &&
+                  FileTypeIs(kDataVector4, dsx::kFileValueVector4) &&
+                  FileTypeIs(kDataVector, dsx::kFileValueVector3) &&
+                  FileTypeIs(kDataColor, dsx::kFileValueColor) &&
+                  FileTypeIs(kDataColorAndAlpha, dsx::kFileValueColorAlpha) &&
+                  FileTypeIs(kDataAction, dsx::kFileValueAction) &&
+                  FileTypeIs(kDataReference, dsx::kFileValueReference) &&
+                  FileTypeIs(kDataVector2, dsx::kFileValueVector2),
+              "file value types differ from the scene-file library's");
+static_assert(static_cast<int>(dsx::kFileValueTypeCount) == static_cast<int>(kDataTypeCount),
+              "one file type per data type");
 
 }  // namespace
 
 const DataType* DataType::Get(int id) {
     if (id <= kDataNone || id >= kDataTypeCount) return nullptr;
-    return &kTypes[id];
+    return &kDataTypeTable[id];
 }
 
 const DataType* DataType::Find(const char* name) {
     if (!name) return nullptr;
     for (int id = 1; id < kDataTypeCount; ++id)
-        if (std::strcmp(kTypes[id].name_, name) == 0) return &kTypes[id];
+        if (std::strcmp(kDataTypeTable[id].name_, name) == 0) return &kDataTypeTable[id];
     return nullptr;
+}
+
+const DataType* DataType::FromFileType(int fileType) {
+    for (int id = 1; id < kDataTypeCount; ++id)
+        if (fileType != 0 && kDataTypeTable[id].fileType_ == fileType) return &kDataTypeTable[id];
+    return nullptr;
+}
+
+const DataType* DataType::FromSdkType(int sdkType) {
+    for (int id = 1; id < kDataTypeCount; ++id)
+        if (sdkType != 0 && kDataTypeTable[id].sdkType_ == sdkType) return &kDataTypeTable[id];
+    return nullptr;
+}
+
+const DataType* DataType::Base() const {
+    return baseId_ == kDataNone ? this : &kDataTypeTable[baseId_];
 }
 
 bool DataType::IsNumeric() const {

@@ -226,7 +226,7 @@ bool Property::GetRaw(void* out) const {
             return true;
         }
         case ValueKind::kReference: {
-            Property* target = static_cast<Property*>(ReferenceSlot().Get());
+            IObject* target = static_cast<Property*>(ReferenceSlot().Get());
             std::memcpy(out, &target, sizeof target);
             return true;
         }
@@ -234,6 +234,14 @@ bool Property::GetRaw(void* out) const {
             std::memcpy(out, &value_, type_->ValueSize());
             return true;
     }
+}
+
+bool Property::GetRaw(void* out, std::size_t size) const {
+    return size == type_->ValueSize() && GetRaw(out);
+}
+
+bool Property::SetRaw(const void* in, std::size_t size) {
+    return size == type_->ValueSize() && SetRaw(in);
 }
 
 bool Property::SetRaw(const void* in) {
@@ -394,9 +402,11 @@ bool Property::WriteChecked(const void* in) {
             return true;
         }
         case ValueKind::kReference: {
-            Property* target;
-            std::memcpy(&target, in, sizeof target);
-            if (target == this) return false;
+            // Whatever the caller hands over, only a host property is taken.
+            IObject* object;
+            std::memcpy(&object, in, sizeof object);
+            Property* target = AsProperty(object);
+            if ((object && !target) || target == this) return false;
             ReferenceSlot().Reset(target);
             return true;
         }

@@ -50,7 +50,8 @@ Property* PropertyLinks::Referenced() const {
 
 bool PropertyLinks::SetReferenced(Property* target) {
     if (property_.Type()->Kind() != ValueKind::kReference) return false;
-    return property_.SetRaw(&target);
+    IObject* object = target;  // the raw value of a reference is an object interface
+    return property_.SetRaw(&object);
 }
 
 }  // namespace velora

@@ -3,6 +3,10 @@
 
 #include "velora/scene_storage.h"
 
+#include "velora/entity.h"
+#include "velora/object.h"
+#include "velora/trace.h"
+
 namespace velora {
 namespace dsx {
 
@@ -122,6 +126,25 @@ ObjectStore* StorageSession::Open(IObject* object, std::uint32_t pass) {
     }
     store->pass_ = pass;
     return store.get();
+}
+
+ObjectTarget StorageSession::TargetOf(IObject* object) const {
+    ObjectTarget target;
+    target.id = IdOf(object);
+    if (target.id == 0)
+        if (Object* full = AsObject(object)) target.name = full->FullName();
+    return target;
+}
+
+IObject* StorageSession::Resolve(const ObjectTarget& target) const {
+    if (target.id != 0) return ObjectOf(target.id);
+    if (target.name.empty()) return nullptr;
+    return MainEntity::Instance().Objects().FindByFullName(target.name.c_str());
+}
+
+void StorageSession::Warn(const std::string& message) {
+    warnings_.push_back(message);
+    Trace::Instance().Printf(Trace::kDefaultLevel, "Scene file: %s\n", message.c_str());
 }
 
 }  // namespace dsx

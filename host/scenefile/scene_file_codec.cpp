@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <set>
+#include <algorithm>
 
 #include <nlohmann/json.hpp>
 
@@ -158,13 +158,27 @@ bool ValidateNode(const CurveNode& node, std::string* error) {
     return true;
 }
 
-bool ValidateProperty(const FileProperty& p, std::string* error) {
+bool ValidateTarget(const Document& doc, const ObjectTarget& t, std::string* error) {
+    if (t.id != 0 && !doc.FindObject(t.id))
+        return Fail(error, ": reference to object " + std::to_string(t.id) +
+                               ", which the file does not hold");
+    if (t.id == 0 && !CheckName(t.name, "the object name", error)) return false;
+    if (!t.property.empty() && !CheckText(t.property, "the property name", error)) return false;
+    return true;
+}
+
+bool ValidateProperty(const Document& doc, const FileProperty& p, std::string* error) {
     if (!CheckName(p.Name(), "the property name", error)) return false;
     if (!FileValueTypeName(p.Type())) return Fail(error, ": no value type");
     if (p.Flags() & ~std::uint32_t(kFilePropertyKnownFlags))
         return Fail(error, ".flags: unknown bits " + std::to_string(p.Flags() & ~std::uint32_t(kFilePropertyKnownFlags)));
     if (p.Type() == kFileValueString && !CheckText(*p.Text(), "the value", error))
         return Prefix(error, "value");
+    for (std::size_t i = 0; i < p.Texts().size(); ++i)
+        if (!CheckText(p.Texts()[i], "a text", error))
+            return Prefix(error, Indexed(p.Type() == kFileValueEnum ? "texts" : "value", i));
+    for (std::size_t i = 0; i < p.Targets().size(); ++i)
+        if (!ValidateTarget(doc, p.Targets()[i], error)) return Prefix(error, Indexed("value", i));
     if (p.Animation() && !ValidateNode(*p.Animation(), error)) return Prefix(error, "animation");
     return true;
 }
@@ -201,7 +215,7 @@ bool ValidateObject(const Document& doc, const FileObject& object, std::string* 
         if (!ValidateField(doc, field.first, field.second, error))
             return Prefix(error, "fields." + field.first);
     for (int i = 0; i < object.PropertyCount(); ++i)
-        if (!ValidateProperty(*object.PropertyAt(i), error))
+        if (!ValidateProperty(doc, *object.PropertyAt(i), error))
             return Prefix(error, Named("properties", static_cast<std::size_t>(i),
                                        object.PropertyAt(i)->Name()));
     return true;
@@ -263,12 +277,28 @@ OJson NodeToJson(const CurveNode& node) {
     return j;
 }
 
+// An object of the file by its id, any other by its full name.
+OJson TargetToJson(const ObjectTarget& t) { return t.id ? OJson(t.id) : OJson(t.name); }
+
 OJson PropertyValueToJson(const FileProperty& p) {
     std::int64_t i = 0;
     std::uint64_t u = 0;
     double d[4] = {};
     switch (p.Type()) {
+        case kFileValueEvent:
+            return OJson(nullptr);
+        case kFileValueStringList:
+            return OJson(p.Texts());
+        case kFileValueObject: {
+            OJson targets = OJson::array();
+            for (const ObjectTarget& t : p.Targets()) targets.push_back(TargetToJson(t));
+            return targets;
+        }
+        case kFileValueReference:
+            if (p.Targets().empty()) return OJson(nullptr);
+            return OJson::array({TargetToJson(p.Targets()[0]), p.Targets()[0].property});
         case kFileValueBool:
+        case kFileValueAction:
             p.GetInteger(&i);
             return OJson(i != 0);
         case kFileValueUInt64:
@@ -283,6 +313,9 @@ OJson PropertyValueToJson(const FileProperty& p) {
         case kFileValueVector2:
         case kFileValueVector3:
         case kFileValueVector4:
+        case kFileValueColor:
+        case kFileValueColorAlpha:
+        case kFileValueTimecode:
             p.GetNumbers(d, p.MemberCount());
             return DoublesToJson(d, static_cast<std::size_t>(p.MemberCount()));
         default:
@@ -297,6 +330,7 @@ OJson PropertyToJson(const FileProperty& p) {
     j["type"] = FileValueTypeName(p.Type());
     j["flags"] = p.Flags();
     j["value"] = PropertyValueToJson(p);
+    if (p.Type() == kFileValueEnum && !p.Texts().empty()) j["texts"] = p.Texts();
     if (p.Animation()) j["animation"] = NodeToJson(*p.Animation());
     return j;
 }
@@ -650,9 +684,56 @@ bool ReadNode(const Json& j, std::unique_ptr<CurveNode>* out, std::string* error
     return true;
 }
 
+bool ReadTexts(const Json& j, std::vector<std::string>* out, std::string* error) {
+    if (!j.is_array()) return Expected(j, "an array of texts", error);
+    out->resize(j.size());
+    for (std::size_t i = 0; i < j.size(); ++i)
+        if (!ReadString(j[i], &(*out)[i], error)) return Prefix(error, "[" + std::to_string(i) + "]");
+    return true;
+}
+
+bool ReadTarget(const Json& j, ObjectTarget* out, std::string* error) {
+    if (j.is_string()) {
+        out->name = j.get_ref<const std::string&>();
+        return CheckName(out->name, "the object name", error);
+    }
+    std::int64_t id;
+    if (!ReadRange(j, 1, kMaxObjectId, &id, error)) return false;
+    out->id = static_cast<std::uint32_t>(id);
+    return true;
+}
+
 bool ReadPropertyValue(const Json& j, FileProperty* p, std::string* error) {
     switch (p->Type()) {
+        case kFileValueEvent:
+            if (!j.is_null()) return Expected(j, "null", error);
+            return true;
+        case kFileValueStringList: {
+            std::vector<std::string> texts;
+            if (!ReadTexts(j, &texts, error)) return false;
+            p->SetTexts(std::move(texts));
+            return true;
+        }
+        case kFileValueObject: {
+            if (!j.is_array()) return Expected(j, "an array of objects", error);
+            std::vector<ObjectTarget> targets(j.size());
+            for (std::size_t i = 0; i < j.size(); ++i)
+                if (!ReadTarget(j[i], &targets[i], error)) return Prefix(error, "[" + std::to_string(i) + "]");
+            p->SetTargets(std::move(targets));
+            return true;
+        }
+        case kFileValueReference: {
+            if (j.is_null()) return true;
+            if (!j.is_array() || j.size() != 2) return Fail(error, ": expected [object, property] or null");
+            ObjectTarget target;
+            if (!ReadTarget(j[0], &target, error)) return Prefix(error, "[0]");
+            if (!ReadString(j[1], &target.property, error)) return Prefix(error, "[1]");
+            if (!CheckName(target.property, "the property name", error)) return Prefix(error, "[1]");
+            p->SetTargets({std::move(target)});
+            return true;
+        }
         case kFileValueBool:
+        case kFileValueAction:
             if (!j.is_boolean()) return Expected(j, "a bool", error);
             p->SetInteger(j.get<bool>() ? 1 : 0);
             return true;
@@ -674,7 +755,10 @@ bool ReadPropertyValue(const Json& j, FileProperty* p, std::string* error) {
         }
         case kFileValueVector2:
         case kFileValueVector3:
-        case kFileValueVector4: {
+        case kFileValueVector4:
+        case kFileValueColor:
+        case kFileValueColorAlpha:
+        case kFileValueTimecode: {
             double d[4];
             const int n = p->MemberCount();
             if (!ReadDoubles(j, static_cast<std::size_t>(n), d, error)) return false;
@@ -699,7 +783,7 @@ bool ReadPropertyValue(const Json& j, FileProperty* p, std::string* error) {
 
 bool ReadProperty(const Json& j, FileObject* object, std::string* error) {
     if (!j.is_object()) return Expected(j, "a property object", error);
-    if (!CheckMembers(j, {"name", "type", "flags", "value", "animation"}, error)) return false;
+    if (!CheckMembers(j, {"name", "type", "flags", "value", "texts", "animation"}, error)) return false;
     const Json* m;
     std::string name, typeName;
     if (!(m = Member(j, "name", error))) return false;
@@ -719,6 +803,13 @@ bool ReadProperty(const Json& j, FileObject* object, std::string* error) {
     }
     if (!(m = Member(j, "value", error))) return false;
     if (!ReadPropertyValue(*m, p, error)) return Prefix(error, "value");
+    it = j.find("texts");
+    if (it != j.end()) {
+        std::vector<std::string> texts;
+        if (type != kFileValueEnum) return Fail(error, ".texts: only enum properties have texts");
+        if (!ReadTexts(*it, &texts, error)) return Prefix(error, "texts");
+        p->SetTexts(std::move(texts));
+    }
     it = j.find("animation");
     if (it != j.end()) {
         std::unique_ptr<CurveNode> node;
@@ -824,10 +915,12 @@ bool ReadObject(const Json& j, Document* doc, std::string* error) {
     return true;
 }
 
-bool ReadDocument(const Json& root, Document* doc, std::string* error) {
+// The top level, once the objects have been read as the tree was built
+// (see TreeBuilder): name and version first, whatever else went wrong, since
+// a file of another version may be laid out differently and its version is
+// what its reader needs to hear about.
+bool ReadDocument(const Json& root, const std::string& objectError, std::string* error) {
     if (!root.is_object()) return Fail(error, "not a scene file: the top level is not an object");
-    // Name and version first: a file of another version may be laid out
-    // differently, and the version is what its reader needs to hear about.
     auto format = root.find("format");
     if (format == root.end() || !format->is_string() || *format != kFormatName)
         return Fail(error, std::string("not a scene file: the format name is not \"") +
@@ -837,70 +930,82 @@ bool ReadDocument(const Json& root, Document* doc, std::string* error) {
         return Fail(error, "not a scene file: no version number");
     std::int64_t number = 0;
     if (!version->is_number_integer() || !ReadInt64(*version, &number, nullptr) ||
-        number != kFormatVersion) {
+        number < kOldestFormatVersion || number > kFormatVersion) {
         const std::string text = version->dump();
-        return Fail(error, "unsupported scene file version " + text + " (this reader reads version " +
+        return Fail(error, "unsupported scene file version " + text + " (this reader reads versions " +
+                               std::to_string(kOldestFormatVersion) + " to " +
                                std::to_string(kFormatVersion) + ")");
     }
     if (!CheckMembers(root, {"format", "version", "objects"}, error)) return false;
     const Json* objects = Member(root, "objects", error);
     if (!objects) return false;
     if (!objects->is_array()) return Expected(*objects, "an array", error) || Prefix(error, "objects");
-    for (std::size_t i = 0; i < objects->size(); ++i)
-        if (!ReadObject((*objects)[i], doc, error)) return Prefix(error, Indexed("objects", i));
+    if (!objectError.empty()) return Fail(error, objectError);
     return true;
 }
 
 // ---------------------------------------------------------------------------
 // Parsing with bounds
 
-// The library's tree builder, with a depth limit in front of it: the binary
-// reader descends recursively, so the limit is what keeps a hostile file of
-// deeply nested arrays from exhausting the stack. Byte strings have no place
-// in the format and stop the parse at once, and so does a member name that
-// repeats within one object.
-class BoundedBuilder {
+// Builds the tree from the parser's events, with the bounds a hostile file
+// needs:
+//   - depth: the binary reader descends recursively, so a limit keeps deeply
+//     nested arrays from exhausting the stack;
+//   - memory: what the tree holds is charged as it grows (a one-byte number
+//     becomes a 16-byte tree value), and a file whose tree would cost more
+//     than its budget is refused; a declared array length is only trusted
+//     up to the file's size;
+//   - each element of the top-level "objects" array is read into the
+//     document as soon as it is complete and then dropped from the tree, so
+//     the tree never holds more than one object;
+//   - byte strings have no place in the format, and a member name that
+//     repeats within one object is refused (the tree would keep only one).
+class TreeBuilder {
 public:
-    using Dom = nlohmann::detail::json_sax_dom_parser<Json>;
+    TreeBuilder(Json& root, std::size_t inputSize, Document* doc)
+        : root_(root),
+          inputSize_(inputSize),
+          budget_(kReadBudgetFactor * inputSize + kReadAllowanceBytes),
+          doc_(doc) {}
 
-    explicit BoundedBuilder(Json& root) : dom_(root, false) {}
-
-    bool null() { return dom_.null(); }
-    bool boolean(bool v) { return dom_.boolean(v); }
-    bool number_integer(Json::number_integer_t v) { return dom_.number_integer(v); }
-    bool number_unsigned(Json::number_unsigned_t v) { return dom_.number_unsigned(v); }
-    bool number_float(Json::number_float_t v, const Json::string_t& s) {
-        return dom_.number_float(v, s);
+    bool null() { return Put(Json(nullptr), 0); }
+    bool boolean(bool v) { return Put(Json(v), 0); }
+    bool number_integer(Json::number_integer_t v) { return Put(Json(v), 0); }
+    bool number_unsigned(Json::number_unsigned_t v) { return Put(Json(v), 0); }
+    bool number_float(Json::number_float_t v, const Json::string_t&) { return Put(Json(v), 0); }
+    bool string(Json::string_t& v) {
+        const std::size_t cost = TextCost(v.size()) + 48;
+        return Put(Json(std::move(v)), cost);
     }
-    bool string(Json::string_t& v) { return dom_.string(v); }
     bool binary(Json::binary_t&) {
         message_ = "byte strings are not part of the format";
         return false;
     }
-    bool start_object(std::size_t n) {
+    bool start_object(std::size_t) {
         if (!Enter()) return false;
-        members_.emplace_back();
-        return dom_.start_object(n);
+        return Open(Json::object(), 64, 0);
     }
     bool key(Json::string_t& v) {
-        // The tree would keep only the last of two equal members; a file
-        // that has them was not written by this library.
-        if (!members_.back().insert(v).second) {
+        Json& top = *stack_.back();
+        if (!Charge(96 + TextCost(v.size()))) return false;
+        auto made = top.get_ref<Json::object_t&>().emplace(v, Json());
+        if (!made.second) {
             message_ = "member \"" + v.substr(0, 80) + "\" appears twice in one object";
             return false;
         }
-        return dom_.key(v);
+        slot_ = &made.first->second;
+        if (stack_.size() == 1 && v == "objects") objectsSlot_ = slot_;
+        return true;
     }
-    bool end_object() {
-        members_.pop_back();
-        --depth_;
-        return dom_.end_object();
+    bool end_object() { return Close(); }
+    bool start_array(std::size_t n) {
+        if (!Enter()) return false;
+        // A binary file declares its array lengths; a length beyond the
+        // file's own size cannot be true (every element takes a byte).
+        const std::size_t room = n == static_cast<std::size_t>(-1) ? 0 : std::min(n, inputSize_);
+        return Open(Json::array(), 40, room);
     }
-    bool start_array(std::size_t n) { return Enter() && dom_.start_array(n); }
-    bool end_array() {
-        --depth_;
-        return dom_.end_array();
-    }
+    bool end_array() { return Close(); }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) {
         message_ = e.what();
         // "[json.exception.parse_error.101] parse error at ..." reads better
@@ -911,23 +1016,120 @@ public:
     }
 
     const std::string& Message() const { return message_; }
+    /// The first object that did not read, with its position; empty if none.
+    const std::string& ObjectError() const { return objectError_; }
 
 private:
+    static std::size_t TextCost(std::size_t length) { return length > 15 ? length + 17 : 0; }
+
+    bool Charge(std::size_t bytes) {
+        used_ += bytes;
+        if (used_ <= budget_) return true;
+        message_ = "reading it would take more than " + std::to_string(budget_ >> 20) +
+                   " MiB of memory, more than a file of this size can need";
+        return false;
+    }
+
     bool Enter() {
-        if (++depth_ <= kMaxDepth) return true;
+        if (static_cast<int>(stack_.size()) < kMaxDepth) return true;
         message_ = "nested deeper than " + std::to_string(kMaxDepth) + " levels";
         return false;
     }
 
-    Dom dom_;
-    int depth_ = 0;
-    std::vector<std::set<std::string>> members_;  // names seen, per open object
+    // Places a value: the root, the next element of the open array, or the
+    // member whose key came last. Array elements are charged when the array
+    // grows past what was reserved.
+    Json* Place(Json&& value, std::size_t cost) {
+        if (stack_.empty()) {
+            if (!Charge(cost)) return nullptr;
+            root_ = std::move(value);
+            return &root_;
+        }
+        Json& top = *stack_.back();
+        if (top.is_array()) {
+            auto& array = top.get_ref<Json::array_t&>();
+            if (array.size() == array.capacity()) {
+                const std::size_t grown = array.empty() ? 4 : array.size() * 2;
+                if (!Charge((grown - array.size()) * sizeof(Json))) return nullptr;
+                array.reserve(grown);
+            }
+            if (!Charge(cost)) return nullptr;
+            array.push_back(std::move(value));
+            return &array.back();
+        }
+        if (!Charge(cost)) return nullptr;
+        *slot_ = std::move(value);
+        return slot_;
+    }
+
+    // Whether the next value placed is an element of the top level's
+    // "objects" array.
+    bool AtObjectRecord() const {
+        return stack_.size() == 2 && objectsSlot_ && stack_[1] == objectsSlot_ &&
+               objectsSlot_->is_array();
+    }
+
+    bool Put(Json&& value, std::size_t cost) {
+        const bool record = AtObjectRecord();
+        if (record) marks_.push_back(used_);
+        if (!Place(std::move(value), cost)) return false;
+        return record ? ReadRecord() : true;
+    }
+
+    bool Open(Json&& container, std::size_t cost, std::size_t reserve) {
+        if (AtObjectRecord()) marks_.push_back(used_);
+        Json* placed = Place(std::move(container), cost);
+        if (!placed) return false;
+        if (reserve && placed->is_array()) {
+            if (!Charge(reserve * sizeof(Json))) return false;
+            placed->get_ref<Json::array_t&>().reserve(reserve);
+        }
+        stack_.push_back(placed);
+        return true;
+    }
+
+    bool Close() {
+        stack_.pop_back();
+        return AtObjectRecord() ? ReadRecord() : true;
+    }
+
+    // An element of "objects" is complete: into the document with it, and
+    // out of the tree. After the first object that does not read, the others
+    // are only parsed (the version may still be what is wrong).
+    bool ReadRecord() {
+        auto& array = objectsSlot_->get_ref<Json::array_t&>();
+        const std::size_t index = read_++;
+        if (objectError_.empty() &&
+            !ReadObject(array.back(), doc_, &objectError_)) {
+            Prefix(&objectError_, Indexed("objects", index));
+            if (objectError_.empty()) objectError_ = Indexed("objects", index) + ": refused";
+        }
+        array.pop_back();
+        // The object's tree is gone; what the document keeps of it is
+        // charged at half the tree's weight, which is more than it takes.
+        const std::size_t tree = used_ - marks_.back();
+        marks_.pop_back();
+        used_ -= tree - tree / 2;
+        return true;
+    }
+
+    Json& root_;
+    std::size_t inputSize_;
+    std::size_t budget_;
+    std::size_t used_ = 0;
+    Document* doc_;
+    std::vector<Json*> stack_;   // the open arrays and objects
+    Json* slot_ = nullptr;       // the member whose key came last
+    Json* objectsSlot_ = nullptr;  // the top level's "objects"
+    std::vector<std::size_t> marks_;  // charge when the open object record began
+    std::size_t read_ = 0;
+    std::string objectError_;
     std::string message_;
 };
 
-bool Parse(const unsigned char* data, std::size_t size, bool binary, Json* root,
-           std::string* error) {
-    BoundedBuilder builder(*root);
+bool Parse(const unsigned char* data, std::size_t size, bool binary, Json* root, Document* doc,
+           std::string* objectError, std::string* error) {
+    TreeBuilder builder(*root, size, doc);
     bool ok;
     if (binary)
         ok = Json::sax_parse(data + sizeof kCborMagic, data + size, &builder,
@@ -935,7 +1137,10 @@ bool Parse(const unsigned char* data, std::size_t size, bool binary, Json* root,
     else
         ok = Json::sax_parse(data, data + size, &builder, nlohmann::detail::input_format_t::json,
                              true);
-    if (ok) return true;
+    if (ok) {
+        *objectError = builder.ObjectError();
+        return true;
+    }
     return Fail(error, "not a valid scene file: " +
                            (builder.Message().empty() ? std::string("the data ends early")
                                                       : builder.Message()));
@@ -989,8 +1194,9 @@ bool DecodeDocument(const void* data, std::size_t size, Document* out, std::stri
     try {
         Json root;
         Document doc;
-        if (!Parse(bytes, size, binary, &root, error) || !ReadDocument(root, &doc, error) ||
-            !Validate(doc, error))
+        std::string objectError;
+        if (!Parse(bytes, size, binary, &root, &doc, &objectError, error) ||
+            !ReadDocument(root, objectError, error) || !Validate(doc, error))
             return false;
         *out = std::move(doc);
         if (encoding) *encoding = binary ? Encoding::kBinary : Encoding::kText;

@@ -51,10 +51,14 @@ int MembersOf(FileValueType type) {
         case kFileValueVector2:
             return 2;
         case kFileValueVector3:
+        case kFileValueColor:
+        case kFileValueTimecode:
             return 3;
         case kFileValueVector4:
+        case kFileValueColorAlpha:
             return 4;
         case kFileValueNone:
+        case kFileValueEvent:
             return 0;
         default:
             return 1;
@@ -63,7 +67,8 @@ int MembersOf(FileValueType type) {
 
 const char* const kTypeNames[kFileValueTypeCount] = {
     nullptr, "int",  "int64", "uint64",  "bool",    "float",  "double",
-    "string", "enum", "time",  "vector2", "vector3", "vector4",
+    "string", "enum", "time",  "vector2", "vector3", "vector4", "color",
+    "colorAlpha", "action", "timecode", "stringList", "object", "reference", "event",
 };
 
 }  // namespace
@@ -131,6 +136,8 @@ FileProperty::FileProperty(const FileProperty& other)
       integer_(other.integer_),
       unsigned_(other.unsigned_),
       text_(other.text_),
+      texts_(other.texts_),
+      targets_(other.targets_),
       animation_(other.animation_ ? std::make_unique<CurveNode>(*other.animation_) : nullptr) {
     std::memcpy(numbers_, other.numbers_, sizeof numbers_);
 }
@@ -144,6 +151,7 @@ bool FileProperty::SetInteger(std::int64_t value) {
             if (value < INT_MIN || value > INT_MAX) return false;
             break;
         case kFileValueBool:
+        case kFileValueAction:
             if (value != 0 && value != 1) return false;
             break;
         case kFileValueInt64:
@@ -161,6 +169,7 @@ bool FileProperty::GetInteger(std::int64_t* out) const {
         case kFileValueInt:
         case kFileValueEnum:
         case kFileValueBool:
+        case kFileValueAction:
         case kFileValueInt64:
         case kFileValueTime:
             if (out) *out = integer_;
@@ -185,7 +194,8 @@ bool FileProperty::GetUnsigned(std::uint64_t* out) const {
 namespace {
 bool HoldsNumbers(FileValueType type) {
     return type == kFileValueFloat || type == kFileValueDouble || type == kFileValueVector2 ||
-           type == kFileValueVector3 || type == kFileValueVector4;
+           type == kFileValueVector3 || type == kFileValueVector4 || type == kFileValueColor ||
+           type == kFileValueColorAlpha || type == kFileValueTimecode;
 }
 }  // namespace
 
@@ -211,6 +221,27 @@ bool FileProperty::SetText(std::string text) {
 
 const std::string* FileProperty::Text() const { return type_ == kFileValueString ? &text_ : nullptr; }
 
+bool FileProperty::SetTexts(std::vector<std::string> texts) {
+    if (type_ != kFileValueEnum && type_ != kFileValueStringList) return false;
+    texts_ = std::move(texts);
+    return true;
+}
+
+bool FileProperty::SetTargets(std::vector<ObjectTarget> targets) {
+    if (type_ == kFileValueObject) {
+        for (const ObjectTarget& t : targets)
+            if ((t.id == 0 && t.name.empty()) || !t.property.empty()) return false;
+    } else if (type_ == kFileValueReference) {
+        if (targets.size() > 1) return false;
+        for (const ObjectTarget& t : targets)
+            if ((t.id == 0 && t.name.empty()) || t.property.empty()) return false;
+    } else {
+        return false;
+    }
+    targets_ = std::move(targets);
+    return true;
+}
+
 CurveNode* FileProperty::CreateAnimation(int channels) {
     if (channels < 1 || channels > kMaxChannels) return nullptr;
     animation_ = std::make_unique<CurveNode>(name_, channels);
@@ -220,8 +251,15 @@ CurveNode* FileProperty::CreateAnimation(int channels) {
 void FileProperty::RemoveAnimation() { animation_.reset(); }
 
 bool SameContent(const FileProperty& a, const FileProperty& b) {
-    if (a.name_ != b.name_ || a.type_ != b.type_ || a.flags_ != b.flags_) return false;
+    if (a.name_ != b.name_ || a.type_ != b.type_ || a.flags_ != b.flags_ || a.texts_ != b.texts_ ||
+        a.targets_ != b.targets_)
+        return false;
     switch (a.type_) {
+        case kFileValueStringList:
+        case kFileValueObject:
+        case kFileValueReference:
+        case kFileValueEvent:
+            break;
         case kFileValueUInt64:
             if (a.unsigned_ != b.unsigned_) return false;
             break;
@@ -233,6 +271,9 @@ bool SameContent(const FileProperty& a, const FileProperty& b) {
         case kFileValueVector2:
         case kFileValueVector3:
         case kFileValueVector4:
+        case kFileValueColor:
+        case kFileValueColorAlpha:
+        case kFileValueTimecode:
             for (int i = 0; i < a.MemberCount(); ++i)
                 if (!SameBits(a.numbers_[i], b.numbers_[i])) return false;
             break;
@@ -327,7 +368,12 @@ FileObject::~FileObject() = default;
 
 bool FileObject::SetField(const std::string& name, FieldValue value) {
     if (name.empty()) return false;
-    fields_[name] = std::move(value);
+    // Readers hand the names over sorted: appending at the end then costs
+    // constant time instead of a search.
+    if (fields_.empty() || fields_.rbegin()->first < name)
+        fields_.emplace_hint(fields_.end(), name, std::move(value));
+    else
+        fields_[name] = std::move(value);
     return true;
 }
 
@@ -372,9 +418,11 @@ bool FileObject::GetReference(const std::string& name, std::uint32_t* id) const 
 }
 
 FileProperty* FileObject::AddProperty(const std::string& name, int type) {
-    if (name.empty() || propertiesByName_.count(name) || !FileValueTypeName(type)) return nullptr;
+    if (name.empty() || !FileValueTypeName(type)) return nullptr;
+    auto slot = propertiesByName_.emplace(name, nullptr);
+    if (!slot.second) return nullptr;
     properties_.push_back(std::make_unique<FileProperty>(name, type));
-    propertiesByName_[name] = properties_.back().get();
+    slot.first->second = properties_.back().get();
     return properties_.back().get();
 }
 

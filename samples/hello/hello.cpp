@@ -19,6 +19,7 @@ public:
     explicit HelloComponent(const char* name) {
         SetName(name);
         Greeting.Init(this, "Greeting", &GetGreeting);
+        PropertyAdd(&Greeting);  // listed with the object: saved with the scene
     }
 
     bool LyCreate() override {
@@ -60,7 +61,11 @@ private:
 };
 
 bool RegisterHello() {
+    // Listed under "DsxStorable/" as well, the class is storable: a scene
+    // saved with a Hello in it opens with that Hello again.
     return LyObject_Register("Browsing/Templates/Samples", "Hello", "A component that says hello",
+                             &CreateHello, true, nullptr) &&
+           LyObject_Register("DsxStorable/Component", "Hello", "A component that says hello",
                              &CreateHello, true, nullptr);
 }
 

@@ -12,11 +12,19 @@
 #include <velora/property.h>
 
 #include "core/sdk_host_object.h"
+#include "core/served_properties.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lyevent.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
+
+constexpr bool SameBits(unsigned sdk, unsigned host) { return sdk == host; }
+static_assert(SameBits(kLyObjectFlagDeletable, velora::kObjectDeletable) &&
+                  SameBits(kLyObjectFlagInDisplaySet, velora::kObjectInDisplaySet) &&
+                  SameBits(kLyObjectFlagLocked, velora::kObjectLocked) &&
+                  SameBits(kLyObjectFlagRenamable, velora::kObjectRenamable),
+              "object flag bits differ from the host's");
 
 namespace {
 
@@ -170,6 +178,7 @@ LyComponent::LyComponent(const char* name, HIObject object)
 
 LyComponent::~LyComponent() {
     LyGetComponentArray().RemoveIt(this);
+    __LyForgetServedProperties(this);
     // Members of derived classes are gone already: the manager must not
     // touch the properties they declared.
     PropertyList.ForgetDeclared();
@@ -206,6 +215,12 @@ void LyComponent::LyDestroy() {}
 
 int LyComponent::PropertyAdd(LyProperty* property) {
     if (!property) return -1;
+    // An unbound property that the extension's class declares is served by
+    // its own functions; the library's own members are kept by the host.
+    const char* self = reinterpret_cast<const char*>(static_cast<LyComponent*>(this));
+    const char* at = reinterpret_cast<const char*>(property);
+    if (!property->IsInternal() && (at < self || at >= self + sizeof(LyComponent)))
+        __LyAddServedProperty(this, property);
     PropertyList.Add(property);
     // The manager answers -1 whatever it did; find where the property went.
     return PropertyList.FindInCache(property->GetInternal()) == property ? 0 : -1;

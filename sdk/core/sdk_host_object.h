@@ -4,6 +4,7 @@
 // Internal: the host half of a component that an extension constructs
 // without a host object.
 
+#include "core/served_properties.h"
 #include "plugin/bridge.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -13,6 +14,14 @@ LYSDK_BEGIN_NAMESPACE
 class LySDKHostObject final : public __LyBridge<velora::Object, LyComponent> {
 public:
     static LySDKHostObject* Create(const char* name = nullptr) { return new LySDKHostObject(name); }
+
+    // The host part first; the extension's own values only when it passed.
+    bool Store(velora::dsx::ObjectStore& store) override {
+        return velora::Object::Store(store) && __LyStoreServedProperties(SdkObject(), store);
+    }
+    bool Retrieve(velora::dsx::ObjectStore& store) override {
+        return velora::Object::Retrieve(store) && __LyRetrieveServedProperties(SdkObject(), store);
+    }
 
 private:
     explicit LySDKHostObject(const char* name)

@@ -21,27 +21,56 @@ LYSDK_BEGIN_NAMESPACE
 
 namespace {
 
-// Type names, indexed by property type; null where a type has none.
-const char* const kTypeNames[] = {
-    nullptr,     "int",      nullptr,      nullptr,    "bool",       "float",
-    "double",    "charptr",  "enum",       "time",     "timecode",   "object",
-    "event",     "stringlist", "Vector4d", "Vector3d", "ColorRGB",   "ColorRGBA",
-    "Action",    "Reference", nullptr,     nullptr,    "Vector2d",
-};
-constexpr int kTypeCount = sizeof kTypeNames / sizeof kTypeNames[0];
+// The SDK's property types and flag bits are the host's own, read from the
+// host's value-type table; these checks keep the two from drifting apart.
+constexpr bool SdkTypeIs(int hostType, LyPropertyType sdkType, const char* name) {
+    const velora::DataType& row = velora::kDataTypeTable[hostType];
+    if (row.sdkType_ != sdkType) return false;
+    if (!row.sdkName_ || !name) return row.sdkName_ == name;
+    for (int i = 0;; ++i) {
+        if (row.sdkName_[i] != name[i]) return false;
+        if (!name[i]) return true;
+    }
+}
+static_assert(SdkTypeIs(velora::kDataInteger, kLyPropertyTypeInt, "int") &&
+                  SdkTypeIs(velora::kDataInt64, kLyPropertyTypeInt64, nullptr) &&
+                  SdkTypeIs(velora::kDataUInt64, kLyPropertyTypeUInt64, nullptr) &&
+                  SdkTypeIs(velora::kDataBool, kLyPropertyTypeBool, "bool") &&
+                  SdkTypeIs(velora::kDataFloat, kLyPropertyTypeFloat, "float") &&
+                  SdkTypeIs(velora::kDataNumber, kLyPropertyTypeDouble, "double") &&
+                  SdkTypeIs(velora::kDataString, kLyPropertyTypeCharPtr, "charptr") &&
+                  SdkTypeIs(velora::kDataEnum, kLyPropertyTypeEnum, "enum") &&
+                  SdkTypeIs(velora::kDataTime, kLyPropertyTypeTime, "time") &&
+                  SdkTypeIs(velora::kDataTimecode, kLyPropertyTypeTimeCode, "timecode") &&
+                  SdkTypeIs(velora::kDataObject, kLyPropertyTypeObject, "object") &&
+                  SdkTypeIs(velora::kDataEvent, kLyPropertyTypeEvent, "event") &&
+                  SdkTypeIs(velora::kDataStringList, kLyPropertyTypeStringList, "stringlist") &&
+                  SdkTypeIs(velora::kDataVector4, kLyPropertyTypeVector4d, "Vector4d") &&
+                  SdkTypeIs(velora::kDataVector, kLyPropertyTypeVector3d, "Vector3d") &&
+                  SdkTypeIs(velora::kDataColor, kLyPropertyTypeColorRGB, "ColorRGB") &&
+                  SdkTypeIs(velora::kDataColorAndAlpha, kLyPropertyTypeColorRGBA, "ColorRGBA") &&
+                  SdkTypeIs(velora::kDataAction, kLyPropertyTypeAction, "Action") &&
+                  SdkTypeIs(velora::kDataReference, kLyPropertyTypeReference, "Reference") &&
+                  SdkTypeIs(velora::kDataVector2, kLyPropertyTypeVector2d, "Vector2d"),
+              "property types differ from the host's value-type table");
+static_assert(velora::kDataTypeCount == 21 && kLyPropertyTypeVector2d == 22,
+              "a type was added on one side only");
 
-// Property type to host data type, indexed by property type.
-const int kHostTypes[] = {
-    velora::kDataNone,        velora::kDataInteger,    velora::kDataInt64,
-    velora::kDataUInt64,      velora::kDataBool,       velora::kDataFloat,
-    velora::kDataNumber,      velora::kDataString,     velora::kDataEnum,
-    velora::kDataTime,        velora::kDataTimecode,   velora::kDataObject,
-    velora::kDataEvent,       velora::kDataStringList, velora::kDataVector4,
-    velora::kDataVector,      velora::kDataColor,      velora::kDataColorAndAlpha,
-    velora::kDataAction,      velora::kDataReference,  velora::kDataNone,
-    velora::kDataNone,        velora::kDataVector2,
-};
-static_assert(sizeof kHostTypes / sizeof kHostTypes[0] == kTypeCount, "one row per type");
+constexpr bool SameBits(unsigned sdk, unsigned host) { return sdk == host; }
+static_assert(SameBits(kLyPropertyFlagDisabled, velora::kPropertyDisabled) &&
+                  SameBits(kLyPropertyFlagAnimated, velora::kPropertyAnimated) &&
+                  SameBits(kLyPropertyFlagReadOnly, velora::kPropertyReadOnly) &&
+                  SameBits(kLyPropertyFlagTextureConnected, velora::kPropertyTextureConnected) &&
+                  SameBits(kLyPropertyFlagLockMember0, velora::kPropertyLockMember0) &&
+                  SameBits(kLyPropertyFlagLockMember1, velora::kPropertyLockMember0 << 1) &&
+                  SameBits(kLyPropertyFlagLockMember2, velora::kPropertyLockMember0 << 2) &&
+                  SameBits(kLyPropertyFlagLockMember3, velora::kPropertyLockMember0 << 3) &&
+                  SameBits(kLyPropertyFlagLockMember0 | kLyPropertyFlagLockMember1 |
+                               kLyPropertyFlagLockMember2 | kLyPropertyFlagLockMember3,
+                           velora::kPropertyLockAll),
+              "property flag bits differ from the host's");
+
+constexpr int kTypeCount = kLyPropertyTypeVector2d + 1;
 
 // A LyStringList that shows a host list it does not own.
 class StringListView final : public LyStringList {
@@ -55,15 +84,13 @@ public:
 }  // namespace
 
 int __LyHostDataTypeOf(int propertyType) {
-    return propertyType >= 0 && propertyType < kTypeCount ? kHostTypes[propertyType]
-                                                          : velora::kDataNone;
+    const velora::DataType* type = velora::DataType::FromSdkType(propertyType);
+    return type ? type->Id() : velora::kDataNone;
 }
 
 LyPropertyType __LyPropertyTypeOf(int hostDataType) {
-    if (hostDataType == velora::kDataNone) return kLyPropertyTypeUnknown;
-    for (int t = 0; t < kTypeCount; ++t)
-        if (kHostTypes[t] == hostDataType) return static_cast<LyPropertyType>(t);
-    return kLyPropertyTypeUnknown;
+    const velora::DataType* type = velora::DataType::Get(hostDataType);
+    return type ? static_cast<LyPropertyType>(type->SdkType()) : kLyPropertyTypeUnknown;
 }
 
 LyStringList* __LyStringListView(velora::StringList* list) {
@@ -79,7 +106,8 @@ LyStringList* __LyStringListView(velora::StringList* list) {
 }
 
 const char* LyGetPropertyTypeName(LyPropertyType type) {
-    return type >= 0 && type < kTypeCount ? kTypeNames[type] : nullptr;
+    const velora::DataType* row = type > 0 && type < kTypeCount ? velora::DataType::FromSdkType(type) : nullptr;
+    return row ? row->SdkName() : nullptr;
 }
 
 LyProperty::LyProperty() : LyPlug(nullptr), mName(), mParent(nullptr) { mAllocated = false; }
@@ -137,7 +165,18 @@ LyPropertyDataType* LyProperty::GetDataType() const {
 
 void LyProperty::SetData(void* data) {
     velora::Property* host = __LyHostProperty(this);
-    if (host && data) host->SetRaw(data);
+    if (!host || !data) return;
+    if (host->TypeId() == velora::kDataReference) {
+        // A reference's value is exchanged as the referenced property's
+        // wrapper (GetData gives one): the host is handed the host property
+        // behind it, and an unbound wrapper changes nothing.
+        LyProperty* target = *static_cast<LyProperty**>(data);
+        velora::Property* referenced = __LyHostProperty(target);
+        if (target && !referenced) return;
+        host->Links().SetReferenced(referenced);
+        return;
+    }
+    host->SetRaw(data);
 }
 
 void LyProperty::GetData(void* data, int size, LyEvaluateInfo*) const {

@@ -101,7 +101,7 @@ TEST(LoadTimeRegistration, EveryLibraryHostClassIsKnownToTheHostUnderItsName) {
 }
 
 TEST(LoadTimeRegistration, EntryPointRegisteredTheUserObjectEntries) {
-    const velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
     const velora::RegistryEntry* apply = registry.Find("Browsing/Apply", "UserObjects");
     const velora::RegistryEntry* filter = registry.Find("Browsing/Filters", "UserObjects");
     ASSERT_NE(apply, nullptr);

@@ -311,3 +311,33 @@ TEST(ReferenceProperties, ReadTheReferencedWrapper) {
     EXPECT_EQ(ref->GetReferencedProperty(), nullptr);
     b->Destroy(0);
 }
+
+TEST(ReferenceProperties, WritingTakesTheReferencedHostProperty) {
+    velora::Object* a = velora::Object::Create("RefA");
+    velora::Object* b = velora::Object::Create("RefB");
+    a->CreateProperty("Weight", velora::kDataNumber);
+    a->CreateProperty("Height", velora::kDataNumber);
+    LyComponent* ca = LyGetLyComponent(a, true);
+    LyComponent* cb = LyGetLyComponent(b, true);
+    LyProperty* weight = ca->PropertyList.Find("Weight");
+    LyProperty* height = ca->PropertyList.Find("Height");
+    LyProperty* ref = cb->PropertyCreate("Link", kLyPropertyTypeReference, nullptr, false, true, weight);
+    ASSERT_NE(ref, nullptr);
+    // The value written is the wrapper, as GetData gives it.
+    ref->SetData(&height);
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), a->FindProperty("Height"));
+    EXPECT_EQ(ref->GetReferencedProperty(), height);
+    // An unbound wrapper is nothing the host knows: refused, value kept.
+    LyPropertyDouble unbound;
+    LyProperty* stray = &unbound;
+    ref->SetData(&stray);
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), a->FindProperty("Height"));
+    LyProperty* none = nullptr;
+    ref->SetData(&none);
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), nullptr);
+    // The host itself takes nothing but a host property as a reference.
+    velora::IObject* notAProperty = a;
+    EXPECT_FALSE(b->FindProperty("Link")->SetRaw(&notAProperty));
+    a->Destroy(0);
+    b->Destroy(0);
+}

@@ -27,7 +27,7 @@ std::string Refusal(const std::string& bytes) {
 }
 
 std::string Wrap(const std::string& objects) {
-    return R"({"format": "velora-dsx", "version": 1, "objects": [)" + objects + "]}";
+    return R"({"format": "velora-dsx", "version": 2, "objects": [)" + objects + "]}";
 }
 
 class Truncation : public ::testing::TestWithParam<dsx::Encoding> {};
@@ -70,14 +70,14 @@ TEST(SceneFileReject, EmptyAndForeignData) {
 }
 
 TEST(SceneFileReject, UnknownVersions) {
-    for (const char* version : {"2", "0", "-1", "1.5", "99999999999999999999", "\"1\""}) {
+    for (const char* version : {"3", "0", "-1", "1.5", "99999999999999999999", "\"1\""}) {
         const std::string text = std::string(R"({"format": "velora-dsx", "version": )") + version +
                                  R"(, "objects": []})";
         const std::string error = Refusal(text);
         EXPECT_TRUE(error.find("version") != std::string::npos) << version << ": " << error;
     }
-    const std::string future = Refusal(R"({"format": "velora-dsx", "version": 2, "objects": "new layout"})");
-    EXPECT_EQ(future, "unsupported scene file version 2 (this reader reads version 1)");
+    const std::string future = Refusal(R"({"format": "velora-dsx", "version": 3, "objects": "new layout"})");
+    EXPECT_EQ(future, "unsupported scene file version 3 (this reader reads versions 1 to 2)");
 }
 
 TEST(SceneFileReject, FutureVersionInBinary) {
@@ -86,9 +86,9 @@ TEST(SceneFileReject, FutureVersionInBinary) {
     const std::string key = "version";
     const std::size_t at = bytes.find(key);
     ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(static_cast<unsigned char>(bytes[at + key.size()]), 0x01);  // CBOR small integer 1
-    bytes[at + key.size()] = 0x02;
-    EXPECT_NE(Refusal(bytes).find("unsupported scene file version 2"), std::string::npos);
+    ASSERT_EQ(static_cast<unsigned char>(bytes[at + key.size()]), 0x02);  // CBOR small integer 2
+    bytes[at + key.size()] = 0x03;
+    EXPECT_NE(Refusal(bytes).find("unsupported scene file version 3"), std::string::npos);
 }
 
 TEST(SceneFileReject, MessagesSayWhere) {
@@ -128,7 +128,7 @@ TEST(SceneFileReject, StructuralFaults) {
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "value": 2147483648}]})", "is not -2147483648..2147483647"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "uint64", "value": -1}]})", "expected an unsigned integer"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "bool", "value": 1}]})", "expected a bool"},
-        {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "flags": 8, "value": 1}]})", "unknown bits 8"},
+        {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "flags": 32, "value": 1}]})", "unknown bits 32"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int", "value": 1}, {"name": "P", "type": "int", "value": 1}]})", "used twice"},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "int"}]})", "missing member \"value\""},
         {R"({"id": 1, "class": "M", "name": "A", "properties": [{"name": "P", "type": "double", "value": 0, "animation": {"name": "", "channels": []}}]})", "1..16 channels"},
@@ -177,6 +177,45 @@ TEST(SceneFileReject, HugeDeclaredLengthsDoNotAllocate) {
     EXPECT_FALSE(Refusal(std::string("\xD9\xD9\xF7\x7B\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 12)).empty());
     // A byte string: not part of the format.
     EXPECT_NE(Refusal(std::string("\xD9\xD9\xF7\x42\x01\x02", 6)).find("byte strings"), std::string::npos);
+}
+
+// A binary file of one object whose only field holds `count` one-byte
+// integers, in a definite or an indefinite-length array.
+std::string ManySmallIntegers(std::size_t count, bool definite) {
+    std::string b("\xD9\xD9\xF7\xA3", 4);
+    auto text = [&b](const std::string& s) {
+        b += static_cast<char>(0x60 + s.size());
+        b += s;
+    };
+    text("format"), text("velora-dsx"), text("version"), b += '\x02', text("objects");
+    b += "\x81\xA4", text("id"), b += '\x01', text("class"), text("M"), text("name"), text("A");
+    text("fields"), b += "\xA1", text("x"), b += "\xA1", text("ints");
+    if (definite) {
+        b += '\x9A';
+        for (int shift = 24; shift >= 0; shift -= 8) b += static_cast<char>((count >> shift) & 0xFF);
+    } else {
+        b += '\x9F';
+    }
+    b.append(count, '\x00');
+    if (!definite) b += '\xFF';
+    return b;
+}
+
+TEST(SceneFileReject, MemoryIsBoundedByTheFileSize) {
+    // Each one-byte number would take 16 bytes in the tree and 8 in the
+    // document: refused before the memory is taken, whatever the array says.
+    for (bool definite : {true, false}) {
+        const std::string error = Refusal(ManySmallIntegers(std::size_t(4) << 20, definite));
+        EXPECT_NE(error.find("memory"), std::string::npos) << error;
+    }
+    // The same field, small: read.
+    const std::string small = ManySmallIntegers(1000, true);
+    dsx::Document doc;
+    std::string error;
+    ASSERT_TRUE(dsx::DecodeDocument(small.data(), small.size(), &doc, &error)) << error;
+    const auto* ints = std::get_if<std::vector<std::int64_t>>(doc.ObjectAt(0)->Field("x"));
+    ASSERT_NE(ints, nullptr);
+    EXPECT_EQ(ints->size(), 1000u);
 }
 
 TEST(SceneFileReject, FlippedBytesNeverCrash) {

@@ -133,7 +133,7 @@ TEST(SceneFileText, ReadableLayout) {
     k.value = 0.5;
     c->Keys().push_back(k);
     const std::string text = Encode(doc, dsx::Encoding::kText);
-    EXPECT_EQ(text.rfind("{\n  \"format\": \"velora-dsx\",\n  \"version\": 1,\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("{\n  \"format\": \"velora-dsx\",\n  \"version\": 2,\n", 0), 0u) << text;
     EXPECT_NE(text.find("\"Icon\": {\"int\":3}"), std::string::npos) << text;
     EXPECT_NE(text.find("\"Rate\": {\"double\":\"inf\"}"), std::string::npos) << text;
     // One key, one line.

@@ -5,6 +5,7 @@
 // go through, the set of models shown in the viewer, the scene's models, the
 // all-models transaction and the directory of living objects.
 
+#include <unordered_map>
 #include <vector>
 
 #include "velora/event_source.h"
@@ -75,6 +76,9 @@ private:
     EventSource events_;
     std::vector<PlugHandle> displaySet_;
     mutable std::vector<PlugHandle> sceneModels_;
+    // The same models by address, so that a membership test costs one
+    // lookup; an entry whose handle no longer answers is stale.
+    mutable std::unordered_map<const Object*, PlugHandle> sceneIndex_;
     int allModelsDepth_ = 0;
     int allModelsCount_ = 0;
     int allModelsArgument_ = 0;

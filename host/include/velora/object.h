@@ -12,6 +12,11 @@
 
 namespace velora {
 
+namespace dsx {
+class ObjectStore;
+class FileProperty;
+}  // namespace dsx
+
 class EventSource;
 class FileReference;
 class Property;
@@ -117,6 +122,18 @@ public:
     /// The name of the property view editors show this object with.
     virtual const char* PropertyViewName() const;
 
+    /// Scene storage, one pass at a time (the store says which: its Pass()
+    /// holds dsx::PassFlag bits, several at once possibly). Every stored
+    /// object goes through this pair. The host part here writes and reads
+    /// the label and flags (fields pass), every property with its type,
+    /// flags, value and enumeration texts (0x4), and the objects and
+    /// properties that object and reference values name (0x8, once every
+    /// object exists). A class that keeps more calls these first and adds
+    /// its own; a bridge hands the store on to its extension. False fails
+    /// the object's pass.
+    virtual bool Store(dsx::ObjectStore& store);
+    virtual bool Retrieve(dsx::ObjectStore& store);
+
     /// Children in the host's hierarchy; plain objects have none.
     virtual int ChildCount() const { return 0; }
     virtual Object* Child(int) const { return nullptr; }
@@ -164,6 +181,14 @@ public:
 
 protected:
     Object(const char* name, int classId);
+    /// One property's file form, in the properties pass; `out` already has
+    /// the property's name, type, flags and value. Classes that keep more
+    /// of a property (its animation curves) add it here.
+    virtual bool StoreProperty(dsx::ObjectStore& store, const Property& property,
+                               dsx::FileProperty& out);
+    /// The reverse, once the value and flags are set.
+    virtual bool RetrieveProperty(dsx::ObjectStore& store, const dsx::FileProperty& in,
+                                  Property& property);
     /// Tells the wrapper in the slot (Destroy) before the plug goes.
     void Teardown() override;
 

@@ -6,15 +6,18 @@
 
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <lyiface/object.h>
 
 #include "velora/export.h"
+#include "velora/plug.h"
 
 namespace velora {
 
 using lyiface::IObject;
+class Object;
 
 /// Creates an object for a registry entry from its owner (may be null), the
 /// instance name and caller data. Returns the new object or null.
@@ -73,8 +76,18 @@ public:
     void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
     /// Calls the entry's creator; null when there is no entry or creator.
+    /// The registry remembers which entry made each object (OriginOf).
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
-                    void* data) const;
+                    void* data);
+
+    /// The entry through which objects made by `entry` are saved and made
+    /// again when a scene opens: an entry of the same name and creator in a
+    /// group under "DsxStorable/" (a class registered there is storable;
+    /// `entry` itself when it is one). Null when the class is not storable.
+    const RegistryEntry* StorableEntryFor(const RegistryEntry* entry) const;
+    /// The entry that made `object` through Create, or null (made some
+    /// other way, or the entry is gone).
+    const RegistryEntry* OriginOf(const Object* object) const;
 
 private:
     ObjectRegistry() = default;
@@ -85,6 +98,12 @@ private:
     Group* FindGroup(const char* group);
     const Group* FindGroup(const char* group) const;
     std::deque<Group> groups_;
+    struct Origin {
+        PlugHandle object;
+        std::string group;
+        std::string name;
+    };
+    std::unordered_map<const Object*, Origin> origins_;
     std::string loading_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;

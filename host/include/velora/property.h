@@ -132,8 +132,10 @@ public:
     /// The two questions most readers ask of the definition.
     bool IsAnimatable() const { return definition_.IsAnimatable(); }
     bool IsUser() const { return definition_.IsUser(); }
-    /// What an object or reference property links to.
+    /// What an object or reference property links to; read-only through a
+    /// const property.
     PropertyLinks Links() { return PropertyLinks(*this); }
+    const PropertyLinks Links() const { return PropertyLinks(const_cast<Property&>(*this)); }
 
     /// Counts a change of the enumeration texts (PropertyDefinition::
     /// EnumListVersion) and marks the property changed.
@@ -166,6 +168,11 @@ public:
     /// refuse) and then the value taken (kActCandidated, with a copy of the
     /// old value when someone listens).
     bool SetRaw(const void* in);
+    /// The same, checked: false, nothing read or written, unless `size` is
+    /// exactly Type()->ValueSize(). Code that holds a value of a type it
+    /// chose itself (a file's, a caller's) goes through these.
+    bool GetRaw(void* out, std::size_t size) const;
+    bool SetRaw(const void* in, std::size_t size);
     /// Integer view of integer, enum, bool, 64-bit, float and number values
     /// (floating values truncate toward zero; out of range saturates; NaN is
     /// 0). False for other types.

@@ -23,9 +23,10 @@
 // must outlive it (no object is deleted during a save or a load).
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <lyiface/object.h>
 
@@ -65,6 +66,8 @@ public:
     FileObject* WritableRecord() const { return writable_; }
     /// The host object being stored or retrieved.
     IObject* Subject() const { return subject_; }
+    /// The session this store belongs to.
+    StorageSession& Session() const { return *session_; }
 
     // Writing: false while retrieving, for a null or empty name, and for a
     // reference to an object that the session does not store.
@@ -130,13 +133,44 @@ public:
     /// session. The same store is handed out for every pass of one object.
     ObjectStore* Open(IObject* object, std::uint32_t pass);
 
+    /// How a property value names `object`: by its file id when it is in
+    /// the session, else by its full name (an object the host keeps for
+    /// itself, say), which the reading host looks up.
+    ObjectTarget TargetOf(IObject* object) const;
+    /// The object a target names: the object bound to its id, or the
+    /// living object of its full name; null when there is none.
+    IObject* Resolve(const ObjectTarget& target) const;
+
+    /// What a save or a load could not keep, one message each; the host
+    /// also prints them as warnings.
+    void Warn(const std::string& message);
+    const std::vector<std::string>& Warnings() const { return warnings_; }
+    /// Properties stored or retrieved so far (counted by the objects).
+    int PropertiesDone() const { return properties_; }
+    void CountProperty() { ++properties_; }
+
 private:
     const Document* document_;
     Document* writable_;
-    std::map<const IObject*, std::uint32_t> ids_;
-    std::map<std::uint32_t, IObject*> objects_;
-    std::map<std::uint32_t, std::unique_ptr<ObjectStore>> stores_;
+    std::unordered_map<const IObject*, std::uint32_t> ids_;
+    std::unordered_map<std::uint32_t, IObject*> objects_;
+    std::unordered_map<std::uint32_t, std::unique_ptr<ObjectStore>> stores_;
+    std::vector<std::string> warnings_;
+    int properties_ = 0;
 };
+
+class ObjectStore;
+
+/// The file form of a raw value of `type` (scalars, vectors, colours,
+/// times, timecodes, texts): `out` must be a property of the type's own
+/// file type. False for the other types and for a type mismatch.
+VELORA_API bool StoreRawValue(int dataType, const void* raw, FileProperty& out);
+/// The raw value of `type` that a file property holds, written to `raw`
+/// (`size` bytes, which must be the type's value size). False, nothing
+/// written, when the file property is of another type than the host type's
+/// own file type: a value never crosses types.
+VELORA_API bool RetrieveRawValue(const FileProperty& in, int dataType, void* raw,
+                                 std::size_t size);
 
 /// The store behind an IObject, or null when it is not one.
 VELORA_API ObjectStore* AsObjectStore(IObject* object);

@@ -66,6 +66,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -75,12 +76,25 @@ namespace velora {
 namespace dsx {
 
 /// The name and version written at the top of every file. A reader refuses
-/// other names and other versions.
+/// other names and versions outside kOldestFormatVersion..kFormatVersion.
+/// Version 2 added the value types from kFileValueColor on, the enumeration
+/// texts of enum properties, and dropped the parallel list of host type
+/// names; a version-1 file is a valid version-2 file.
 constexpr const char* kFormatName = "velora-dsx";
-constexpr int kFormatVersion = 1;
+constexpr int kFormatVersion = 2;
+constexpr int kOldestFormatVersion = 1;
 
 /// Files larger than this are refused before they are read.
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+/// What reading a file may cost beyond its own bytes, as a multiple of its
+/// size (plus kReadAllowanceBytes): the tree a file decodes to is charged as
+/// it is built, and a file that would need more is refused. A file written
+/// by this library needs at most about this much (an object member such as
+/// a small integer field costs a tree node of about a hundred bytes); a
+/// hostile one (millions of one-byte numbers) is refused long before memory
+/// runs out.
+constexpr std::size_t kReadBudgetFactor = 12;
+constexpr std::size_t kReadAllowanceBytes = std::size_t(1) << 20;
 /// Deepest nesting of arrays and objects a reader accepts; the format itself
 /// needs 11 (down to one curve key).
 constexpr int kMaxDepth = 32;
@@ -185,7 +199,8 @@ private:
 // File properties
 
 /// Value types of file properties. The numbers are stored in files and stay
-/// below 24.
+/// below 24. Each host data type has its own file type, so a property comes
+/// back with the type it was stored with (a colour stays a colour).
 enum FileValueType : int {
     kFileValueNone = 0,  ///< not a valid property type
     kFileValueInt = 1,
@@ -200,7 +215,27 @@ enum FileValueType : int {
     kFileValueVector2 = 10,
     kFileValueVector3 = 11,
     kFileValueVector4 = 12,
+    kFileValueColor = 13,       ///< three doubles
+    kFileValueColorAlpha = 14,  ///< four doubles
+    kFileValueAction = 15,      ///< a bool
+    kFileValueTimecode = 16,    ///< three doubles: raw frame, raw second, rate
+    kFileValueStringList = 17,  ///< texts (Texts())
+    kFileValueObject = 18,      ///< connected objects (Targets())
+    kFileValueReference = 19,   ///< one property of one object, or none (Targets())
+    kFileValueEvent = 20,       ///< no value
     kFileValueTypeCount
+};
+
+/// An object a property value names: an object of the same document (id),
+/// or, with id 0, an object outside the file by its full name, which the
+/// reading host looks up. A reference value also names the property.
+struct ObjectTarget {
+    std::uint32_t id = 0;
+    std::string name;
+    std::string property;
+    bool operator==(const ObjectTarget& o) const {
+        return id == o.id && name == o.name && property == o.property;
+    }
 };
 
 /// The name of a value type in the text form ("vector3"), or null.
@@ -215,9 +250,14 @@ enum FilePropertyFlag : std::uint32_t {
     kFilePropertyAnimatable = 0x1,
     kFilePropertyUser = 0x2,
     kFilePropertyReadOnly = 0x4,
+    kFilePropertyDisabled = 0x8,
+    /// A value that the object's extension serves itself (its own get and
+    /// set functions): the extension stores and retrieves it, the host
+    /// part leaves it alone.
+    kFilePropertyServed = 0x10,
     kFilePropertyLockMask = 0x780,
     kFilePropertyMuteMask = 0x7800,
-    kFilePropertyKnownFlags = 0x7F87,  ///< any other bit is refused
+    kFilePropertyKnownFlags = 0x7F9F,  ///< any other bit is refused
 };
 
 class VELORA_DSX_API FileProperty {
@@ -258,6 +298,13 @@ public:
     /// String.
     bool SetText(std::string text);
     const std::string* Text() const;
+    /// Enum (the enumeration texts, optional) and StringList (the items).
+    bool SetTexts(std::vector<std::string> texts);
+    const std::vector<std::string>& Texts() const { return texts_; }
+    /// Object (any number of targets) and Reference (none, or one target
+    /// with a property name). Targets with id 0 need a name.
+    bool SetTargets(std::vector<ObjectTarget> targets);
+    const std::vector<ObjectTarget>& Targets() const { return targets_; }
 
     /// The curve node that animates the property, or null.
     CurveNode* Animation() { return animation_.get(); }
@@ -277,6 +324,8 @@ private:
     std::uint64_t unsigned_ = 0;
     double numbers_[4] = {};
     std::string text_;
+    std::vector<std::string> texts_;
+    std::vector<ObjectTarget> targets_;
     std::unique_ptr<CurveNode> animation_;
 };
 
@@ -435,7 +484,7 @@ private:
     std::string name_;
     std::map<std::string, FieldValue> fields_;
     std::vector<std::unique_ptr<FileProperty>> properties_;
-    std::map<std::string, FileProperty*> propertiesByName_;
+    std::unordered_map<std::string, FileProperty*> propertiesByName_;
 };
 
 class VELORA_DSX_API Document {
@@ -467,8 +516,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<FileObject>> objects_;
-    std::map<std::uint32_t, FileObject*> byId_;
-    std::map<std::string, FileObject*> byName_;
+    std::unordered_map<std::uint32_t, FileObject*> byId_;
+    std::unordered_map<std::string, FileObject*> byName_;
     std::uint32_t nextId_ = 1;
 };
 
