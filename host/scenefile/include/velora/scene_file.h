@@ -57,9 +57,13 @@
 //   SaveDocument writes a temporary file in the target's directory, flushes
 //   and fsyncs it, then renames it over the target (and fsyncs the
 //   directory). A save that fails removes the temporary and leaves the
-//   previous file as it was; a process killed half-way leaves the previous
-//   file intact and, at worst, a stale ".<name>.tmp-XXXXXX" beside it. A
-//   save through a symbolic link replaces the file that the link names.
+//   previous file as it was, and the message carries the system's reason
+//   ("No space left on device"); a process killed half-way leaves the
+//   previous file intact and, at worst, a stale ".<name>.tmp-<pid>-XXXXXX"
+//   beside it, which the next save of that file removes once the process is
+//   gone. A save through a symbolic link replaces the file that the link
+//   names. Only a regular file (or no file) is replaced: a directory, a
+//   device, a FIFO or a socket is refused and left as it is.
 
 #include <cstddef>
 #include <cstdint>
