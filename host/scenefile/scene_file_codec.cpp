@@ -32,7 +32,10 @@ using Json = nlohmann::json;
 // The CBOR self-description tag (55799): the first bytes of a binary file.
 constexpr unsigned char kCborMagic[3] = {0xD9, 0xD9, 0xF7};
 
+// A key row: time, value, the flags word as four numbers, six tangent
+// values, and tension, continuity and bias when any of them is set.
 constexpr int kKeyColumns = 12;
+constexpr int kKeyColumnsTcb = 15;
 
 bool Fail(std::string* error, std::string message) {
     if (error) *error = std::move(message);
@@ -112,6 +115,17 @@ bool CheckName(const std::string& text, const char* what, std::string* error) {
 // ---------------------------------------------------------------------------
 // Validation of the model
 
+// Whether a key carries tension, continuity or bias: any bit set (-0.0
+// counts, so that it comes back as it went).
+bool HasTcb(const CurveKey& k) {
+    for (double d : k.tcb) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        if (bits) return true;
+    }
+    return false;
+}
+
 bool ValidateCurve(const Curve& curve, std::string* error) {
     if (!CheckText(curve.Name(), "the curve name", error)) return false;
     const ExtrapolationSetting* sides[2] = {&curve.PreExtrapolation(), &curve.PostExtrapolation()};
@@ -129,14 +143,10 @@ bool ValidateCurve(const Curve& curve, std::string* error) {
         std::string fault;
         if (i > 0 && k.time <= keys[i - 1].time)
             fault = "key times must strictly increase";
-        else if (k.interpolation == 0 || (k.interpolation & ~std::uint32_t(kKeyInterpolationMask)))
-            fault = "interpolation " + std::to_string(k.interpolation) + " is not 1..15";
-        else if (k.tangentMode < 0 || k.tangentMode > 255)
-            fault = "tangent mode " + std::to_string(k.tangentMode) + " is not 0..255";
-        else if (k.weightMode < 0 || k.weightMode > 3)
-            fault = "weight mode " + std::to_string(k.weightMode) + " is not 0..3";
-        else if (k.velocityMode < 0 || k.velocityMode > 3)
-            fault = "velocity mode " + std::to_string(k.velocityMode) + " is not 0..3";
+        else if (KeyInterpolationOf(k.flags) == 0)
+            fault = "no interpolation";
+        else if (k.flags & ~kKeyFlagsMask)
+            fault = "flags " + std::to_string(k.flags) + " hold bits a key does not have";
         if (!fault.empty()) return Fail(error, Indexed("keys", i) + ": " + fault);
     }
     if (curve.IsA(kFileClassCustomCurve)) {
@@ -249,9 +259,12 @@ OJson CurveToJson(const Curve& curve) {
     j["post"] = OJson::array({curve.PostExtrapolation().mode, curve.PostExtrapolation().count});
     OJson keys = OJson::array();
     for (const CurveKey& k : curve.Keys()) {
-        OJson row = OJson::array({k.time, DoubleToJson(k.value), k.interpolation, k.tangentMode,
-                                k.weightMode, k.velocityMode});
+        OJson row = OJson::array({k.time, DoubleToJson(k.value), KeyInterpolationOf(k.flags),
+                                KeyModeByte(k.flags), KeyWeightBits(k.flags),
+                                KeyVelocityBits(k.flags)});
         for (double d : k.data) row.push_back(DoubleToJson(d));
+        if (HasTcb(k))
+            for (double d : k.tcb) row.push_back(DoubleToJson(d));
         keys.push_back(std::move(row));
     }
     j["keys"] = std::move(keys);
@@ -589,18 +602,25 @@ bool ReadExtrapolation(const Json& j, ExtrapolationSetting* out, std::string* er
 }
 
 bool ReadKey(const Json& j, CurveKey* k, std::string* error) {
-    if (!j.is_array() || j.size() != kKeyColumns)
-        return Fail(error, ": expected a key of " + std::to_string(kKeyColumns) + " values");
+    if (!j.is_array() || (j.size() != kKeyColumns && j.size() != kKeyColumnsTcb))
+        return Fail(error, ": expected a key of " + std::to_string(kKeyColumns) + " or " +
+                               std::to_string(kKeyColumnsTcb) + " values");
     std::int64_t interpolation;
+    int mode, weights, velocities;
     if (!ReadInt64(j[0], &k->time, error)) return Prefix(error, "[0]");
     if (!ReadDouble(j[1], &k->value, error)) return Prefix(error, "[1]");
     if (!ReadRange(j[2], 1, kKeyInterpolationMask, &interpolation, error)) return Prefix(error, "[2]");
-    k->interpolation = static_cast<std::uint32_t>(interpolation);
-    if (!ReadInt(j[3], 0, 255, &k->tangentMode, error)) return Prefix(error, "[3]");
-    if (!ReadInt(j[4], 0, 3, &k->weightMode, error)) return Prefix(error, "[4]");
-    if (!ReadInt(j[5], 0, 3, &k->velocityMode, error)) return Prefix(error, "[5]");
+    if (!ReadInt(j[3], 0, 255, &mode, error)) return Prefix(error, "[3]");
+    if (!ReadInt(j[4], 0, 3, &weights, error)) return Prefix(error, "[4]");
+    if (!ReadInt(j[5], 0, 3, &velocities, error)) return Prefix(error, "[5]");
+    k->flags = KeyFlagsFrom(static_cast<std::uint32_t>(interpolation), mode, weights, velocities);
     for (int d = 0; d < 6; ++d)
         if (!ReadDouble(j[6 + d], &k->data[d], error)) return Prefix(error, "[" + std::to_string(6 + d) + "]");
+    for (int d = 0; d < 3; ++d) {
+        k->tcb[d] = 0.0;
+        if (j.size() == kKeyColumnsTcb && !ReadDouble(j[12 + d], &k->tcb[d], error))
+            return Prefix(error, "[" + std::to_string(12 + d) + "]");
+    }
     return true;
 }
 
