@@ -7,9 +7,11 @@ cmake --preset release >/dev/null
 cmake --build --preset release
 # The main job: velora opens the bundled default scene with the sample
 # plug-ins from its plug-in directory, creates one object of the hello
-# sample's class and saves the scene.
+# sample's class, plays 30 frames (the scene's relation runs the spring
+# sample's box) and saves the scene.
 ./build/release/bin/velora --version
 ./build/release/bin/velora --list-plugins \
   --scene apps/velora/scenes/default.dsx \
   --create Browsing/Templates/Samples/Hello=Greeter \
+  --frames 30 \
   --save build/release/default-saved.dsx "$@"

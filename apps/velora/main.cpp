@@ -14,7 +14,7 @@
 // A library that fails to load is reported with its path and the reason, and
 // the others load regardless.
 //
-// The actions --scene, --create and --save run in the order they are given,
+// The actions --scene, --create, --frames and --save run in the order they are given,
 // after the plug-ins have heard "LIBRARY_OPEN" and "LIBRARY_READY".
 
 #include <dlfcn.h>
@@ -32,8 +32,11 @@
 #include <velora/class_registry.h>
 #include <velora/object.h>
 #include <velora/object_registry.h>
+#include <velora/parallel.h>
 #include <velora/plugin_loader.h>
 #include <velora/process.h>
+#include <velora/relation.h>
+#include <velora/scene.h>
 #include <velora/session.h>
 #include <velora/trace.h>
 
@@ -45,7 +48,7 @@ std::string ExecutableDir() { return velora::Application::Instance().Application
 
 // One action of the command line, run in command-line order.
 struct Action {
-    enum Kind { kScene, kCreate, kSave } kind;
+    enum Kind { kScene, kCreate, kSave, kFrames } kind;
     std::string value;
 };
 
@@ -60,6 +63,7 @@ struct Options {
     std::vector<std::string> scenes;
     std::vector<std::string> creates;
     std::vector<std::string> saves;
+    std::vector<int> frames;
     std::vector<Action> actions;
 };
 
@@ -78,7 +82,7 @@ std::string EntrySpecCheck(const std::string& value) {
 int Parse(int argc, char** argv, Options& options) {
     CLI::App app("velora: the headless reference host of lysdk", "velora");
     app.footer(
-        "Actions (--scene, --create, --save) run in the order given, after the plug-ins\n"
+        "Actions (--scene, --create, --frames, --save) run in the order given, after the plug-ins\n"
         "have loaded and heard the library lifecycle's open and ready events.\n"
         "Environment: VELORA_PLUGIN_PATH, a colon-separated list of plug-in directories.\n");
     app.add_flag("--version", options.version, "print the host and SDK versions and stop");
@@ -110,6 +114,12 @@ int Parse(int argc, char** argv, Options& options) {
                             ->expected(1)
                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
                             ->check(NotEmpty);
+    CLI::Option* frames = app.add_option("--frames", options.frames,
+                                         "play N frames of the scene, 30 per second from 0 (repeatable)")
+                              ->type_name("N")
+                              ->expected(1)
+                              ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                              ->check(CLI::Range(0, 1000000));
     app.add_flag("--binary", options.binary, "save in the binary encoding")->needs(save);
     app.add_option("--sdk", options.sdkPath, "load the SDK library from PATH")
         ->type_name("PATH")
@@ -128,7 +138,7 @@ int Parse(int argc, char** argv, Options& options) {
         return 2;
     }
     // Each occurrence of an action option appears once in the parse order.
-    std::size_t next[3] = {0, 0, 0};
+    std::size_t next[4] = {0, 0, 0, 0};
     for (CLI::Option* option : app.parse_order()) {
         if (option == scene && next[0] < options.scenes.size())
             options.actions.push_back({Action::kScene, options.scenes[next[0]++]});
@@ -136,6 +146,8 @@ int Parse(int argc, char** argv, Options& options) {
             options.actions.push_back({Action::kCreate, options.creates[next[1]++]});
         else if (option == save && next[2] < options.saves.size())
             options.actions.push_back({Action::kSave, options.saves[next[2]++]});
+        else if (option == frames && next[3] < options.frames.size())
+            options.actions.push_back({Action::kFrames, std::to_string(options.frames[next[3]++])});
     }
     return -1;
 }
@@ -191,6 +203,37 @@ void ListPlugins() {
 }
 
 // Creates the instance `spec` asks for; false when it fails.
+// Plays the scene: each frame runs the whole evaluation cycle. Then tells
+// what the relations did, box by box.
+void EvaluateFrames(int count) {
+    velora::Scene& scene = velora::Scene::Main();
+    constexpr long long kFrame = 141120000 / 30;
+    for (int f = 0; f < count; ++f) {
+        velora::SetCurrentTime(f * kFrame);
+        scene.Evaluator().EvaluateFrame(f * kFrame);
+    }
+    std::printf("velora: evaluated %d frames (%s, %s): %d boxes in %d groups\n", count,
+                velora::ParallelBackend(), scene.Evaluator().LastRunParallel() ? "parallel" : "serial",
+                scene.Evaluator().ScheduledBoxes(), scene.Evaluator().ScheduledGroups());
+    for (int i = 0; i < scene.SrcCount(); ++i) {
+        if (!scene.Src(i)->IsA(velora::kClassConstraintRelation)) continue;
+        auto* relation = static_cast<velora::Relation*>(scene.Src(i));
+        std::vector<velora::Box*> boxes;
+        relation->CollectBoxes(&boxes);
+        for (velora::Box* box : boxes) {
+            const char* kind = box->IsCustomObject() ? box->CustomClassName()
+                                                     : velora::ClassRegistry::Instance().Name(box->ClassId());
+            std::printf("velora:   %s/%s (%s): computed %llu times", relation->Name(), box->Name(), kind,
+                        static_cast<unsigned long long>(box->ComputeCount()));
+            if (velora::AnimationNode* out = box->OutConnector(0)) {
+                std::printf(", %s =", out->Name());
+                for (int m = 0; m < out->Channels(); ++m) std::printf(" %.4g", out->LiveData()[m]);
+            }
+            std::printf("\n");
+        }
+    }
+}
+
 bool CreateInstance(const std::string& text, std::vector<velora::PlugHandle>& created) {
     velora::EntrySpec spec;
     std::string error;
@@ -303,6 +346,9 @@ int main(int argc, char** argv) {
             break;
         case Action::kSave:
             if (!SaveScene(action.value, options.binary)) ++failedActions;
+            break;
+        case Action::kFrames:
+            EvaluateFrames(std::atoi(action.value.c_str()));
             break;
         }
     }

@@ -21,6 +21,7 @@
 
 #include <lysdk/lysdk.h>
 #include <velora/animation.h>
+#include <velora/evaluation.h>
 #include <velora/model.h>
 #include <velora/property.h>
 #include <velora/scene.h>
@@ -86,8 +87,10 @@ struct Scene1000 {
     }
 };
 
-void RunEvaluate(benchmark::State& state, bool curves) {
+void RunEvaluate(benchmark::State& state, bool curves, bool parallel = false) {
     Scene1000 scene(curves);
+    // Against a loop on one thread, the scene evaluates on one thread too.
+    velora::EvaluationManager::Instance().SetParallel(parallel);
     auto previous = velora::SetAnimatedPropertyEvaluator(curves ? nullptr : &EvaluatePlain);
     LyScene& sdk = *static_cast<LyScene*>(LySystem::TheOne().Scene);
     velora::TimingManager& timing = velora::TimingManager::Instance();
@@ -103,6 +106,7 @@ void RunEvaluate(benchmark::State& state, bool curves) {
     if (evaluated != static_cast<std::uint64_t>(state.iterations()) * kModels * 3)
         state.SkipWithError("not every channel was evaluated");
     velora::SetAnimatedPropertyEvaluator(previous);
+    velora::EvaluationManager::Instance().SetParallel(true);
     timing.SetLocalTime(0);
     state.counters["x_realtime_30fps"] =
         benchmark::Counter(1.0 / 30.0, benchmark::Counter::kIsIterationInvariantRate);

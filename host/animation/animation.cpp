@@ -11,6 +11,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "velora/box.h"
 #include "velora/scene_events.h"
 
 namespace velora {
@@ -99,6 +100,8 @@ AnimationNode::AnimationNode(const char* name, int channels)
     : Object(name ? name : "AnimationNode", kClassAnimationNode), channels_(channels) {}
 
 void AnimationNode::Teardown() {
+    // A connector that goes away leaves its box's lists (velora/box.h).
+    if (box_) box_->Forget(this);
     // A node that goes away leaves its property unanimated.
     if (Property* property = ConnectedProperty())
         if (!property->IsEnding()) property->ModifyFlag(kPropertyAnimated, false);

@@ -102,4 +102,15 @@ void MainEntity::EndAllModelsTransaction() {
     events_.Raise(record);
 }
 
+void MainEntity::Open(Bracket& bracket, int code) {
+    if (bracket.depth++ > 0) return;
+    Notify(code, nullptr);
+}
+
+void MainEntity::Close(Bracket& bracket, int code) {
+    if (bracket.depth == 0) return;
+    if (--bracket.depth > 0) return;
+    Notify(code, nullptr);
+}
+
 }  // namespace velora

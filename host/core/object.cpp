@@ -5,6 +5,7 @@
 #include "velora/file_reference.h"
 #include "velora/model.h"
 #include "velora/object_directory.h"
+#include "velora/relation.h"
 
 namespace velora {
 
@@ -19,6 +20,11 @@ Object* Object::Create(const char* name, int classId) {
     // Classes with a host type of their own are made by it; a plain object
     // carrying their class id would be taken for one.
     if (classes.IsA(classId, kClassModel)) return Model::Create(name, classId);
+    // Boxes: relations and placeholders have types of their own.
+    if (classes.IsA(classId, kClassConstraintRelation)) return Relation::Create(name);
+    if (classId == kClassModelPlaceholder) return ModelPlaceholder::Create(name);
+    if (classId == kClassBoxPlaceholder) return BoxPlaceholder::Create(name);
+    if (classes.IsA(classId, kClassBox)) return Box::Create(name, classId);
     if (classId == kClassFileReference) return FileReference::Create(name);
     if (classId == kClassNamespace) return Namespace::Create(name);
     if (classes.IsA(classId, kClassAnimationNode) || classes.IsA(classId, kClassFCurve) ||

@@ -1,10 +1,18 @@
 #include "velora/plug.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "velora/scene_events.h"
 
 namespace velora {
+
+namespace {
+std::atomic<std::uint64_t> gStructureVersion{1};
+}  // namespace
+
+std::uint64_t StructureVersion() { return gStructureVersion.load(std::memory_order_acquire); }
+void BumpStructureVersion() { gStructureVersion.fetch_add(1, std::memory_order_acq_rel); }
 
 Plug::Plug() = default;
 Plug::~Plug() = default;
@@ -33,6 +41,7 @@ void Plug::Destroy(int) {
 }
 
 void Plug::Teardown() {
+    BumpStructureVersion();
     if (anchor_) *anchor_ = nullptr;
     // Owned plugs end first, last-created first.
     while (!owned_.empty()) {
@@ -103,6 +112,7 @@ bool Plug::Link2(Plug* src, Plug* dst, int type, int srcPos, int dstPos) {
     if (IndexIn(dst->src_, src) >= 0) return false;  // a handler linked them already
     const int s = std::min(srcAt, dst->SrcCount());
     const int d = std::min(dstAt, src->DstCount());
+    BumpStructureVersion();
     dst->src_.insert(dst->src_.begin() + s, Link{src, type});
     src->dst_.insert(src->dst_.begin() + d, Link{dst, type});
     dst->modFlags_ |= kModSelfConnection;
@@ -134,6 +144,7 @@ bool Plug::Unlink(Plug* src, Plug* dst, bool ask) {
     const int s = IndexIn(dst->src_, src);
     const int d = IndexIn(src->dst_, dst);
     if (s < 0 || d < 0) return false;
+    BumpStructureVersion();
     dst->src_.erase(dst->src_.begin() + s);
     src->dst_.erase(src->dst_.begin() + d);
     dst->modFlags_ |= kModSelfConnection;
@@ -183,6 +194,7 @@ bool Plug::ReplaceSrcAt(int index, Plug* plug) {
         return false;
     const int oldAt = IndexIn(old->dst_, this);
     if (oldAt >= 0) old->dst_.erase(old->dst_.begin() + oldAt);
+    BumpStructureVersion();
     src_[index].plug = plug;
     plug->dst_.push_back(Link{this, type});
     modFlags_ |= kModSelfConnection;
@@ -202,6 +214,7 @@ bool Plug::ReplaceDstAt(int index, Plug* plug) {
         return false;
     const int oldAt = IndexIn(old->src_, this);
     if (oldAt >= 0) old->src_.erase(old->src_.begin() + oldAt);
+    BumpStructureVersion();
     dst_[index].plug = plug;
     plug->src_.push_back(Link{this, type});
     modFlags_ |= kModSelfConnection;
@@ -252,6 +265,7 @@ Plug* Plug::Owned(int i) const {
 void Plug::SetOwner(Plug* owner) {
     if (owner == owner_ || owner == this) return;
     if (ending_ || (owner && owner->ending_)) return;  // neither side may keep a dying plug
+    BumpStructureVersion();
     if (owner_) {
         auto& siblings = owner_->owned_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());

@@ -169,6 +169,8 @@ bool Property::ModifyFlag(std::uint32_t f, bool on) {
     const std::uint32_t old = flags_;  // a handler may have changed other bits
     flags_ = on ? flags_ | f : flags_ & ~f;
     if (flags_ == old) return true;
+    // Evaluation schedules list the animated properties.
+    if ((flags_ ^ old) & kPropertyAnimated) BumpStructureVersion();
     ModFlags() |= kModSelfFlags;
     Tell(&Plug::PlugStateNotify, kActValueChanged, &flags_, &old, sizeof flags_);
     return true;

@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "velora/object.h"
+#include "velora/property.h"
+
 namespace velora {
 
 EvaluationRecord::~EvaluationRecord() = default;
@@ -28,6 +31,42 @@ int EvaluationManager::Raise(int timing, void* context) {
     record.timing = timing;
     record.context = context;
     return source.Raise(record);
+}
+
+Object* EvaluationManager::HostObject() {
+    if (!object_) {
+        // Made on first use and kept for the process, like the manager.
+        object_ = Object::Create("EvaluateManager", kClassManager);
+        object_->SetObjectFlags(kObjectSystem);
+        parallel_ = object_->CreateProperty("ParallelScheduleType", kDataInteger);
+        interactive_ = object_->CreateProperty("InteractiveMode", kDataBool);
+        const int parallel = kScheduleParallel;
+        parallel_->SetRaw(&parallel);
+    }
+    return object_;
+}
+
+bool EvaluationManager::IsParallel() {
+    HostObject();
+    int value = 0;
+    return parallel_->GetRaw(&value) && value == kScheduleParallel;
+}
+
+void EvaluationManager::SetParallel(bool on) {
+    HostObject();
+    const int value = on ? kScheduleParallel : kScheduleSerial;
+    parallel_->SetRaw(&value);
+}
+
+bool EvaluationManager::IsInteractiveMode() {
+    HostObject();
+    bool on = false;
+    return interactive_->GetRaw(&on) && on;
+}
+
+void EvaluationManager::SetInteractiveMode(bool on) {
+    HostObject();
+    interactive_->SetRaw(&on);
 }
 
 lyiface::IObject* EvaluationManager::Register::IQuery(std::uint32_t id, int) {

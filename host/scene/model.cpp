@@ -79,7 +79,7 @@ Model* Model::Create(const char* name, int classId) {
     return new Model(name, classId);
 }
 
-Model::Model(const char* name, int classId) : Object(name, classId) {
+Model::Model(const char* name, int classId) : Box(name, classId) {
     translation_ = CreateProperty("Lcl Translation", kDataVector, kCreateAnimatable);
     rotation_ = CreateProperty("Lcl Rotation", kDataVector, kCreateAnimatable);
     scaling_ = CreateProperty("Lcl Scaling", kDataVector, kCreateAnimatable);
@@ -98,7 +98,7 @@ void Model::Teardown() {
     Colors().Release(color_);
     for (std::uint32_t color : extraColors_) Colors().Release(color);
     extraColors_.clear();
-    Object::Teardown();
+    Box::Teardown();
 }
 
 void Model::DetachFromParent() {
@@ -112,6 +112,7 @@ void Model::DetachFromParent() {
 }
 
 bool Model::SetParent(Model* parent, int index) {
+    BumpStructureVersion();  // evaluation schedules follow the hierarchy
     if (parent) {
         if (parent->IsEnding() || IsEnding()) return false;
         for (Model* up = parent; up; up = up->Parent())
@@ -155,7 +156,7 @@ bool Model::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type,
             if (LastSelectedHandle().Get() == this) LastSelectedHandle().Reset(nullptr);
         }
     }
-    return Object::PlugNotify(action, plug, index, plug2, type, plug3);
+    return Box::PlugNotify(action, plug, index, plug2, type, plug3);
 }
 
 Model* Model::LastSelected() { return static_cast<Model*>(LastSelectedHandle().Get()); }
@@ -196,13 +197,17 @@ Model* Model::FindByColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::u
     return model;
 }
 
-void Model::UpdateGlobal(const double* parentGlobal) {
+void Model::LocalMatrix(double* local) const {
     const double* t = static_cast<const double*>(translation_->ValuePtr());
     const double* r = static_cast<const double*>(rotation_->ValuePtr());
     const double* s = static_cast<const double*>(scaling_->ValuePtr());
     // Local = T * Rz * Ry * Rx * S (X applied first), column-major.
-    double local[16];
     lymath::ComposeTRS(local, t, r, s);
+}
+
+void Model::UpdateGlobal(const double* parentGlobal) {
+    double local[16];
+    LocalMatrix(local);
     if (!parentGlobal) {
         std::copy(local, local + 16, global_);
         return;
@@ -272,6 +277,30 @@ void MeshModel::RecomputeLinks() {
                  links_.end());
     linksDirty_ = false;
     ++linkRecomputes_;
+}
+
+}  // namespace velora
+
+namespace velora {
+
+void Model::ComputeGlobalMatrix(double* out) const {
+    // Parents first, from the top of the hierarchy down, without touching
+    // any model's stored global matrix.
+    std::vector<const Model*> chain;
+    for (const Model* m = this; m; m = m->Parent()) chain.push_back(m);
+    double global[16];
+    bool first = true;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        double local[16];
+        (*it)->LocalMatrix(local);
+        if (first) {
+            std::copy(local, local + 16, global);
+            first = false;
+            continue;
+        }
+        lymath::Multiply(global, global, local);
+    }
+    std::copy(global, global + 16, out);
 }
 
 }  // namespace velora

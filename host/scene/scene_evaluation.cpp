@@ -4,10 +4,14 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "velora/animation.h"
 #include "velora/evaluation.h"
+#include "velora/file_monitor.h"
+#include "velora/parallel.h"
 #include "velora/property.h"
+#include "velora/relation.h"
 #include "velora/scene.h"
 
 namespace velora {
@@ -22,6 +26,49 @@ AnimatedPropertyEvaluator SetAnimatedPropertyEvaluator(AnimatedPropertyEvaluator
     return gEvaluator.exchange(evaluator);
 }
 
+// The flat plan of the scene (see the header).
+struct SceneEvaluator::Plan {
+    // An animated property; the curves are those of its members when the
+    // value is made of doubles (the fast path), else null.
+    struct Channel {
+        Property* property;
+        AnimationNode* node;
+        double* value;
+        FCurve* curves[4];
+        int members;
+        bool fast;
+    };
+    struct Entry {
+        Model* model;
+        int parent;  // index in models, -1 for a root
+        int channelBegin;
+        int channelEnd;
+        // The local values the global matrix was last computed from, and
+        // whether it changed then (so children compute again).
+        const double* local[3];
+        double seen[9];
+        bool known;
+        bool moved;
+    };
+    std::vector<Entry> models;  // parents before children (preorder)
+    std::vector<MeshModel*> meshes;  // the deformable kind, in the same order
+    std::vector<Channel> channels;
+    // models[0, shared) are the roots of the global set and the scene root;
+    // the ranges [units[i], units[i + 1]) are the hierarchies below them,
+    // each evaluated as one piece.
+    int shared = 0;
+    std::vector<int> units;
+    std::vector<Relation*> relations;
+    std::vector<std::vector<Box*>> relationBoxes;  // per relation
+    std::vector<Box*> roots;                       // boxes of the active relations
+    std::vector<bool> active;
+    GraphSchedule boxes;
+    std::uint64_t version = 0;
+    bool built = false;
+};
+
+SceneEvaluator::SceneEvaluator(Scene& scene) : scene_(scene) {}
+SceneEvaluator::~SceneEvaluator() = default;
 
 void SceneEvaluator::NotifyPointCaches() { ++stats_.pointCacheNotifications; }
 
@@ -35,36 +82,54 @@ void SceneEvaluator::SyncNodeAttributes() { ++stats_.attributeSyncs; }
 
 namespace {
 
-// Deformable meshes live in the hierarchy; one walk reaches them all.
-void SyncBranch(Model* model) {
-    if (model->IsA(kClassModelMesh)) static_cast<MeshModel*>(model)->SyncDeformation();
-    for (int i = 0, n = model->ChildCount(); i < n; ++i)
-        if (Model* child = model->ChildModel(i)) SyncBranch(child);
-}
+void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out);
 
 }  // namespace
 
 void SceneEvaluator::SyncDeformables() {
     ++stats_.deformableSyncs;
-    if (Model* global = scene_.GlobalRootModel()) SyncBranch(global);
+    for (MeshModel* mesh : CurrentPlan().meshes) mesh->SyncDeformation();
 }
 
 namespace {
 
-void UpdateBranch(Model* model, const double* parentGlobal) {
-    model->UpdateGlobal(parentGlobal);
-    for (int i = 0; i < model->ChildCount(); ++i)
-        if (Model* child = model->ChildModel(i)) UpdateBranch(child, model->GlobalMatrix());
+void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out) {
+    for (int i = 0, n = model->PropertyCount(); i < n; ++i) {
+        Property* property = model->PropertyAt(i);
+        if (!property->HasFlag(kPropertyAnimated)) continue;
+        SceneEvaluator::Plan::Channel channel{};
+        channel.property = property;
+        channel.node = PropertyAnimationNode(property);
+        channel.value = static_cast<double*>(property->ValuePtr());
+        channel.members = property->MemberCount();
+        channel.fast = channel.node && channel.value && property->Type()->IsDoubles() &&
+                       channel.members >= 1 && channel.members <= 4 && channel.node->Channels() == channel.members;
+        if (channel.fast)
+            for (int m = 0; m < channel.members; ++m) channel.curves[m] = channel.node->Curve(m);
+        out.push_back(channel);
+    }
 }
 
-}  // namespace
-
-void SceneEvaluator::UpdateTransformHierarchy() {
-    ++stats_.transformUpdates;
-    if (Model* global = scene_.GlobalRootModel()) UpdateBranch(global, nullptr);
+SceneEvaluator::Plan::Entry MakeEntry(Model* model, int parent, int channelBegin) {
+    SceneEvaluator::Plan::Entry entry{};
+    entry.model = model;
+    entry.parent = parent;
+    entry.channelBegin = channelBegin;
+    entry.local[0] = static_cast<const double*>(model->TranslationProperty()->ValuePtr());
+    entry.local[1] = static_cast<const double*>(model->RotationProperty()->ValuePtr());
+    entry.local[2] = static_cast<const double*>(model->ScalingProperty()->ValuePtr());
+    return entry;
 }
 
-namespace {
+void AddBranch(SceneEvaluator::Plan& plan, Model* model, int parent) {
+    const int me = static_cast<int>(plan.models.size());
+    SceneEvaluator::Plan::Entry entry = MakeEntry(model, parent, static_cast<int>(plan.channels.size()));
+    AddChannels(model, plan.channels);
+    entry.channelEnd = static_cast<int>(plan.channels.size());
+    plan.models.push_back(entry);
+    for (int i = 0, n = model->ChildCount(); i < n; ++i)
+        if (Model* child = model->ChildModel(i)) AddBranch(plan, child, me);
+}
 
 // Without an installed evaluator an animated property reads its curves: the
 // value at `time` becomes its stored value, which is what transforms and
@@ -81,30 +146,230 @@ bool EvaluateCurves(Property* property, long long time) {
     return true;
 }
 
+// The plain road of the curves, member by member, straight from the plan.
+// A candidate (a value being edited) or a property whose members are not
+// doubles takes the general road.
+inline bool EvaluateChannel(const SceneEvaluator::Plan::Channel& c, long long time) {
+    if (!c.fast || c.node->HasCandidate()) return EvaluateCurves(c.property, time);
+    const std::uint32_t mutes = (c.property->Flags() >> 16) & 0xFu;
+    for (int m = 0; m < c.members; ++m) {
+        const FCurve* curve = c.curves[m];
+        if (curve && !((mutes >> m) & 1u) && curve->KeyCount() > 0) c.value[m] = curve->Evaluate(time);
+    }
+    return true;
+}
+
 }  // namespace
 
-void SceneEvaluator::EvaluateModel(Model* model, const double* parentGlobal, long long time) {
-    AnimatedPropertyEvaluator evaluate = gEvaluator.load(std::memory_order_relaxed);
-    if (!evaluate) evaluate = &EvaluateCurves;
-    for (int i = 0, n = model->PropertyCount(); i < n; ++i) {
-        Property* property = model->PropertyAt(i);
-        if (property->HasFlag(kPropertyAnimated) && evaluate(property, time)) ++stats_.propertiesEvaluated;
+SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
+    if (!plan_) plan_.reset(new Plan);
+    Plan& plan = *plan_;
+    const bool invalid = EvaluationManager::Instance().TakeDAGInvalid();
+    if (plan.built && !invalid && plan.version == StructureVersion()) return plan;
+    plan.built = true;
+    plan.version = StructureVersion();
+    plan.models.clear();
+    plan.channels.clear();
+    plan.units.clear();
+    plan.relations.clear();
+    plan.shared = 0;
+    if (Model* global = scene_.GlobalRootModel()) {
+        // The global root and its direct children (the scene root, system
+        // models) are shared by every hierarchy; each child of those starts
+        // a unit.
+        plan.models.push_back(MakeEntry(global, -1, 0));
+        AddChannels(global, plan.channels);
+        plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
+        std::vector<std::pair<Model*, int>> tops;
+        for (int i = 0, n = global->ChildCount(); i < n; ++i) {
+            Model* child = global->ChildModel(i);
+            if (!child) continue;
+            const int at = static_cast<int>(plan.models.size());
+            plan.models.push_back(MakeEntry(child, 0, static_cast<int>(plan.channels.size())));
+            AddChannels(child, plan.channels);
+            plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
+            for (int k = 0, m = child->ChildCount(); k < m; ++k)
+                if (Model* top = child->ChildModel(k)) tops.emplace_back(top, at);
+        }
+        plan.shared = static_cast<int>(plan.models.size());
+        for (const auto& [top, parent] : tops) {
+            plan.units.push_back(static_cast<int>(plan.models.size()));
+            AddBranch(plan, top, parent);
+        }
     }
-    model->UpdateGlobal(parentGlobal);
-    for (int i = 0, n = model->ChildCount(); i < n; ++i)
-        if (Model* child = model->ChildModel(i)) EvaluateModel(child, model->GlobalMatrix(), time);
+    plan.units.push_back(static_cast<int>(plan.models.size()));
+    plan.meshes.clear();
+    for (const Plan::Entry& e : plan.models)
+        if (e.model->IsA(kClassModelMesh)) plan.meshes.push_back(static_cast<MeshModel*>(e.model));
+    plan.relationBoxes.clear();
+    plan.active.clear();
+    plan.roots.clear();  // gathered again from the relations found now
+    for (int i = 0, n = scene_.SrcCount(); i < n; ++i) {
+        Plug* source = scene_.Src(i);
+        if (!source->IsA(kClassConstraintRelation)) continue;
+        auto* relation = static_cast<Relation*>(source);
+        plan.relations.push_back(relation);
+        plan.relationBoxes.emplace_back();
+        relation->CollectBoxes(&plan.relationBoxes.back());
+        plan.active.push_back(!relation->IsActive());  // differs: roots are gathered at the next run
+    }
+    if (invalid) BumpStructureVersion();  // the box schedule rebuilds as well
+    return plan;
 }
+
+namespace {
+
+// Playback walks thousands of curves scattered over the heap: each channel
+// is announced ahead of its turn, its curves' own fields first and, a few
+// channels later, the segments those fields point at, so that the reads find
+// them in the cache.
+constexpr int kStateAhead = 8;
+constexpr int kSegmentAhead = 4;
+
+inline void PrefetchChannelState(const SceneEvaluator::Plan::Channel& c) {
+    __builtin_prefetch(c.property);
+    __builtin_prefetch(c.value);
+    if (!c.fast) return;
+    __builtin_prefetch(c.node);
+    for (int m = 0; m < c.members; ++m)
+        if (c.curves[m]) c.curves[m]->PrefetchState();
+}
+
+inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
+    if (!c.fast) return;
+    for (int m = 0; m < c.members; ++m)
+        if (c.curves[m]) c.curves[m]->PrefetchSegment();
+}
+
+}  // namespace
+
+namespace {
+
+// The animated properties of models [begin, end) at `time`; returns how
+// many were evaluated.
+std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, long long time,
+                         AnimatedPropertyEvaluator installed) {
+    if (begin >= end) return 0;
+    const int first = plan.models[static_cast<std::size_t>(begin)].channelBegin;
+    const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
+    const SceneEvaluator::Plan::Channel* channels = plan.channels.data();
+    std::uint64_t count = 0;
+    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
+    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
+    for (int c = first; c < last; ++c) {
+        if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
+        if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
+        const SceneEvaluator::Plan::Channel& channel = channels[c];
+        if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
+    }
+    return count;
+}
+
+// The global matrices of models [begin, end): a model computes again when
+// its local values moved since the last time, or its parent's matrix did.
+void TransformsOf(SceneEvaluator::Plan& plan, int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+        SceneEvaluator::Plan::Entry& e = plan.models[static_cast<std::size_t>(i)];
+        const SceneEvaluator::Plan::Entry* parent =
+            e.parent >= 0 ? &plan.models[static_cast<std::size_t>(e.parent)] : nullptr;
+        double now[9];
+        for (int k = 0; k < 3; ++k)
+            for (int m = 0; m < 3; ++m) now[k * 3 + m] = e.local[k][m];
+        e.moved = !e.known || (parent && parent->moved) || std::memcmp(now, e.seen, sizeof now) != 0;
+        if (!e.moved) continue;
+        std::memcpy(e.seen, now, sizeof now);
+        e.known = true;
+        e.model->UpdateGlobal(parent ? parent->model->GlobalMatrix() : nullptr);
+    }
+}
+
+}  // namespace
+
+void SceneEvaluator::EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms) {
+    // The shared roots first (everything hangs below them), then each
+    // hierarchy as one piece, on the evaluation threads when parallel.
+    AnimatedPropertyEvaluator installed = gEvaluator.load(std::memory_order_relaxed);
+    std::atomic<std::uint64_t> evaluated{0};
+    auto models = [&](int begin, int end) {
+        if (channels) evaluated.fetch_add(ChannelsOf(plan, begin, end, time, installed), std::memory_order_relaxed);
+        if (transforms) TransformsOf(plan, begin, end);
+    };
+    models(0, plan.shared);
+    auto units = [&](int begin, int end) {
+        models(plan.units[static_cast<std::size_t>(begin)], plan.units[static_cast<std::size_t>(end)]);
+    };
+    ParallelRanges(static_cast<int>(plan.units.size()) - 1, 8, parallel, units);
+    stats_.propertiesEvaluated += evaluated.load(std::memory_order_relaxed);
+}
+
+void SceneEvaluator::UpdateTransformHierarchy() {
+    ++stats_.transformUpdates;
+    EvaluateModels(CurrentPlan(), 0, EvaluationManager::Instance().IsParallel(), false, true);
+}
+
+int SceneEvaluator::ScheduledBoxes() const { return plan_ ? plan_->boxes.BoxCount() : 0; }
+int SceneEvaluator::ScheduledGroups() const { return plan_ ? plan_->boxes.GroupCount() : 0; }
 
 void SceneEvaluator::EvaluateAt(long long time) {
     EvaluationManager& manager = EvaluationManager::Instance();
-    manager.Raise(kTimingEvaluationBegin);
-    manager.Raise(kTimingDevicesEvaluated);
-    if (Model* global = scene_.GlobalRootModel()) EvaluateModel(global, nullptr, time);
-    manager.Raise(kTimingSceneEvaluated);
+    EvaluationContext context;
+    context.time = time;
+    context.evaluationId = NextEvaluationId();
+    // Reads without a context during this frame (the SDK's null info) see
+    // the same evaluation as the boxes.
+    EvaluationContext& display = GlobalDisplayContext();
+    if (display.time == time) display.evaluationId = context.evaluationId;
+    const bool parallel = manager.IsParallel();
+    lastParallel_ = parallel && EvaluationThreadCount() > 1;
+
+    manager.Raise(kTimingEvaluationBegin, &context);
+    manager.Raise(kTimingDevicesEvaluated, &context);
+    Plan& plan = CurrentPlan();
+    bool activeChanged = false;
+    for (std::size_t r = 0; r < plan.relations.size(); ++r) {
+        const bool on = plan.relations[r]->IsActive();
+        if (on != plan.active[r]) {
+            plan.active[r] = on;
+            activeChanged = true;
+        }
+    }
+    if (activeChanged) {
+        plan.roots.clear();
+        for (std::size_t r = 0; r < plan.relations.size(); ++r)
+            if (plan.active[r])
+                plan.roots.insert(plan.roots.end(), plan.relationBoxes[r].begin(), plan.relationBoxes[r].end());
+    }
+    plan.boxes.Update(plan.roots);
+    if (plan.boxes.BoxCount() == 0) {
+        // Nothing reads a model between its curves and its matrix: each
+        // hierarchy goes in one piece, its values still in the cache.
+        EvaluateModels(plan, time, parallel, true, true);
+    } else {
+        EvaluateModels(plan, time, parallel, true, false);
+        plan.boxes.Run(context, parallel);
+        EvaluateModels(plan, time, parallel, false, true);
+    }
+    manager.Raise(kTimingSceneEvaluated, &context);
     ++frameStamp_;
     ++stats_.evaluations;
     stats_.lastEvaluatedTime = time;
-    manager.Raise(kTimingEvaluationEnd);
+    manager.Raise(kTimingDeformationDone, &context);
+    manager.Raise(kTimingEvaluationEnd, &context);
+}
+
+void SceneEvaluator::RenderFrame() {
+    EvaluationManager& manager = EvaluationManager::Instance();
+    void* context = &GlobalDisplayContext();
+    manager.Raise(kTimingSynchronisation, context);
+    manager.Raise(kTimingRenderBegin, context);
+    manager.Raise(kTimingRenderEnd, context);
+}
+
+void SceneEvaluator::EvaluateFrame(long long time) {
+    // Files that changed on disk are heard between frames, on this thread.
+    FileMonitor::Instance().Poll();
+    EvaluateAt(time);
+    RenderFrame();
 }
 
 }  // namespace velora

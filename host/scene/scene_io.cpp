@@ -170,8 +170,11 @@ void StoreScene(dsx::Document* document, SceneCounts* counts) {
     std::vector<Object*> stored;
     for (Object* object : MainEntity::Instance().Objects().Livings()) {
         // Owned objects (an animated property's node, say) are their owner's
-        // business, and the host's own objects are made by the host.
-        if (object->HasObjectFlags(kObjectSystem) || object->Owner()) continue;
+        // business, and the host's own objects are made by the host. The
+        // boxes of a relation are objects of their own (each stores which
+        // relation holds it).
+        if (object->HasObjectFlags(kObjectSystem)) continue;
+        if (object->Owner() && !(object->IsA(kClassBox) && object->Owner()->IsA(kClassConstraintRelation))) continue;
         const SaveForm form = FormOf(*object);
         if (!form.why.empty()) session.Warn(form.why);
         if (!form.stored) {

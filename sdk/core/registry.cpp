@@ -7,6 +7,7 @@
 
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
+#include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
@@ -44,12 +45,16 @@ LyPlug* Make(IObject* object) {
 }
 
 LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr, object); }
+LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
 
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassAnimationNode, &MakeAnimationNode},
     {velora::kClassFCurve, &Make<LyFCurve>},
     {velora::kClassScene, &Make<LyScene>},
+    {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
+    {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
+    {velora::kClassBox, &MakeBox},
     {velora::kClassObject, &Make<LyComponent>},
 };
 

@@ -2,6 +2,7 @@
 // path of the host's animation nodes.
 
 #include <velora/animation.h>
+#include <velora/box.h>
 #include <velora/undo.h>
 
 #include <cstring>
@@ -232,6 +233,10 @@ void StaticValue(velora::AnimationNode* node, double* out) {
 bool LyAnimationNode::ReadData(double* data) {
     velora::AnimationNode* node = HostNode(this);
     if (!node || !data) return false;
+    if (node->IsConnector()) {  // a box connector: its own value
+        for (int i = 0; i < node->Channels(); ++i) data[i] = node->LiveData()[i];
+        return true;
+    }
     StaticValue(node, data);
     return true;
 }
@@ -239,6 +244,8 @@ bool LyAnimationNode::ReadData(double* data) {
 bool LyAnimationNode::ReadData(double* data, LyEvaluateInfo* info, bool) {
     velora::AnimationNode* node = HostNode(this);
     if (!node || !data) return false;
+    // A box connector reads through the graph (its source, its box).
+    if (node->IsConnector()) return node->ReadData(data, ContextOf(info));
     const velora::EvaluationContext* context = ContextOf(info);
     const long long time = context ? context->time : velora::CurrentTime();
     double fallback[4] = {0, 0, 0, 0};
@@ -256,6 +263,7 @@ bool LyAnimationNode::ReadData(double* data, LyTime time, bool convertGlobalToLo
 bool LyAnimationNode::WriteData(double* data, LyEvaluateInfo* info) {
     velora::AnimationNode* node = HostNode(this);
     if (!node || !data) return false;
+    if (node->IsConnector()) return node->WriteData(data, ContextOf(info));
     if (!info) {
         velora::Property* property = node->ParentNode() ? nullptr : node->ConnectedProperty();
         if (!property) return false;
@@ -266,7 +274,11 @@ bool LyAnimationNode::WriteData(double* data, LyEvaluateInfo* info) {
     return node->SetCandidate(data, ContextOf(info)->time, false);
 }
 
-bool LyAnimationNode::WriteGlobalData(double* data, LyEvaluateInfo* info) { return WriteData(data, info); }
+bool LyAnimationNode::WriteGlobalData(double* data, LyEvaluateInfo* info) {
+    velora::AnimationNode* node = HostNode(this);
+    if (node && data && node->IsConnector()) return node->WriteGlobalData(data, ContextOf(info));
+    return WriteData(data, info);
+}
 
 bool LyAnimationNode::Evaluate(double* data, LyTime time, bool evaluateCandidate) {
     velora::AnimationNode* node = HostNode(this);
@@ -334,6 +346,21 @@ int LyAnimationNode::GetNodeCount() const {
 LyAnimationNode* LyAnimationNode::GetNode(int index) const {
     velora::AnimationNode* node = HostNode(this);
     return node ? NodeWrapper(node->ChildNode(index)) : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Connectors of boxes
+
+const char* LyAnimationNode::GetDataTypeName() const {
+    velora::AnimationNode* node = HostNode(this);
+    const velora::DataType* type = node ? node->ConnectorType() : nullptr;
+    return type ? type->Name() : "";
+}
+
+LyComponent* LyAnimationNode::GetOwnerBox() const {
+    velora::AnimationNode* node = HostNode(this);
+    velora::Box* box = node ? node->OwnerBox() : nullptr;
+    return box ? LyGetLyComponent(box, true) : nullptr;
 }
 
 LYSDK_END_NAMESPACE

@@ -81,9 +81,9 @@ int LyPropertyListModel::Add(LyModel* child) {
 
 // ---------------------------------------------------------------------------
 
-LyModel::LyModel(HIObject object) : LyComponent(object) { InitModelProperties(); }
+LyModel::LyModel(HIObject object) : LyBox(object) { InitModelProperties(); }
 
-LyModel::LyModel(const char* name, HIObject object) : LyComponent(NewHostModel(name, object)) {
+LyModel::LyModel(const char* name, HIObject object) : LyBox(nullptr, NewHostModel(name, object)) {
     if (!object) SetHIObject(GetHIObject(), true);  // made here: the wrapper owns it
     InitModelProperties();
 }

@@ -14,6 +14,7 @@
 #include <velora/entity.h>
 #include <velora/file_reference.h>
 #include <velora/namespace.h>
+#include <velora/relation.h>
 #include <velora/property.h>
 #include <velora/timing.h>
 #include <velora/undo.h>
@@ -306,7 +307,7 @@ TEST_F(Scenes, CleanUpsDeleteWhatNothingUses) {
     velora::Object* hollow = Keep(velora::Object::Create("Hollow2", velora::kClassConstraintRelation));
     Scene().AddObject(hollow);
     EXPECT_EQ(scene.CleanRelationConstraintsUnusedBoxes(), 1);
-    EXPECT_EQ(relation->OwnedCount(), 1);
+    EXPECT_EQ(static_cast<velora::Relation*>(relation)->BoxCount(), 1);
     EXPECT_EQ(scene.CleanEmptyRelationConstraints(), 1);
     for (int n : {scene.CleanUnusedAudioClips(), scene.CleanUnusedShaders(), scene.CleanUnusedTextures(),
                   scene.CleanUnusedVideoClips()})

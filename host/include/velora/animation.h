@@ -62,6 +62,7 @@
 namespace velora {
 
 class AnimationNode;
+class Box;
 
 /// The context an evaluation runs in.
 struct EvaluationContext {
@@ -149,6 +150,57 @@ public:
     /// Whether any member has a key at exactly `time`.
     bool IsKey(long long time) const;
 
+    // ------------------------------------------------------------------
+    // Data path: the node as a connector of a box (velora/box.h).
+    //
+    // A connector carries one value of its data type as Channels() doubles
+    // (its live data). An output holds what its box last wrote; an input
+    // reads its source output when connected, else its property's
+    // evaluated value when it belongs to one, else its curves at the
+    // evaluation time when they have keys, else its live data.
+
+    /// The box whose connector this is, or null for a plain node.
+    Box* OwnerBox() const { return box_; }
+    bool IsConnector() const { return box_ != nullptr; }
+    bool IsOutput() const { return output_; }
+    bool IsInput() const { return box_ && !output_; }
+    /// The connector's data type (the property's for a property node).
+    const DataType* ConnectorType() const { return dataType_; }
+    /// The id given when the connector was made.
+    std::uint64_t UserId() const { return userId_; }
+    /// The output this input is connected to, or null.
+    AnimationNode* SourceConnector() const { return source_; }
+    /// The property whose connector this node is (as a box input), or null.
+    Property* ConnectorProperty() const { return property_; }
+    /// Reads the value in `context` (null: the global display context) into
+    /// `out` (Channels() doubles). An output makes its box evaluate first.
+    /// False for a disabled output (or an input fed by one) and for a node
+    /// that is not a connector.
+    bool ReadData(double* out, const EvaluationContext* context);
+    /// Writes the value: an output records that it was written in this
+    /// evaluation; an unconnected input takes it as its value (its property
+    /// stores it) and its box computes again at the next evaluation.
+    bool WriteData(const double* in, const EvaluationContext* context);
+    /// Writes a value given in global terms: the box converts it when it
+    /// knows how (a model placeholder with global transforms), else as
+    /// WriteData.
+    bool WriteGlobalData(const double* in, const EvaluationContext* context);
+    /// The value without evaluation: an output's last written value, an
+    /// input's own value (what it reads while unconnected).
+    const double* LiveData() const { return live_; }
+    /// The evaluation id of the last write of an output (0: never).
+    unsigned WrittenId() const { return writtenId_; }
+    bool IsDisabled() const { return disabled_; }
+    /// Brings the data path fields towards the cache (a schedule's hint).
+    void PrefetchData() const {
+        __builtin_prefetch(this);
+        __builtin_prefetch(&box_);
+        __builtin_prefetch(live_);
+    }
+    void SetDisabled(bool on) { disabled_ = on; }
+
+    bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
+
     // What the SDK's node shows beside its curves: settings the host keeps
     // for it, and the changes of its curves.
     struct Settings {
@@ -171,6 +223,23 @@ private:
     AnimationNode(const char* name, int channels);
     void Teardown() override;
     void Notify(int action);
+
+    // Data path state (see above); set by Box.
+    friend class Box;
+    /// A connector node: with `curves`, one curve per member as Create
+    /// makes; without, a bare value holder.
+    static AnimationNode* CreateConnectorNode(const char* name, int channels, bool curves);
+    Box* box_ = nullptr;
+    AnimationNode* source_ = nullptr;  // kept by PlugNotify
+    Property* property_ = nullptr;     // the property it stands for; it owns the node
+    const DataType* dataType_ = nullptr;
+    std::uint64_t userId_ = 0;
+    unsigned writtenId_ = 0;
+    bool output_ = false;
+    bool keyable_ = false;  // made with curves: an unconnected input may be keyed
+    bool disabled_ = false;
+    bool changed_ = false;  // an output's value changed since its box last looked
+    double live_[4] = {0, 0, 0, 0};
 
     int channels_;
     bool locked_ = false;

@@ -24,6 +24,14 @@ enum EntityEvent : int {
     /// A model joined or left the scene; subject: the model.
     kEntitySceneModelAdded = 202,
     kEntitySceneModelRemoved = 203,
+    /// The outermost model transaction, merge and user-interface freeze
+    /// opened and closed; subject null.
+    kEntityModelTransactionBegin = 204,
+    kEntityModelTransactionEnd = 205,
+    kEntityMergeBegin = 206,
+    kEntityMergeEnd = 207,
+    kEntityUIUpdatePrevented = 208,
+    kEntityUIUpdateResumed = 209,
 };
 
 class VELORA_API MainEntity {
@@ -69,9 +77,33 @@ public:
     /// The argument of the outermost transaction opened last.
     int AllModelsTransactionArgument() const { return allModelsArgument_; }
 
+    /// Three more brackets that nest the same way (only the outermost pair
+    /// raises its begin and end codes; an unmatched end is ignored):
+    ///  - the model transaction, around edits of models of the scene;
+    ///  - the merge, around the merge of a file into the scene;
+    ///  - the user-interface freeze, while which nothing is redrawn.
+    void BeginModelTransaction() { Open(model_, kEntityModelTransactionBegin); }
+    void EndModelTransaction() { Close(model_, kEntityModelTransactionEnd); }
+    int ModelTransactionDepth() const { return model_.depth; }
+    void BeginMerge() { Open(merge_, kEntityMergeBegin); }
+    void EndMerge() { Close(merge_, kEntityMergeEnd); }
+    int MergeDepth() const { return merge_.depth; }
+    void BeginPreventUIUpdate() { Open(uiFreeze_, kEntityUIUpdatePrevented); }
+    void EndPreventUIUpdate() { Close(uiFreeze_, kEntityUIUpdateResumed); }
+    bool IsUIUpdatePrevented() const { return uiFreeze_.depth > 0; }
+
 private:
     MainEntity() = default;
     void PruneScene() const;
+    struct Bracket {
+        int depth = 0;
+    };
+    void Open(Bracket& bracket, int code);
+    void Close(Bracket& bracket, int code);
+
+    Bracket model_;
+    Bracket merge_;
+    Bracket uiFreeze_;
 
     EventSource events_;
     std::vector<PlugHandle> displaySet_;

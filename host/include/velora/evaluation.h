@@ -2,26 +2,44 @@
 #define VELORA_EVALUATION_H
 
 // The evaluation manager: global functions called at fixed points
-// ("timings") of every evaluation of the scene and of every redraw.
+// ("timings") of every frame, and the switches of the evaluation.
 //
-// Timings, in the order one frame passes them:
-//   0 kTimingEvaluationBegin   a scene evaluation starts
+// The cycle of one frame (SceneEvaluator::EvaluateFrame), in this order:
+//   0 kTimingEvaluationBegin   a scene evaluation starts (a new evaluation id)
+//      devices write their animation nodes
 //   1 kTimingDevicesEvaluated  devices have written their animation nodes
+//      models' animated properties are read from their curves, relations
+//      evaluate their boxes, transforms are brought up to date
 //   2 kTimingSceneEvaluated    models and constraints are evaluated
-//   3 kTimingSynchronisation   evaluation and rendering meet (the one point
-//                              where both sides' data may be exchanged)
-//   4 kTimingRenderBegin       a redraw starts
-//   5 kTimingRenderEnd         a redraw is done
+//      deformable models follow their links
 //   6 kTimingDeformationDone   deformations of the evaluated frame are done
 //   7 kTimingEvaluationEnd     the evaluation of the frame is done
+//   3 kTimingSynchronisation   evaluation and rendering meet: the one point
+//                              where both sides' data may be exchanged
+//   4 kTimingRenderBegin       a redraw starts
+//   5 kTimingRenderEnd         a redraw is done
+// An evaluation without a redraw (a background evaluation) passes 0, 1, 2,
+// 6 and 7 only. The host has no display: it still runs the render stages,
+// with nothing drawn, once per frame, so that every timing is heard.
 //
 // GlobalFunctions() is the registration side: AddHandler with the timing as
 // the event type (the sub-type is not used; pass 0). Raise(timing) calls the
 // functions registered for that timing in registration order, on the
-// calling thread, with an EvaluationRecord (type = timing). Evaluation
-// timings are raised by the host's evaluation threads, so handlers must be
-// safe on any thread; registrations are made on the main thread while no
-// evaluation runs: the manager takes no lock.
+// calling thread, with an EvaluationRecord (type = timing). Timings are
+// raised on the thread that runs the frame, between the parallel stages, so
+// a handler never runs beside evaluation threads; registrations are made on
+// the main thread while no evaluation runs: the manager takes no lock.
+//
+// Switches, kept as properties of the manager's host object (HostObject(),
+// class "Manager", named "EvaluateManager") so that extensions read and
+// write them like any property:
+//   "ParallelScheduleType"  0: evaluate on the calling thread alone;
+//                           1 (the default): independent parts of the
+//                           graph (model hierarchies, groups of connected
+//                           boxes) on the host's evaluation threads
+//   "InteractiveMode"       true while the user drives the scene by hand
+// InvalidateDAG marks the evaluation graph invalid: the next evaluation
+// rebuilds its schedules from scratch.
 
 #include <lyiface/object.h>
 
@@ -29,6 +47,15 @@
 #include "velora/export.h"
 
 namespace velora {
+
+class Object;
+class Property;
+
+/// Values of "ParallelScheduleType".
+enum ParallelSchedule : int {
+    kScheduleSerial = 0,
+    kScheduleParallel = 1,
+};
 
 enum EvaluationTiming : int {
     kTimingEvaluationBegin = 0,
@@ -65,6 +92,23 @@ public:
     /// outside 0..7).
     int Raise(int timing, void* context = nullptr);
 
+    /// The manager's host object, with the switch properties.
+    Object* HostObject();
+    /// "ParallelScheduleType" is kScheduleParallel.
+    bool IsParallel();
+    void SetParallel(bool on);
+    bool IsInteractiveMode();
+    void SetInteractiveMode(bool on);
+    /// Marks the evaluation graph invalid (see the top of this file).
+    void InvalidateDAG() { dagInvalid_ = true; }
+    bool IsDAGInvalid() const { return dagInvalid_; }
+    /// Takes the invalid mark (the evaluation that rebuilds calls it).
+    bool TakeDAGInvalid() {
+        const bool was = dagInvalid_;
+        dagInvalid_ = false;
+        return was;
+    }
+
 private:
     EvaluationManager();
     ~EvaluationManager() = default;
@@ -87,6 +131,10 @@ private:
 
     Register register_;
     EventSource timings_[kTimingCount];
+    Object* object_ = nullptr;
+    Property* parallel_ = nullptr;
+    Property* interactive_ = nullptr;
+    bool dagInvalid_ = false;
 };
 
 }  // namespace velora

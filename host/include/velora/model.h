@@ -26,13 +26,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "velora/object.h"
+#include "velora/box.h"
 
 namespace velora {
 
 class Property;
 
-class VELORA_API Model : public Object {
+/// A model is a box: its transform is what relations read and drive.
+class VELORA_API Model : public Box {
 public:
     /// A new model of class `classId` (kClassModel or a class derived from
     /// it) called `name`, without a parent.
@@ -78,6 +79,11 @@ public:
     /// Recomputes the global matrix from the local properties and
     /// `parentGlobal` (null: identity).
     void UpdateGlobal(const double* parentGlobal);
+    /// The local matrix from the local properties' stored values.
+    void LocalMatrix(double* out16) const;
+    /// The global matrix from the stored local values of the model and its
+    /// parents, computed now (the stored global matrix is not touched).
+    void ComputeGlobalMatrix(double* out16) const;
     const double* GlobalMatrix() const { return global_; }
 
 protected:

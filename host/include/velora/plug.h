@@ -202,6 +202,14 @@ private:
     std::shared_ptr<Plug*> anchor_;
 };
 
+/// A process-wide counter of changes to the shape of the plug graph: it
+/// moves whenever a plug ends, a connection is made or dropped, an owner
+/// changes, or a host type says its structure changed (a model's parent, a
+/// property becoming animated). Caches built by walking the graph (the
+/// evaluation schedules) compare it instead of being told.
+VELORA_API std::uint64_t StructureVersion();
+VELORA_API void BumpStructureVersion();
+
 /// Connects `src` as a source of `dst`; the host's plug-to-plug connect.
 VELORA_API bool Connect(Plug* src, Plug* dst, int type = 0);
 /// Drops the connection from `src` to `dst`.

@@ -6,12 +6,28 @@
 // resolved up to a time; node attributes and deformable models are
 // synchronised; the transform hierarchy is updated; the current local time
 // is read from the timing manager; the scene is evaluated at that time
-// (devices, then every model's animated properties from their curves and
-// its transform, parents before children), and the call returns when that
-// evaluation is done. Evaluation stages raise the evaluation manager's
-// timings on the calling thread.
+// (devices, then every model's animated properties from their curves, the
+// boxes of the active relations, then every model's transform, parents
+// before children), and the call returns when that evaluation is done.
+// The stages raise the evaluation manager's timings on the calling thread
+// (velora/evaluation.h gives the whole cycle of a frame).
+//
+// Schedules. The evaluator keeps a flat plan of the scene: the models in
+// hierarchy order with their animated properties and the curves behind each
+// member, and the groups of boxes of the relations. It is rebuilt when the
+// structure of the plug graph changed (StructureVersion: a model joined,
+// left or moved, a property became animated or not, an object ended, a
+// connection changed) or the evaluation manager's graph was invalidated.
+// Each frame then reads curves straight from the plan.
+//
+// Threads. With the manager's parallel schedule, the stages run the
+// independent parts (each top-level model hierarchy; each group of
+// connected boxes) on the host's evaluation threads (velora/parallel.h);
+// the calling thread waits for each stage before the next, and raises every
+// timing itself.
 
 #include <cstdint>
+#include <memory>
 
 #include "velora/export.h"
 
@@ -45,7 +61,8 @@ struct SceneEvaluationStats {
 
 class VELORA_API SceneEvaluator {
 public:
-    explicit SceneEvaluator(Scene& scene) : scene_(scene) {}
+    explicit SceneEvaluator(Scene& scene);
+    ~SceneEvaluator();
     SceneEvaluator(const SceneEvaluator&) = delete;
     SceneEvaluator& operator=(const SceneEvaluator&) = delete;
 
@@ -54,20 +71,39 @@ public:
     bool EvaluateAndResolveCandidates(long long time);
     void SyncNodeAttributes();
     void SyncDeformables();
-    /// Recomputes every model's global matrix, parents first.
+    /// Brings every model's global matrix up to date, parents first: a
+    /// model whose local values and parent did not move since its last
+    /// update keeps its matrix.
     void UpdateTransformHierarchy();
-    /// Evaluates the scene at `time`; returns once the evaluation is done.
+    /// Evaluates the scene at `time` (timings 0, 1, 2, 6, 7); returns once
+    /// the evaluation is done.
     void EvaluateAt(long long time);
+    /// The synchronisation point and the render stages (timings 3, 4, 5).
+    void RenderFrame();
+    /// One whole frame at `time`: EvaluateAt, then RenderFrame.
+    void EvaluateFrame(long long time);
+    /// Whether the last evaluation ran its stages on several threads.
+    bool LastRunParallel() const { return lastParallel_; }
+    /// Boxes the last evaluation scheduled, and their independent groups.
+    int ScheduledBoxes() const;
+    int ScheduledGroups() const;
     /// The frame stamp of the last evaluation (0 before the first).
     std::uint64_t FrameStamp() const { return frameStamp_; }
     const SceneEvaluationStats& Stats() const { return stats_; }
 
+    /// The flat plan (defined where it is used).
+    struct Plan;
+
 private:
-    void EvaluateModel(Model* model, const double* parentGlobal, long long time);
+    Plan& CurrentPlan();
+    /// The models' curves and/or matrices, hierarchy by hierarchy.
+    void EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms);
 
     Scene& scene_;
     SceneEvaluationStats stats_;
     std::uint64_t frameStamp_ = 0;
+    std::unique_ptr<Plan> plan_;
+    bool lastParallel_ = false;
 };
 
 }  // namespace velora

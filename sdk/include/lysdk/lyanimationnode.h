@@ -116,6 +116,12 @@ public:
     int GetNodeCount() const;
     LyAnimationNode* GetNode(int index) const;
 
+    /// The name of a box connector's data type ("Number", "Vector", ...),
+    /// or "".
+    const char* GetDataTypeName() const;
+    /// The box whose connector this is (lybox.h), or null.
+    LyComponent* GetOwnerBox() const;
+
     LyPropertyInt KeyCount;
     LyPropertyString UserName;
     LyPropertyString Label;

@@ -7,7 +7,7 @@
 // picking colour; transforms, geometry and the model kinds come with the
 // rest of the model family.
 
-#include "lysdk/lycomponent.h"
+#include "lysdk/lybox.h"
 
 LYSDK_BEGIN_NAMESPACE
 
@@ -27,8 +27,9 @@ public:
     int Add(LyModel* model);
 };
 
-class LYSDK_API LyModel : public LyComponent {
-    LYSDK_CLASS_DECLARE(LyModel, LyComponent)
+/// A model is a box: relations read and drive its transform.
+class LYSDK_API LyModel : public LyBox {
+    LYSDK_CLASS_DECLARE(LyModel, LyBox)
 public:
     /// Wraps the host model `object`.
     explicit LyModel(HIObject object);
