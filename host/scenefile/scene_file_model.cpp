@@ -419,10 +419,14 @@ bool FileObject::GetReference(const std::string& name, std::uint32_t* id) const 
 
 FileProperty* FileObject::AddProperty(const std::string& name, int type) {
     if (name.empty() || !FileValueTypeName(type)) return nullptr;
-    auto slot = propertiesByName_.emplace(name, nullptr);
+    return Adopt(std::make_unique<FileProperty>(name, type));
+}
+
+FileProperty* FileObject::Adopt(std::unique_ptr<FileProperty> property) {
+    if (!property || property->Name().empty()) return nullptr;
+    auto slot = propertiesByName_.emplace(property->Name(), property.get());
     if (!slot.second) return nullptr;
-    properties_.push_back(std::make_unique<FileProperty>(name, type));
-    slot.first->second = properties_.back().get();
+    properties_.push_back(std::move(property));
     return properties_.back().get();
 }
 
@@ -465,12 +469,20 @@ FileObject* Document::AddObjectWithId(std::uint32_t id, const std::string& class
     if (id == 0 || id > kMaxObjectId || byId_.count(id) || className.empty() || name.empty() ||
         byName_.count(name))
         return nullptr;
-    objects_.push_back(std::make_unique<FileObject>(id, className, name));
-    FileObject* object = objects_.back().get();
-    byId_[id] = object;
-    byName_[name] = object;
+    return Adopt(std::make_unique<FileObject>(id, className, name));
+}
+
+FileObject* Document::Adopt(std::unique_ptr<FileObject> object) {
+    const std::uint32_t id = object->Id();
+    if (id == 0 || id > kMaxObjectId || object->ClassName().empty() || object->Name().empty() ||
+        byId_.count(id) || byName_.count(object->Name()))
+        return nullptr;
+    objects_.push_back(std::move(object));
+    FileObject* added = objects_.back().get();
+    byId_[id] = added;
+    byName_[added->Name()] = added;
     if (id >= nextId_) nextId_ = id + 1;
-    return object;
+    return added;
 }
 
 FileObject* Document::ObjectAt(int i) {
