@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <type_traits>
 
 #include <nlohmann/json.hpp>
 
@@ -161,16 +162,25 @@ bool ReadDouble(const Json& j, double* out, std::string* error) {
     return Expected(j, "a number", error);
 }
 
-// Takes the text out of `j` (a value the reader owns).
+// Takes the text out of `j` (a value the reader owns). The parser's text
+// may have up to twice the room it needs, which the document does not keep.
+void TakeText(Json& j, std::string* out) {
+    std::string& text = j.get_ref<std::string&>();
+    if (text.capacity() > text.size() + text.size() / 4 + 32)
+        *out = text;
+    else
+        *out = std::move(text);
+}
+
 bool ReadString(Json& j, std::string* out, std::string* error) {
     if (!j.is_string()) return Expected(j, "a string", error);
-    *out = std::move(j.get_ref<std::string&>());
+    TakeText(j, out);
     return true;
 }
 
 bool ReadTarget(Json& j, ObjectTarget* out, std::string* error) {
     if (j.is_string()) {
-        out->name = std::move(j.get_ref<std::string&>());
+        TakeText(j, &out->name);
         return CheckName(out->name, "the object name", error);
     }
     std::int64_t id;
@@ -310,16 +320,17 @@ std::size_t Block(std::size_t bytes) {
 // A string's own block (short ones live inside the string).
 std::size_t TextCost(std::size_t length) { return length > 15 ? Block(length + 1) : 0; }
 
-// A hash-table entry: the node, and its share of the bucket array, which
-// doubles (both arrays live while it does).
+// A hash-table entry: the node (its link, the key and value, and the cached
+// hash of a text key) and its share of the bucket array, which holds up to
+// two buckets an entry.
 template <class Key>
 std::size_t HashEntryCost() {
-    return Block(2 * sizeof(void*) + sizeof(std::pair<const Key, void*>)) + 3 * sizeof(void*);
+    const std::size_t hash = std::is_same<Key, std::string>::value ? sizeof(std::size_t) : 0;
+    return Block(sizeof(void*) + sizeof(std::pair<const Key, void*>) + hash) + 2 * sizeof(void*);
 }
 
-// A slot of a vector of pointers that grows by doubling: up to two slots
-// held, three while it moves.
-constexpr std::size_t kPointerSlotCost = 3 * sizeof(void*);
+// A slot of a vector of pointers that grows by doubling: up to two slots.
+constexpr std::size_t kPointerSlotCost = 2 * sizeof(void*);
 
 const std::size_t kObjectCost = Block(sizeof(FileObject)) + kPointerSlotCost +
                                 HashEntryCost<std::uint32_t>() + HashEntryCost<std::string>();
