@@ -277,6 +277,10 @@ OJson PropertyValueToJson(const FileProperty& p) {
     std::int64_t i = 0;
     std::uint64_t u = 0;
     double d[4] = {};
+    if (p.MemberCount() > 1) {
+        p.GetNumbers(d, p.MemberCount());
+        return DoublesToJson(d, static_cast<std::size_t>(p.MemberCount()));
+    }
     switch (p.Type()) {
         case kFileValueEvent:
             return OJson(nullptr);
@@ -303,14 +307,6 @@ OJson PropertyValueToJson(const FileProperty& p) {
         case kFileValueDouble:
             p.GetNumbers(d, 1);
             return DoubleToJson(d[0]);
-        case kFileValueVector2:
-        case kFileValueVector3:
-        case kFileValueVector4:
-        case kFileValueColor:
-        case kFileValueColorAlpha:
-        case kFileValueTimecode:
-            p.GetNumbers(d, p.MemberCount());
-            return DoublesToJson(d, static_cast<std::size_t>(p.MemberCount()));
         default:
             p.GetInteger(&i);
             return OJson(i);

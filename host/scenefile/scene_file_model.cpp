@@ -254,33 +254,11 @@ bool SameContent(const FileProperty& a, const FileProperty& b) {
     if (a.name_ != b.name_ || a.type_ != b.type_ || a.flags_ != b.flags_ || a.texts_ != b.texts_ ||
         a.targets_ != b.targets_)
         return false;
-    switch (a.type_) {
-        case kFileValueStringList:
-        case kFileValueObject:
-        case kFileValueReference:
-        case kFileValueEvent:
-            break;
-        case kFileValueUInt64:
-            if (a.unsigned_ != b.unsigned_) return false;
-            break;
-        case kFileValueString:
-            if (a.text_ != b.text_) return false;
-            break;
-        case kFileValueFloat:
-        case kFileValueDouble:
-        case kFileValueVector2:
-        case kFileValueVector3:
-        case kFileValueVector4:
-        case kFileValueColor:
-        case kFileValueColorAlpha:
-        case kFileValueTimecode:
-            for (int i = 0; i < a.MemberCount(); ++i)
-                if (!SameBits(a.numbers_[i], b.numbers_[i])) return false;
-            break;
-        default:
-            if (a.integer_ != b.integer_) return false;
-            break;
-    }
+    // Each value member holds something only for the types that use it (the
+    // setters refuse the others), so comparing them all compares the value.
+    if (a.integer_ != b.integer_ || a.unsigned_ != b.unsigned_ || a.text_ != b.text_) return false;
+    for (int i = 0; i < 4; ++i)
+        if (!SameBits(a.numbers_[i], b.numbers_[i])) return false;
     if (!a.animation_ || !b.animation_) return !a.animation_ && !b.animation_;
     return SameContent(*a.animation_, *b.animation_);
 }

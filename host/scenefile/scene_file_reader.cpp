@@ -237,6 +237,8 @@ bool ReadReference(Json* v, std::size_t count, FileProperty* p, std::string* err
 // A property value that is not an array, or an array where a plain value
 // belongs.
 bool ReadPlainValue(Json& j, FileProperty* p, std::string* error) {
+    if (p->MemberCount() > 1)
+        return Fail(error, ": expected " + std::to_string(p->MemberCount()) + " numbers");
     switch (p->Type()) {
         case kFileValueEvent:
             if (!j.is_null()) return Expected(j, "null", error);
@@ -271,13 +273,6 @@ bool ReadPlainValue(Json& j, FileProperty* p, std::string* error) {
             p->SetNumber(d);
             return true;
         }
-        case kFileValueVector2:
-        case kFileValueVector3:
-        case kFileValueVector4:
-        case kFileValueColor:
-        case kFileValueColorAlpha:
-        case kFileValueTimecode:
-            return Fail(error, ": expected " + std::to_string(p->MemberCount()) + " numbers");
         case kFileValueInt:
         case kFileValueEnum: {
             std::int64_t v;
@@ -291,20 +286,6 @@ bool ReadPlainValue(Json& j, FileProperty* p, std::string* error) {
             p->SetInteger(v);
             return true;
         }
-    }
-}
-
-bool HoldsNumberArray(FileValueType type) {
-    switch (type) {
-        case kFileValueVector2:
-        case kFileValueVector3:
-        case kFileValueVector4:
-        case kFileValueColor:
-        case kFileValueColorAlpha:
-        case kFileValueTimecode:
-            return true;
-        default:
-            return false;
     }
 }
 
@@ -1050,7 +1031,7 @@ private:
                 }
                 if (array) {
                     const FileValueType type = p.made->Type();
-                    if (HoldsNumberArray(type)) return Push(Kind::kTuple, Tuple::kNumbers);
+                    if (p.made->MemberCount() > 1) return Push(Kind::kTuple, Tuple::kNumbers);
                     if (type == kFileValueReference) return Push(Kind::kTuple, Tuple::kReference);
                     if (type == kFileValueStringList) {
                         p.list.clear();

@@ -6,13 +6,11 @@
 
 #include <deque>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <lyiface/object.h>
 
 #include "velora/export.h"
-#include "velora/plug.h"
 
 namespace velora {
 
@@ -76,7 +74,7 @@ public:
     void RaiseStorableCustomTexture() { storableTexture_ = true; }
 
     /// Calls the entry's creator; null when there is no entry or creator.
-    /// The registry remembers which entry made each object (OriginOf).
+    /// The object made keeps which entry made it (OriginOf).
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
                     void* data);
 
@@ -98,12 +96,6 @@ private:
     Group* FindGroup(const char* group);
     const Group* FindGroup(const char* group) const;
     std::deque<Group> groups_;
-    struct Origin {
-        PlugHandle object;
-        std::string group;
-        std::string name;
-    };
-    std::unordered_map<const Object*, Origin> origins_;
     std::string loading_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;
