@@ -438,12 +438,14 @@ public:
         return Begin(v, false, false, 0);
     }
     bool string(Json::string_t& s) {
-        // The parser's text is taken, not copied; while it waits to be
-        // placed it is charged like any other.
+        // The parser's text is taken, not copied (swapped into a value kept
+        // for the purpose); while it waits to be placed it is charged like
+        // any other.
         const std::size_t cost = TextCost(s.capacity());
         if (!Charge(cost)) return false;
-        Json v(std::move(s));
-        const bool ok = Begin(v, false, false, 0);
+        if (!text_.is_string()) text_ = Json::value_t::string;
+        text_.get_ref<std::string&>().swap(s);
+        const bool ok = Begin(text_, false, false, 0);
         used_ -= cost;
         return ok;
     }
@@ -451,14 +453,8 @@ public:
         message_ = "byte strings are not part of the format";
         return false;
     }
-    bool start_object(std::size_t n) {
-        Json v(Json::value_t::object);
-        return Begin(v, true, true, n);
-    }
-    bool start_array(std::size_t n) {
-        Json v(Json::value_t::array);
-        return Begin(v, true, false, n);
-    }
+    bool start_object(std::size_t n) { return Begin(objectMark_, true, true, n); }
+    bool start_array(std::size_t n) { return Begin(arrayMark_, true, false, n); }
     bool key(Json::string_t& k) { return Key(k); }
     bool end_object() { return Close(); }
     bool end_array() { return Close(); }
@@ -610,8 +606,9 @@ private:
     // -- Events ---------------------------------------------------------------
 
     // A value begins: `v` is a plain value, or, when `opened`, an empty
-    // array or object that stands for the one whose events follow. Whatever
-    // opens and is not taken by a frame is parsed only.
+    // array or object that stands for the one whose events follow (the same
+    // one each time: it is copied, never taken). Whatever opens and is not
+    // taken by a frame is parsed only.
     bool Begin(Json& v, bool opened, bool isObject, std::size_t declared) {
         if (opened && stack_.size() >= static_cast<std::size_t>(kMaxDepth))
             return Fatal("nested deeper than " + std::to_string(kMaxDepth) + " levels");
@@ -704,7 +701,7 @@ private:
                 }
                 return Push(Kind::kTuple, Tuple::kKey);
             case Kind::kTuple:
-                if (f.count++ < kTupleRoom) tuple_.push_back(std::move(v));
+                if (f.count++ < kTupleRoom) tuple_.push_back(opened ? Json(v.type()) : std::move(v));
                 return true;
         }
         return true;
@@ -842,10 +839,10 @@ private:
     bool RootValue(Frame& f, Json& v, bool array) {
         switch (f.member) {
             case kFormat:
-                format_ = std::move(v);
+                format_ = v;
                 return true;
             case kVersion:
-                version_ = std::move(v);
+                version_ = v;
                 return true;
             case kObjectList:
                 objectsFound_ = Json(v.type());
@@ -1021,7 +1018,7 @@ private:
                 if (!p.made) {
                     // No type yet: keep the value until the property closes.
                     if (!Charge(Block(sizeof(Json)))) return false;
-                    p.held = std::make_unique<Json>(std::move(v));
+                    p.held = std::make_unique<Json>(opened ? Json(v.type()) : std::move(v));
                     if (opened) {
                         Frame buffer{Kind::kBuffer};
                         buffer.node = p.held.get();
@@ -1225,10 +1222,10 @@ private:
         if (f.node->is_array()) {
             auto& array = f.node->get_ref<Json::array_t&>();
             if (!Room(array)) return false;
-            array.push_back(std::move(v));
+            array.push_back(opened ? Json(v.type()) : std::move(v));
             placed = &array.back();
         } else if (bufferSlot_) {
-            *bufferSlot_ = std::move(v);
+            *bufferSlot_ = opened ? Json(v.type()) : std::move(v);
             placed = bufferSlot_;
         }
         if (opened) {
@@ -1287,6 +1284,11 @@ private:
     CurveState curve_;
     std::vector<Json> tuple_;
     Json* bufferSlot_ = nullptr;
+    // The values events arrive in: texts, and the stand-ins of arrays and
+    // objects that open.
+    Json text_ = Json::value_t::string;
+    Json objectMark_ = Json::value_t::object;
+    Json arrayMark_ = Json::value_t::array;
 };
 
 bool DecodeDocument(const void* data, std::size_t size, Document* out, std::string* error,
