@@ -29,6 +29,7 @@
 #include <cstring>
 #include <exception>
 #include <type_traits>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
@@ -519,6 +520,23 @@ private:
         return true;
     }
 
+    // Gives back the room an array grew beyond its elements (a text file
+    // does not say how many there will be): the document keeps what it uses.
+    template <class T>
+    void Fit(std::vector<T>& v) {
+        if (v.capacity() - v.size() <= v.size() / 16) return;
+        used_ -= Block(v.capacity() * sizeof(T));
+        v.shrink_to_fit();
+        used_ += Block(v.capacity() * sizeof(T));
+    }
+
+    template <class T>
+    void FitArray(std::vector<T>& v) {
+        Fit(v);
+    }
+    template <class T>
+    void FitArray(T&) {}
+
     // Room for the elements a binary file declares, trusted only as far as
     // the file has bytes for them (each element takes at least
     // `leastBytes`).
@@ -788,12 +806,23 @@ private:
                 return true;
             case Kind::kProperty:
                 return PropertyEnds(f);
+            case Kind::kFieldArray:
+                std::visit([this](auto& v) { FitArray(v); }, fieldValue_);
+                return true;
             case Kind::kTexts:
-                if (property_.made && stack_.back().member == kValue)
-                    property_.made->SetTexts(std::move(property_.list));
+                if (stack_.back().member != kValue) {
+                    Fit(property_.texts);  // the enumeration's, set when the property closes
+                    return true;
+                }
+                Fit(property_.list);
+                property_.made->SetTexts(std::move(property_.list));
                 return true;
             case Kind::kTargets:
+                Fit(property_.targets);
                 property_.made->SetTargets(std::move(property_.targets));
+                return true;
+            case Kind::kKeys:
+                Fit(curve_.keys);
                 return true;
             case Kind::kNode:
                 return NodeEnds(f);
