@@ -91,8 +91,8 @@ constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 /// become take at most about 8 times the file's size together. The reader
 /// builds the document straight from the parser's events, with no tree in
 /// between, and charges each part before it makes it; a file whose document
-/// would need more is refused. A scene written by this library needs 2 to 5
-/// times its size; a hostile file (millions of one-byte numbers, each an
+/// would need more is refused. A scene of animated models needs 2 to 3 times
+/// its size in all; a hostile file (millions of one-byte numbers, each an
 /// 8-byte value) is refused long before memory runs out.
 constexpr std::size_t kReadBudgetFactor = 7;
 constexpr std::size_t kReadAllowanceBytes = std::size_t(1) << 20;
