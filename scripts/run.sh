@@ -8,7 +8,8 @@ cmake --build --preset release
 # The main job: velora opens the bundled default scene with the sample
 # plug-ins from its plug-in directory, creates one object of the hello
 # sample's class and saves the scene.
-./build/release/bin/velora --version --list-plugins \
+./build/release/bin/velora --version
+./build/release/bin/velora --list-plugins \
   --scene apps/velora/scenes/default.dsx \
   --create Browsing/Templates/Samples/Hello=Greeter \
   --save build/release/default-saved.dsx "$@"

@@ -1,54 +1,120 @@
-# The velora program, run as a user runs it.
+# The velora program, run as a user runs it (see common/expect_run.cmake).
+set(_expect_run ${CMAKE_COMMAND} -P ${CMAKE_CURRENT_LIST_DIR}/common/expect_run.cmake)
+set(_velora $<TARGET_FILE:velora>)
+set(_scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx)
+set(_work ${CMAKE_CURRENT_BINARY_DIR}/velora-work)
+
 add_test(NAME velora.list_classes COMMAND velora --list-classes)
 # The SDK's host classes appear once the program has loaded the library.
 set_tests_properties(velora.list_classes PROPERTIES
   PASS_REGULAR_EXPRESSION "LySDKHostObject : Object.*__LyTool : ToolWindow")
 
-add_test(NAME velora.version COMMAND velora --version)
-set_tests_properties(velora.version PROPERTIES
-  PASS_REGULAR_EXPRESSION "velora ${PROJECT_VERSION}, lysdk ${PROJECT_VERSION}")
+# --version answers without loading a plug-in or running the lifecycle.
+add_test(NAME velora.version COMMAND ${_expect_run}
+  EXPECT "velora ${PROJECT_VERSION}, lysdk ${PROJECT_VERSION}"
+  REJECT "loaded plug-in|hello: "
+  -- ${_velora} --version --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
 
-# Bad arguments end the program with a message and a non-zero status.
-add_test(NAME velora.bad_argument COMMAND velora --no-such-option)
-set_tests_properties(velora.bad_argument PROPERTIES WILL_FAIL TRUE)
-add_test(NAME velora.bad_argument_message COMMAND velora --no-such-option)
-set_tests_properties(velora.bad_argument_message PROPERTIES
-  PASS_REGULAR_EXPRESSION "unknown argument '--no-such-option'")
-add_test(NAME velora.missing_sdk COMMAND velora --sdk /nonexistent/liblysdk.so)
-set_tests_properties(velora.missing_sdk PROPERTIES
-  PASS_REGULAR_EXPRESSION "cannot load the SDK library '/nonexistent/liblysdk.so'")
+# Bad arguments end the program with a message and status 2, before
+# anything is loaded. An empty value is refused rather than taken to mean
+# nothing.
+foreach(case
+    "unknown argument '--no-such-option'|--no-such-option"
+    "--scene: needs a value, got an empty one|--scene ''"
+    "--save: needs a value, got an empty one|--save ''"
+    "--plugin-path: needs a value, got an empty one|--plugin-path ''"
+    "--sdk: needs a value, got an empty one|--sdk ''"
+    "--scene: 1 required FILE missing|--scene"
+    "--binary requires --save|--binary"
+    "--create: expected GROUP/ENTRY.=NAME., got 'Hello'|--create Hello")
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 _message)
+  list(GET case 1 _arguments)
+  string(MAKE_C_IDENTIFIER "${_arguments}" _id)
+  add_test(NAME velora.bad_argument${_id} COMMAND ${_expect_run} STATUS 2
+    EXPECT "${_message}" REJECT "loaded plug-in"
+    -- SHELL "'$<TARGET_FILE:velora>' --plugin-path '${LYSDK_PLUGIN_OUTPUT_DIR}' ${_arguments}")
+endforeach()
+
+add_test(NAME velora.missing_sdk COMMAND ${_expect_run} STATUS 1
+  EXPECT "cannot load the SDK library '/nonexistent/liblysdk.so'"
+  -- ${_velora} --sdk /nonexistent/liblysdk.so)
+# A library that is not the SDK (it answers no version) is refused: with it,
+# the plug-ins' version check would be off.
+add_test(NAME velora.not_the_sdk COMMAND ${_expect_run} STATUS 1
+  EXPECT "'[^']*velora-core[^']*' is not the lysdk library: it does not answer LySdkVersion"
+  REJECT "loaded plug-in"
+  -- ${_velora} --sdk $<TARGET_FILE:velora_core>)
 
 # The bundled scene opens, saves, and the saved file opens again with the
 # same objects.
-add_test(NAME velora.scene_save
-  COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx
-          --save ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
-set_tests_properties(velora.scene_save PROPERTIES
-  FIXTURES_SETUP velora_saved_scene
-  PASS_REGULAR_EXPRESSION "opened scene [^\n]*default.dsx: 3 objects, 8 properties, 0 skipped.*saved scene [^\n]*velora-saved.dsx: 3 objects, [0-9]+ properties")
-add_test(NAME velora.scene_reopen
-  COMMAND velora --no-default-plugins --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
-set_tests_properties(velora.scene_reopen PROPERTIES
-  FIXTURES_REQUIRED velora_saved_scene
-  PASS_REGULAR_EXPRESSION "opened scene [^\n]*velora-saved.dsx: 3 objects, [0-9]+ properties, 0 skipped")
-add_test(NAME velora.scene_corrupt
-  COMMAND velora --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/README.md)
-set_tests_properties(velora.scene_corrupt PROPERTIES
-  PASS_REGULAR_EXPRESSION "cannot open scene [^\n]*README.md: ")
+add_test(NAME velora.scene_save COMMAND ${_expect_run}
+  EXPECT "opened scene [^\n]*default.dsx: 3 objects, 8 properties, 0 skipped"
+  EXPECT "saved scene [^\n]*velora-saved.dsx: 3 objects, [0-9]+ properties"
+  -- ${_velora} --no-default-plugins --scene ${_scene} --save ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
+set_tests_properties(velora.scene_save PROPERTIES FIXTURES_SETUP velora_saved_scene)
+add_test(NAME velora.scene_reopen COMMAND ${_expect_run}
+  EXPECT "opened scene [^\n]*velora-saved.dsx: 3 objects, [0-9]+ properties, 0 skipped"
+  -- ${_velora} --no-default-plugins --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
+set_tests_properties(velora.scene_reopen PROPERTIES FIXTURES_REQUIRED velora_saved_scene)
+add_test(NAME velora.scene_corrupt COMMAND ${_expect_run} STATUS 1
+  EXPECT "cannot open scene [^\n]*README.md: "
+  -- ${_velora} --no-default-plugins --scene ${PROJECT_SOURCE_DIR}/README.md)
+
+# Actions run in command-line order, and a plug-in hears each scene opened.
+add_test(NAME velora.action_order COMMAND ${_expect_run}
+  EXPECT "hello: library ready"
+  EXPECT "created Object::First "
+  EXPECT "hello: a scene was opened"
+  EXPECT "opened scene [^\n]*default.dsx"
+  EXPECT "saved scene [^\n]*ordered.dsx: [0-9]+ objects"
+  EXPECT "created Object::Second "
+  -- ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR}
+     --create Browsing/Templates/Samples/Hello=First --scene ${_scene}
+     --save ${CMAKE_CURRENT_BINARY_DIR}/ordered.dsx --create Browsing/Templates/Samples/Hello=Second)
+
+# Hostile scene paths and save targets: a FIFO without a writer, devices and
+# links to them are refused with the reason and left as they are; nothing
+# hangs.
+add_test(NAME velora.hostile_files_setup COMMAND sh -c
+  "rm -rf '${_work}' && mkdir -p '${_work}' && cd '${_work}' && mkfifo fifo.dsx &&
+   ln -s /dev/null null-link.dsx")
+set_tests_properties(velora.hostile_files_setup PROPERTIES FIXTURES_SETUP velora_hostile_files)
+set(_hostile_tests)
+foreach(case
+    "--scene|${_work}/fifo.dsx|cannot open scene [^\n]*fifo.dsx: [^\n]*not a regular file .a FIFO."
+    "--save|${_work}/fifo.dsx|cannot save scene [^\n]*fifo.dsx: [^\n]*it is a FIFO, not a regular file"
+    "--save|/dev/null|cannot save scene /dev/null: [^\n]*it is a character device, not a regular file"
+    "--save|/dev/full|cannot save scene /dev/full: [^\n]*it is a character device, not a regular file"
+    "--save|${_work}/null-link.dsx|cannot save scene [^\n]*null-link.dsx: [^\n]*character device")
+  string(REPLACE "|" ";" case "${case}")
+  list(GET case 0 _option)
+  list(GET case 1 _path)
+  list(GET case 2 _message)
+  get_filename_component(_name "${_path}" NAME)
+  string(MAKE_C_IDENTIFIER "${_option}_${_name}" _id)
+  list(APPEND _hostile_tests velora.hostile${_id})
+  add_test(NAME velora.hostile${_id} COMMAND ${_expect_run} STATUS 1 TIMEOUT 30
+    EXPECT "${_message}"
+    -- ${_velora} --no-default-plugins ${_option} ${_path})
+  set_tests_properties(velora.hostile${_id} PROPERTIES FIXTURES_REQUIRED velora_hostile_files)
+endforeach()
+add_test(NAME velora.hostile_files_kept COMMAND sh -c
+  "test -p '${_work}/fifo.dsx' && test -L '${_work}/null-link.dsx' && test -c /dev/null && test -c /dev/full")
+set_tests_properties(velora.hostile_files_kept PROPERTIES
+  FIXTURES_REQUIRED velora_hostile_files DEPENDS "${_hostile_tests}")
 
 # The main job's scene: the object it creates from the hello sample (a
 # storable class) is saved with the scene, with its served property, and
 # comes back as the sample's own class when the scene is opened again.
-set(_main_job velora --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
-add_test(NAME velora.main_job_save
-  COMMAND ${_main_job} --scene ${PROJECT_SOURCE_DIR}/apps/velora/scenes/default.dsx
-          --create Browsing/Templates/Samples/Hello=Greeter
-          --save ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
-set_tests_properties(velora.main_job_save PROPERTIES
-  FIXTURES_SETUP velora_main_job_scene
-  PASS_REGULAR_EXPRESSION "saved scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties")
-add_test(NAME velora.main_job_reopen
-  COMMAND ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
-set_tests_properties(velora.main_job_reopen PROPERTIES
-  FIXTURES_REQUIRED velora_main_job_scene
-  PASS_REGULAR_EXPRESSION "hello: created Object::Greeter\nvelora: opened scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties, 0 skipped")
+set(_main_job ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
+add_test(NAME velora.main_job_save COMMAND ${_expect_run}
+  EXPECT "saved scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties"
+  -- ${_main_job} --scene ${_scene} --create Browsing/Templates/Samples/Hello=Greeter
+     --save ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_save PROPERTIES FIXTURES_SETUP velora_main_job_scene)
+add_test(NAME velora.main_job_reopen COMMAND ${_expect_run}
+  EXPECT "hello: created Object::Greeter\n"
+  EXPECT "velora: opened scene [^\n]*velora-main-job.dsx: 4 objects, 16 properties, 0 skipped"
+  -- ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
+set_tests_properties(velora.main_job_reopen PROPERTIES FIXTURES_REQUIRED velora_main_job_scene)

@@ -13,115 +13,131 @@
 //      (<prefix>/lib/velora/plugins), unless --no-default-plugins.
 // A library that fails to load is reported with its path and the reason, and
 // the others load regardless.
+//
+// The actions --scene, --create and --save run in the order they are given,
+// after the plug-ins have heard "LIBRARY_OPEN" and "LIBRARY_READY".
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
 #include <velora/application.h>
 #include <velora/class_registry.h>
 #include <velora/object.h>
-#include <velora/object_directory.h>
 #include <velora/object_registry.h>
 #include <velora/plugin_loader.h>
-#include <velora/scene_io.h>
+#include <velora/process.h>
+#include <velora/session.h>
 #include <velora/trace.h>
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: velora [options]\n"
-    "  --version              print the host and SDK versions\n"
-    "  --list-classes         print the host class registry\n"
-    "  --list-plugins         print every registry group and entry with its library\n"
-    "  --plugin-path DIR      look for plug-ins in DIR (repeatable)\n"
-    "  --no-default-plugins   do not look in the installed plug-in directory\n"
-    "  --scene FILE           open a .dsx scene\n"
-    "  --save FILE            save the scene to FILE (text; --binary for CBOR)\n"
-    "  --binary               save in the binary encoding\n"
-    "  --create GROUP/ENTRY[=NAME]\n"
-    "                         create an instance of a registered entry (repeatable)\n"
-    "  --sdk PATH             load the SDK library from PATH\n"
-    "  -h, --help             print this help\n"
-    "environment: VELORA_PLUGIN_PATH, a colon-separated list of plug-in directories\n";
+// The program's own directory: the application directory, which velora
+// leaves at its default.
+std::string ExecutableDir() { return velora::Application::Instance().ApplicationPath(); }
 
-std::string ExecutableDir() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = 0;
-    std::string dir(path);
-    const auto slash = dir.rfind('/');
-    return slash == std::string::npos ? "." : dir.substr(0, slash);
-}
+// One action of the command line, run in command-line order.
+struct Action {
+    enum Kind { kScene, kCreate, kSave } kind;
+    std::string value;
+};
 
 struct Options {
     bool version = false;
     bool listClasses = false;
     bool listPlugins = false;
-    bool help = false;
-    bool defaultPlugins = true;
+    bool noDefaultPlugins = false;
+    bool binary = false;
     std::string sdkPath;
     std::vector<std::string> pluginPaths;
+    std::vector<std::string> scenes;
     std::vector<std::string> creates;
-    std::string scene;
-    std::string save;
-    bool binary = false;
+    std::vector<std::string> saves;
+    std::vector<Action> actions;
 };
 
-bool Parse(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        auto value = [&](const char* option, std::string& out) {
-            if (i + 1 >= argc) {
-                error = std::string("option ") + option + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (!std::strcmp(arg, "--version")) {
-            options.version = true;
-        } else if (!std::strcmp(arg, "--list-classes")) {
-            options.listClasses = true;
-        } else if (!std::strcmp(arg, "--list-plugins")) {
-            options.listPlugins = true;
-        } else if (!std::strcmp(arg, "--no-default-plugins")) {
-            options.defaultPlugins = false;
-        } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
-            options.help = true;
-        } else if (!std::strcmp(arg, "--scene")) {
-            if (!value("--scene", options.scene)) return false;
-        } else if (!std::strcmp(arg, "--save")) {
-            if (!value("--save", options.save)) return false;
-        } else if (!std::strcmp(arg, "--binary")) {
-            options.binary = true;
-        } else if (!std::strcmp(arg, "--sdk")) {
-            if (!value("--sdk", options.sdkPath)) return false;
-        } else if (!std::strcmp(arg, "--plugin-path")) {
-            if (!value("--plugin-path", v)) return false;
-            options.pluginPaths.push_back(v);
-        } else if (!std::strcmp(arg, "--create")) {
-            if (!value("--create", v)) return false;
-            if (v.find('/') == std::string::npos) {
-                error = "option --create needs GROUP/ENTRY, got '" + v + "'";
-                return false;
-            }
-            options.creates.push_back(v);
-        } else {
-            error = std::string("unknown argument '") + arg + "'";
-            return false;
-        }
+// A value that must not be empty ("" would silently mean nothing).
+std::string NotEmpty(const std::string& value) {
+    return value.empty() ? std::string("needs a value, got an empty one") : std::string();
+}
+
+std::string EntrySpecCheck(const std::string& value) {
+    velora::EntrySpec spec;
+    std::string error;
+    return velora::ParseEntrySpec(value, &spec, &error) ? std::string() : error;
+}
+
+// Parses the command line; returns -1 to go on, else the exit status.
+int Parse(int argc, char** argv, Options& options) {
+    CLI::App app("velora: the headless reference host of lysdk", "velora");
+    app.footer(
+        "Actions (--scene, --create, --save) run in the order given, after the plug-ins\n"
+        "have loaded and heard the library lifecycle's open and ready events.\n"
+        "Environment: VELORA_PLUGIN_PATH, a colon-separated list of plug-in directories.\n");
+    app.add_flag("--version", options.version, "print the host and SDK versions and stop");
+    app.add_flag("--list-classes", options.listClasses, "print the host class registry");
+    app.add_flag("--list-plugins", options.listPlugins,
+                 "print every registry group and entry with its library");
+    app.add_option("--plugin-path", options.pluginPaths, "look for plug-ins in DIR (repeatable)")
+        ->type_name("DIR")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(NotEmpty);
+    app.add_flag("--no-default-plugins", options.noDefaultPlugins,
+                 "do not look in the installed plug-in directory");
+    CLI::Option* scene = app.add_option("--scene", options.scenes, "open a .dsx scene (repeatable)")
+                             ->type_name("FILE")
+                             ->expected(1)
+                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                             ->check(NotEmpty);
+    CLI::Option* create =
+        app.add_option("--create", options.creates,
+                       "create an instance of a registered entry (repeatable)")
+            ->type_name("GROUP/ENTRY[=NAME]")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->check(EntrySpecCheck);
+    CLI::Option* save = app.add_option("--save", options.saves,
+                                       "save the scene to FILE (text; --binary for CBOR)")
+                            ->type_name("FILE")
+                            ->expected(1)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                            ->check(NotEmpty);
+    app.add_flag("--binary", options.binary, "save in the binary encoding")->needs(save);
+    app.add_option("--sdk", options.sdkPath, "load the SDK library from PATH")
+        ->type_name("PATH")
+        ->check(NotEmpty);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ExtrasError&) {
+        const std::vector<std::string> extra = app.remaining();
+        std::fprintf(stderr, "velora: unknown argument '%s'\nRun with --help for the options.\n",
+                     extra.empty() ? "" : extra.front().c_str());
+        return 2;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "velora: %s\nRun with --help for the options.\n", e.what());
+        return 2;
     }
-    return true;
+    // Each occurrence of an action option appears once in the parse order.
+    std::size_t next[3] = {0, 0, 0};
+    for (CLI::Option* option : app.parse_order()) {
+        if (option == scene && next[0] < options.scenes.size())
+            options.actions.push_back({Action::kScene, options.scenes[next[0]++]});
+        else if (option == create && next[1] < options.creates.size())
+            options.actions.push_back({Action::kCreate, options.creates[next[1]++]});
+        else if (option == save && next[2] < options.saves.size())
+            options.actions.push_back({Action::kSave, options.saves[next[2]++]});
+    }
+    return -1;
 }
 
 std::vector<std::string> SearchPath(const Options& options) {
@@ -138,30 +154,26 @@ std::vector<std::string> SearchPath(const Options& options) {
             start = colon + 1;
         }
     }
-    if (options.defaultPlugins) dirs.push_back(ExecutableDir() + "/../lib/velora/plugins");
+    if (!options.noDefaultPlugins)
+        dirs.push_back(velora::process::FullPath((ExecutableDir() + "/../" VELORA_PLUGIN_DIR).c_str()));
     return dirs;
 }
 
 // Loads every plug-in on the search path; returns how many failed.
 int LoadPlugins(const Options& options) {
-    velora::PluginLoader& loader = velora::PluginLoader::Instance();
-    std::set<std::string> seen;
     int failed = 0;
-    for (const std::string& dir : SearchPath(options)) {
-        for (const std::string& path : velora::PluginLoader::ListPlugins(dir.c_str())) {
-            char resolved[PATH_MAX];
-            const std::string key = realpath(path.c_str(), resolved) ? resolved : path;
-            if (!seen.insert(key).second) continue;
-            std::string error;
-            if (loader.Load(path.c_str(), &error)) {
-                std::printf("velora: loaded plug-in %s\n", path.c_str());
-            } else {
-                std::fprintf(stderr, "velora: plug-in %s was not loaded: %s\n", path.c_str(),
-                             error.c_str());
-                ++failed;
-            }
+    velora::LoadPluginDirectories(SearchPath(options), [&failed](const velora::PluginLoadReport& report) {
+        if (report.folder) {
+            std::fprintf(stderr, "velora: plug-in folder %s is not searched: %s\n",
+                         report.path.c_str(), report.reason.c_str());
+        } else if (report.loaded) {
+            std::printf("velora: loaded plug-in %s\n", report.path.c_str());
+        } else {
+            std::fprintf(stderr, "velora: plug-in %s was not loaded: %s\n", report.path.c_str(),
+                         report.reason.c_str());
+            ++failed;
         }
-    }
+    });
     return failed;
 }
 
@@ -172,102 +184,105 @@ void ListPlugins() {
         for (int e = 0; e < registry.EntryCount(g); ++e) {
             const velora::RegistryEntry* entry = registry.EntryAt(g, e);
             std::printf("  %s  \"%s\"  [%s]%s\n", entry->name.c_str(), entry->description.c_str(),
-                        entry->library.empty() ? "host" : entry->library.c_str(),
+                        *entry->library ? entry->library : "host",
                         entry->creator ? "" : "  (menu only)");
         }
     }
 }
 
-// Creates the instance `spec` asks for ("Group/Path/Entry[=Name]"); the
-// group is everything before the last '/'. Returns false when it fails.
-bool CreateInstance(const std::string& spec, std::vector<velora::PlugHandle>& created) {
-    std::string target = spec;
-    std::string name;
-    const std::size_t equals = target.find('=');
-    if (equals != std::string::npos) {
-        name = target.substr(equals + 1);
-        target = target.substr(0, equals);
-    }
-    const std::size_t slash = target.rfind('/');
-    if (slash == std::string::npos) {
-        std::fprintf(stderr, "velora: cannot create %s: expected GROUP/ENTRY[=NAME]\n", spec.c_str());
-        return false;
-    }
-    const std::string group = target.substr(0, slash);
-    const std::string entryName = target.substr(slash + 1);
-    const velora::RegistryEntry* entry =
-        velora::ObjectRegistry::Instance().Find(group.c_str(), entryName.c_str());
-    const std::string library = entry && !entry->library.empty() ? entry->library : "host";
-    if (!entry) {
-        std::fprintf(stderr, "velora: cannot create %s: no such registry entry\n", spec.c_str());
-        return false;
-    }
-    if (!entry->creator) {
-        std::fprintf(stderr, "velora: cannot create %s: the entry (from %s) has no creator\n",
-                     spec.c_str(), library.c_str());
-        return false;
-    }
-    // Through the registry, which remembers the entry: a storable class's
-    // object is saved with it.
-    velora::IObject* object = velora::ObjectRegistry::Instance().Create(
-        group.c_str(), entryName.c_str(), nullptr, name.empty() ? entryName.c_str() : name.c_str(),
-        nullptr);
+// Creates the instance `spec` asks for; false when it fails.
+bool CreateInstance(const std::string& text, std::vector<velora::PlugHandle>& created) {
+    velora::EntrySpec spec;
+    std::string error;
+    std::string library;
+    velora::ParseEntrySpec(text, &spec, &error);  // checked when parsed
+    velora::IObject* object = velora::CreateFromRegistry(spec, &error, &library);
     velora::Object* host = velora::AsObject(object);
+    if (object && !host) error = "the creator in " + library + " returned no host object";
     if (!host) {
-        std::fprintf(stderr, "velora: cannot create %s: the creator in %s returned %s\n",
-                     spec.c_str(), library.c_str(), object ? "no host object" : "null");
+        std::fprintf(stderr, "velora: cannot create %s: %s\n", text.c_str(), error.c_str());
         return false;
     }
     const char* className = velora::ClassRegistry::Instance().Name(host->ClassId());
     std::printf("velora: created %s (%s%s%s) from %s\n", host->FullName(), className,
                 host->IsCustomObject() ? ", extension class " : "",
-                host->IsCustomObject() ? host->CustomClassName() : "", library.c_str());
+                host->IsCustomObject() ? host->CustomClassName() : "",
+                library == "the host" ? "host" : library.c_str());
     created.emplace_back(host);
+    return true;
+}
+
+bool OpenScene(const std::string& path) {
+    velora::SceneCounts counts;
+    std::string error;
+    if (!velora::OpenSceneFile(path, &error, &counts)) {
+        std::fprintf(stderr, "velora: cannot open scene %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::printf("velora: opened scene %s: %d objects, %d properties, %d skipped\n", path.c_str(),
+                counts.objects, counts.properties, counts.skipped);
+    return true;
+}
+
+bool SaveScene(const std::string& path, bool binary) {
+    velora::SceneCounts counts;
+    std::string error;
+    if (!velora::SaveSceneFile(path, binary, &error, &counts)) {
+        std::fprintf(stderr, "velora: cannot save scene %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::printf("velora: saved scene %s: %d objects, %d properties\n", path.c_str(), counts.objects,
+                counts.properties);
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Whole lines at a time: the messages of standard output and of the
+    // trace stay in order with those of standard error.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Options options;
-    std::string error;
-    if (!Parse(argc, argv, options, error)) {
-        std::fprintf(stderr, "velora: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    if (const int status = Parse(argc, argv, options); status >= 0) return status;
 
     velora::Trace& trace = velora::Trace::Instance();
     trace.SetStream(stdout);
 
-    // Extensions read the command line and the plug-in search path from the
-    // application's settings, so both are handed over before the SDK loads.
-    velora::Application& application = velora::Application::Instance();
-    application.SetCommandLine(argc, argv);
-    for (const std::string& dir : SearchPath(options)) application.AddPluginPath(dir.c_str());
-
     const std::string sdkPath =
-        options.sdkPath.empty() ? ExecutableDir() + "/../lib/liblysdk.so" : options.sdkPath;
+        options.sdkPath.empty() ? ExecutableDir() + "/../" VELORA_SDK_LIBRARY : options.sdkPath;
+    if (!options.version) {
+        // Extensions read the command line and the plug-in search path from
+        // the application's settings, so both are handed over before the
+        // SDK loads.
+        velora::Application& application = velora::Application::Instance();
+        application.SetCommandLine(argc, argv);
+        for (const std::string& dir : SearchPath(options)) application.AddPluginPath(dir.c_str());
+    }
     void* sdk = dlopen(sdkPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!sdk) {
         std::fprintf(stderr, "velora: cannot load the SDK library '%s': %s\n", sdkPath.c_str(),
                      dlerror());
         return 1;
     }
+    // The SDK answers its version under plain C names; a library without
+    // them is not the SDK, and trusting it would leave plug-ins unchecked.
     using VersionFn = int (*)();
     using VersionTextFn = const char* (*)();
-    auto sdkVersion = reinterpret_cast<VersionFn>(dlsym(sdk, "_ZN10VELSDK202512LyGetVersionEv"));
-    auto sdkVersionText =
-        reinterpret_cast<VersionTextFn>(dlsym(sdk, "_ZN10VELSDK202518LyGetVersionStringEv"));
-    velora::PluginLoader& loader = velora::PluginLoader::Instance();
-    loader.SetSdkVersion(sdkVersion ? sdkVersion() : 0);
-
-    if (options.version)
-        std::printf("velora %s, lysdk %s\n", VELORA_VERSION,
-                    sdkVersionText ? sdkVersionText() : "unknown");
+    auto sdkVersion = reinterpret_cast<VersionFn>(dlsym(sdk, "LySdkVersion"));
+    auto sdkVersionText = reinterpret_cast<VersionTextFn>(dlsym(sdk, "LySdkVersionString"));
+    if (!sdkVersion || !sdkVersionText || sdkVersion() <= 0) {
+        std::fprintf(stderr,
+                     "velora: '%s' is not the lysdk library: it does not answer LySdkVersion\n",
+                     sdkPath.c_str());
+        dlclose(sdk);
+        return 1;
+    }
+    if (options.version) {
+        std::printf("velora %s, lysdk %s\n", VELORA_VERSION, sdkVersionText());
+        dlclose(sdk);
+        return 0;
+    }
+    velora::PluginLoader::Instance().SetSdkVersion(sdkVersion());
 
     const int failedPlugins = LoadPlugins(options);
     velora::FireLibraryOpen();
@@ -275,53 +290,33 @@ int main(int argc, char** argv) {
     if (options.listClasses) velora::ClassRegistry::Instance().Print(trace);
     if (options.listPlugins) ListPlugins();
 
-    int failedScenes = 0;
-    if (!options.scene.empty()) {
-        velora::SceneCounts counts;
-        if (velora::OpenScene(options.scene, &error, &counts)) {
-            std::printf("velora: opened scene %s: %d objects, %d properties, %d skipped\n",
-                        options.scene.c_str(), counts.objects, counts.properties, counts.skipped);
-        } else {
-            std::fprintf(stderr, "velora: cannot open scene %s: %s\n", options.scene.c_str(),
-                         error.c_str());
-            ++failedScenes;
-        }
-    }
-
+    int failedActions = 0;
     int failedCreates = 0;
     std::vector<velora::PlugHandle> created;
-    for (const std::string& spec : options.creates)
-        if (!CreateInstance(spec, created)) ++failedCreates;
-
-    if (!options.save.empty()) {
-        velora::SceneCounts counts;
-        if (velora::SaveScene(options.save, options.binary, &error, &counts)) {
-            std::printf("velora: saved scene %s: %d objects, %d properties\n", options.save.c_str(),
-                        counts.objects, counts.properties);
-        } else {
-            std::fprintf(stderr, "velora: cannot save scene %s: %s\n", options.save.c_str(),
-                         error.c_str());
-            ++failedScenes;
+    for (const Action& action : options.actions) {
+        switch (action.kind) {
+        case Action::kScene:
+            if (!OpenScene(action.value)) ++failedActions;
+            break;
+        case Action::kCreate:
+            if (!CreateInstance(action.value, created)) ++failedCreates;
+            break;
+        case Action::kSave:
+            if (!SaveScene(action.value, options.binary)) ++failedActions;
+            break;
         }
     }
     // The host ends what it created; extension objects go with their bridges.
     for (velora::PlugHandle& handle : created)
         if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
-    // Before the plug-ins go, end every object of a plug-in class: its code
-    // lives in the library about to be unloaded. Plain host objects stay
+    // Every object of a plug-in class ends before the plug-ins go (its code
+    // lives in the library about to be unloaded). Plain host objects stay
     // until the process ends; nothing calls into their wrappers after this.
-    std::vector<velora::PlugHandle> custom;
-    for (velora::Object* object : velora::ObjectDirectory::Instance().Livings())
-        if (object->IsCustomObject()) custom.emplace_back(object);
-    for (velora::PlugHandle& handle : custom)
-        if (velora::Plug* plug = handle.Get()) plug->Destroy(0);
-
-    velora::FireLibraryClose();
-    loader.FreeAll();
+    velora::EndSession();
     dlclose(sdk);
 
     if (failedPlugins || failedCreates)
         std::printf("velora: %d plug-in(s) failed to load, %d instance(s) failed to create\n",
                     failedPlugins, failedCreates);
-    return failedCreates || failedScenes ? 1 : 0;
+    return failedCreates || failedActions ? 1 : 0;
 }

@@ -81,12 +81,14 @@ AnimationNode* AnimationNode::Create(const char* name, int channels) {
     if (channels == 1) {
         FCurve* curve = FCurve::Create(name);
         curve->SetOwner(node);
+        curve->ForwardEventsTo(&node->changes_);
         node->curve_.Reset(curve);
     } else {
         for (int i = 0; i < channels; ++i) {
             AnimationNode* child = Create(kMemberNames[i], 1);
             child->SetOwner(node);
             child->parent_.Reset(node);
+            child->Curve(0)->ForwardEventsTo(&node->changes_);
             node->children_.emplace_back(child);
         }
     }
@@ -149,9 +151,10 @@ bool AnimationNode::SetCandidate(const double* values, long long time, bool chec
     return true;
 }
 
-int AnimationNode::Evaluate(long long time, double* out, const double* fallback, std::uint32_t muteMask) const {
+int AnimationNode::Evaluate(long long time, double* out, const double* fallback, std::uint32_t muteMask,
+                            bool useCandidate) const {
     if (!out) return -1;
-    if (hasCandidate_ && candidateTime_ == time) {
+    if (useCandidate && hasCandidate_ && candidateTime_ == time) {
         for (int i = 0; i < channels_; ++i)
             out[i] = (muteMask >> i) & 1u ? (fallback ? fallback[i] : 0.0) : candidate_[i];
         return 1;
@@ -203,7 +206,7 @@ bool AnimationNode::KeyCandidate(long long time, std::uint32_t lockMask) {
         }
         Evaluate(time, values, fallback);
     }
-    const bool keyed = KeyAdd(time, values, kKeyCubic | kTangentAuto, lockMask);
+    const bool keyed = KeyAdd(time, values, settings_.defaultKeyFlags, lockMask);
     hasCandidate_ = false;
     if (keyed) Notify(kActKeyingKey);
     return keyed;

@@ -12,9 +12,10 @@ namespace velora {
 
 namespace {
 
-// The build this core reports; the program may tell a more precise one.
-constexpr const char* kBuildVersion = "0.1.0";
-constexpr const char* kBuildId = "velora-0.1.0-headless";
+// The build this core reports: the project's version, handed over by the
+// build.
+constexpr const char* kBuildVersion = VELORA_VERSION;
+constexpr const char* kBuildId = "velora-" VELORA_VERSION "-headless";
 
 std::string ExecutableDirectory() {
     char path[PATH_MAX];

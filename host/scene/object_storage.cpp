@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "velora/curve_file.h"
 #include "velora/data_type.h"
 #include "velora/object.h"
 #include "velora/property.h"
@@ -320,6 +321,7 @@ bool Object::Store(dsx::ObjectStore& store) {
                 store.Session().Warn(Where(*this, p.Name()) + ": its value is not saved");
                 continue;
             }
+            StorePropertyAnimation(out, &p);
             store.Session().CountProperty();
         }
     }
@@ -349,6 +351,13 @@ bool Object::Retrieve(dsx::ObjectStore& store) {
             Property* p = TargetProperty(store, *this, in, true);
             if (!p || !RetrieveValue(store, *this, in, *p)) continue;
             ApplyFlags(*p, in.Flags());
+            // Its curves, as the property's value is kept: past its locks.
+            if (in.Animation()) {
+                const std::uint32_t locks = p->Flags() & kPropertyLockAll;
+                p->ModifyFlag(locks, false);
+                RetrievePropertyAnimation(p, &in);
+                p->ModifyFlag(locks, true);
+            }
             if (!RetrieveProperty(store, in, *p)) continue;
             store.Session().CountProperty();
         }

@@ -247,16 +247,4 @@ void Scene::NewFile(bool prompt, bool keepSystem) {
     EnsureRoots();
 }
 
-void Scene::BeginUndo(const char* name) {
-    if (undoDepth_++ == 0) undo_.push_back(UndoTransactionRecord{name ? name : "", {}});
-}
-
-void Scene::AddUndoRecord(const char* description) {
-    if (undoDepth_ > 0) undo_.back().records.emplace_back(description ? description : "");
-}
-
-void Scene::EndUndo() {
-    if (undoDepth_ > 0) --undoDepth_;
-}
-
 }  // namespace velora

@@ -115,9 +115,9 @@ int SceneNamespaces::Content(const char* name, std::uint32_t modFlags, bool recu
     return count;
 }
 
-bool SceneNamespaces::Delete(const char* name) {
+bool SceneNamespaces::DeletionSet(const char* name, std::vector<Object*>* out) const {
     Namespace* ns = Get(name);
-    if (!ns) return false;
+    if (!ns || !out) return false;
     const std::string path = name;
     std::vector<Object*> doomed;
     Content(path.c_str(), 0, true, 0, true, &doomed);
@@ -127,6 +127,14 @@ bool SceneNamespaces::Delete(const char* name) {
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (Namespace* child = Namespace::Find(it->c_str())) doomed.push_back(child);
     doomed.push_back(ns);
+    for (Object* object : doomed)
+        if (SceneMayDelete(object)) out->push_back(object);
+    return true;
+}
+
+bool SceneNamespaces::Delete(const char* name) {
+    std::vector<Object*> doomed;
+    if (!DeletionSet(name, &doomed)) return false;
     DeleteSceneObjects(doomed);
     return true;
 }

@@ -105,6 +105,17 @@ std::string Named(const char* member, std::size_t i, const std::string& name) {
 // ---------------------------------------------------------------------------
 // Validation of the model
 
+// Whether a key carries tension, continuity or bias: any bit set (-0.0
+// counts, so that it comes back as it went).
+bool HasTcb(const CurveKey& k) {
+    for (double d : k.tcb) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, sizeof bits);
+        if (bits) return true;
+    }
+    return false;
+}
+
 bool ValidateCurve(const Curve& curve, std::string* error) {
     if (!CheckText(curve.Name(), "the curve name", error)) return false;
     const ExtrapolationSetting* sides[2] = {&curve.PreExtrapolation(), &curve.PostExtrapolation()};
@@ -122,14 +133,10 @@ bool ValidateCurve(const Curve& curve, std::string* error) {
         std::string fault;
         if (i > 0 && k.time <= keys[i - 1].time)
             fault = "key times must strictly increase";
-        else if (k.interpolation == 0 || (k.interpolation & ~std::uint32_t(kKeyInterpolationMask)))
-            fault = "interpolation " + std::to_string(k.interpolation) + " is not 1..15";
-        else if (k.tangentMode < 0 || k.tangentMode > 255)
-            fault = "tangent mode " + std::to_string(k.tangentMode) + " is not 0..255";
-        else if (k.weightMode < 0 || k.weightMode > 3)
-            fault = "weight mode " + std::to_string(k.weightMode) + " is not 0..3";
-        else if (k.velocityMode < 0 || k.velocityMode > 3)
-            fault = "velocity mode " + std::to_string(k.velocityMode) + " is not 0..3";
+        else if (KeyInterpolationOf(k.flags) == 0)
+            fault = "no interpolation";
+        else if (k.flags & ~kKeyFlagsMask)
+            fault = "flags " + std::to_string(k.flags) + " hold bits a key does not have";
         if (!fault.empty()) return Fail(error, Indexed("keys", i) + ": " + fault);
     }
     if (curve.IsA(kFileClassCustomCurve)) {
@@ -242,9 +249,12 @@ OJson CurveToJson(const Curve& curve) {
     j["post"] = OJson::array({curve.PostExtrapolation().mode, curve.PostExtrapolation().count});
     OJson keys = OJson::array();
     for (const CurveKey& k : curve.Keys()) {
-        OJson row = OJson::array({k.time, DoubleToJson(k.value), k.interpolation, k.tangentMode,
-                                k.weightMode, k.velocityMode});
+        OJson row = OJson::array({k.time, DoubleToJson(k.value), KeyInterpolationOf(k.flags),
+                                KeyModeByte(k.flags), KeyWeightBits(k.flags),
+                                KeyVelocityBits(k.flags)});
         for (double d : k.data) row.push_back(DoubleToJson(d));
+        if (HasTcb(k))
+            for (double d : k.tcb) row.push_back(DoubleToJson(d));
         keys.push_back(std::move(row));
     }
     j["keys"] = std::move(keys);

@@ -19,8 +19,10 @@ namespace internal {
 
 /// The CBOR self-description tag (55799): the first bytes of a binary file.
 constexpr unsigned char kCborMagic[3] = {0xD9, 0xD9, 0xF7};
-/// Values in one curve key.
+/// A key row: time, value, the flags word as four numbers, six tangent
+/// values, and tension, continuity and bias when any of them is set.
 constexpr int kKeyColumns = 12;
+constexpr int kKeyColumnsTcb = 15;
 
 bool Fail(std::string* error, std::string message);
 /// Puts `where` in front of the message, with a '.' between them unless the

@@ -6,14 +6,28 @@
 // directory so that the rename itself is durable. Until the rename the old
 // file is untouched; after it the new one is complete. Every failure on the
 // way removes the temporary.
+//
+// The target must be a regular file or not exist yet: renaming over a
+// device, a FIFO or a socket would replace the node with a plain file (as
+// root, "saving" to /dev/null would destroy the device). A symbolic link is
+// followed, so the same holds for what it names.
+//
+// The temporary is named ".<name>.tmp-<pid>-XXXXXX", its name cut to the
+// file system's name limit. A process killed half-way leaves one behind;
+// the next save of the same file removes those whose writing process is
+// gone.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "velora/scene_file.h"
 
@@ -55,6 +69,67 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What a file system node is, for a message.
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// The longest file name the target's directory takes.
+std::size_t NameLimit(const std::string& directory) {
+    const long limit = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+// ".<name>.tmp-": the start of every temporary of `target`, with the name
+// cut (at a UTF-8 character boundary) so that the whole temporary name,
+// "<pid>-XXXXXX" included, stays within the name limit.
+std::string TempPrefix(const std::string& target) {
+    constexpr std::size_t kTail = sizeof(".tmp-") - 1 + 10 + sizeof("-XXXXXX") - 1;  // pid <= 10 digits
+    std::string base = BaseOf(target);
+    const std::size_t limit = NameLimit(DirectoryOf(target));
+    const std::size_t room = limit > kTail + 1 ? limit - kTail - 1 : 0;
+    if (base.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80) --cut;
+        base.resize(cut);
+    }
+    return "." + base + ".tmp-";
+}
+
+// Removes the temporaries of earlier saves of `target` whose writer is gone:
+// names that start with the target's prefix followed by "<pid>-" and six
+// characters, regular files only, and only when no process `pid` lives.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string directory = DirectoryOf(target);
+    const std::string prefix = TempPrefix(target);
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) return;
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string tail = name.substr(prefix.size());
+        const std::size_t dash = tail.find('-');
+        if (dash == 0 || dash == std::string::npos || tail.size() != dash + 7 ||
+            tail.find_first_not_of("0123456789") != dash)
+            continue;
+        const long pid = std::strtol(tail.c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+        stale.push_back(directory + "/" + name);
+    }
+    ::closedir(dir);
+    for (const std::string& path : stale) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
+    }
+}
+
 // Owns the temporary file until it has been renamed into place.
 class TempFile {
 public:
@@ -64,7 +139,8 @@ public:
     }
 
     bool Create(const std::string& target, std::string* error) {
-        std::string pattern = DirectoryOf(target) + "/." + BaseOf(target) + ".tmp-XXXXXX";
+        std::string pattern =
+            DirectoryOf(target) + "/" + TempPrefix(target) + std::to_string(::getpid()) + "-XXXXXX";
         if (!Allowed(SaveStep::kCreate, 0))
             return Fail(error, SystemError("create a temporary file beside", target, errno));
         fd_ = ::mkstemp(pattern.data());
@@ -148,9 +224,13 @@ bool SaveDocument(const Document& document, const std::string& path, Encoding en
         struct stat info;
         if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
             return Fail(error, "cannot save '" + path + "': it is a directory");
+        if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            return Fail(error, "cannot save '" + path + "': it is " + KindOf(info.st_mode) +
+                                   ", not a regular file, and a save only replaces regular files");
         std::string bytes;
         if (!EncodeDocument(document, encoding, &bytes, error)) return false;
         const std::string target = ResolveLink(path);
+        RemoveStaleTemporaries(target);
         TempFile temp;
         if (!temp.Create(target, error) || !temp.Write(bytes, error) || !temp.SyncAndClose(error) ||
             !temp.RenameTo(target, error))
@@ -166,9 +246,14 @@ bool LoadDocument(const std::string& path, Document* out, std::string* error, En
     if (!out) return Fail(error, "no document to read into");
     out->Clear();
     try {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return Fail(error, SystemError("open", path, errno));
+        // Refuse what is not a regular file before opening it: opening a
+        // FIFO without a writer would wait forever. The open itself does
+        // not block either, should the file be swapped for one meanwhile.
         struct stat info;
+        if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            return Fail(error, "cannot read '" + path + "': not a regular file (" + KindOf(info.st_mode) + ")");
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return Fail(error, SystemError("open", path, errno));
         if (::fstat(fd, &info) != 0) {
             const int code = errno;
             ::close(fd);

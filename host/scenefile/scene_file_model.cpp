@@ -17,12 +17,11 @@ namespace {
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool SameKey(const CurveKey& a, const CurveKey& b) {
-    if (a.time != b.time || !SameBits(a.value, b.value) || a.interpolation != b.interpolation ||
-        a.tangentMode != b.tangentMode || a.weightMode != b.weightMode ||
-        a.velocityMode != b.velocityMode)
-        return false;
+    if (a.time != b.time || !SameBits(a.value, b.value) || a.flags != b.flags) return false;
     for (int i = 0; i < 6; ++i)
         if (!SameBits(a.data[i], b.data[i])) return false;
+    for (int i = 0; i < 3; ++i)
+        if (!SameBits(a.tcb[i], b.tcb[i])) return false;
     return true;
 }
 

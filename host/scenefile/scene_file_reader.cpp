@@ -210,18 +210,25 @@ bool ReadExtrapolation(const Json* v, std::size_t count, ExtrapolationSetting* o
 }
 
 bool ReadKey(const Json* v, std::size_t count, CurveKey* k, std::string* error) {
-    if (count != static_cast<std::size_t>(kKeyColumns))
-        return Fail(error, ": expected a key of " + std::to_string(kKeyColumns) + " values");
+    if (count != static_cast<std::size_t>(kKeyColumns) && count != static_cast<std::size_t>(kKeyColumnsTcb))
+        return Fail(error, ": expected a key of " + std::to_string(kKeyColumns) + " or " +
+                               std::to_string(kKeyColumnsTcb) + " values");
     std::int64_t interpolation;
+    int mode, weights, velocities;
     if (!ReadInt64(v[0], &k->time, error)) return Prefix(error, "[0]");
     if (!ReadDouble(v[1], &k->value, error)) return Prefix(error, "[1]");
     if (!ReadRange(v[2], 1, kKeyInterpolationMask, &interpolation, error)) return Prefix(error, "[2]");
-    k->interpolation = static_cast<std::uint32_t>(interpolation);
-    if (!ReadInt(v[3], 0, 255, &k->tangentMode, error)) return Prefix(error, "[3]");
-    if (!ReadInt(v[4], 0, 3, &k->weightMode, error)) return Prefix(error, "[4]");
-    if (!ReadInt(v[5], 0, 3, &k->velocityMode, error)) return Prefix(error, "[5]");
+    if (!ReadInt(v[3], 0, 255, &mode, error)) return Prefix(error, "[3]");
+    if (!ReadInt(v[4], 0, 3, &weights, error)) return Prefix(error, "[4]");
+    if (!ReadInt(v[5], 0, 3, &velocities, error)) return Prefix(error, "[5]");
+    k->flags = KeyFlagsFrom(static_cast<std::uint32_t>(interpolation), mode, weights, velocities);
     for (int d = 0; d < 6; ++d)
         if (!ReadDouble(v[6 + d], &k->data[d], error)) return Prefix(error, "[" + std::to_string(6 + d) + "]");
+    for (int d = 0; d < 3; ++d) {
+        k->tcb[d] = 0.0;
+        if (count == static_cast<std::size_t>(kKeyColumnsTcb) && !ReadDouble(v[12 + d], &k->tcb[d], error))
+            return Prefix(error, "[" + std::to_string(12 + d) + "]");
+    }
     return true;
 }
 
@@ -395,7 +402,7 @@ int Lookup(const char* const* names, const std::string& key) {
 enum class Tuple : unsigned char { kNumbers, kReference, kPre, kPost, kKey };
 
 // The values a tuple keeps: a key has the most.
-constexpr std::size_t kTupleRoom = kKeyColumns;
+constexpr std::size_t kTupleRoom = kKeyColumnsTcb;
 
 struct Frame {
     Kind kind;

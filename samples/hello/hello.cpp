@@ -1,10 +1,9 @@
 // The smallest useful plug-in: a library object that reports the library
-// lifecycle, and one registered class whose instances are components that
-// the plug-in defines.
+// lifecycle and hears scenes being opened, and one registered class whose
+// instances are components that the plug-in defines.
 
 #include <cstdio>
 
-#include <lysdk/lyplugin.h>
 #include <lysdk/lysdk.h>
 
 using namespace VELSDK2025;
@@ -48,16 +47,27 @@ IObject* CreateHello(IObject*, const char* name, void*) {
 
 class HelloLibrary : public LyLibraryBase {
 public:
+    // The application's named event "FileOpen" follows every scene that has
+    // been opened, whenever that happens in the run.
+    HelloLibrary() {
+        OnSceneOpened.InitGlobal("OnSceneOpened", "FileOpen");
+        OnSceneOpened.Add(this, LyHandler(&HelloLibrary::SceneOpened));
+    }
+    ~HelloLibrary() override { OnSceneOpened.Remove(this, LyHandler(&HelloLibrary::SceneOpened)); }
+
     bool LibOpen() override { return Say("open"); }
     bool LibReady() override { return Say("ready"); }
     bool LibClose() override { return Say("close"); }
     bool LibRelease() override { return Say("release"); }
+
+    void SceneOpened(IRegister*, EventRecord*) { std::printf("hello: a scene was opened\n"); }
 
 private:
     static bool Say(const char* what) {
         std::printf("hello: library %s\n", what);
         return true;
     }
+    LyPropertyEvent OnSceneOpened;
 };
 
 bool RegisterHello() {

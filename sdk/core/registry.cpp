@@ -8,6 +8,7 @@
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
 #include "property/property_access.h"
@@ -47,6 +48,7 @@ LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr,
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassAnimationNode, &MakeAnimationNode},
+    {velora::kClassFCurve, &Make<LyFCurve>},
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassObject, &Make<LyComponent>},
 };

@@ -3,9 +3,9 @@
 LYSDK_BEGIN_NAMESPACE
 
 const char* LyGetVersionString() { return LYSDK_VERSION_STRING; }
-
-int LyGetVersion() {
-    return LYSDK_VERSION_MAJOR * 10000 + LYSDK_VERSION_MINOR * 100 + LYSDK_VERSION_PATCH;
-}
+int LyGetVersion() { return LYSDK_VERSION_NUMBER; }
 
 LYSDK_END_NAMESPACE
+
+extern "C" int LySdkVersion() { return LYSDK_VERSION_NUMBER; }
+extern "C" const char* LySdkVersionString() { return LYSDK_VERSION_STRING; }

@@ -22,22 +22,35 @@ bool Put(const char* group, const char* entry, const char* description, LyObject
 
 bool LyObject_Register(const char* group, const char* entry, const char* description,
                        LyObjectCreator creator, bool multiplicity, const char* icon) {
-    std::string g = group ? group : "";
-    if (g == "UI/Tools") {
+    const char* given = group ? group : "";
+    const char* g = given;
+    if (std::strcmp(g, "UI/Tools") == 0) {
         Put("Velora/MenuItems", "Tools", "Velora Tools", nullptr, false, nullptr);
         Put("Velora/MenuItems/Tools", entry, description, creator, multiplicity, nullptr);
-    } else if (g == "UI/WindowTools") {
+    } else if (std::strcmp(g, "UI/WindowTools") == 0) {
         Put("Menus/Window/ShowTool", entry, description, nullptr, true, nullptr);
         g = "UI/Tools";
-    } else if (g == "Manipulators") {
+    } else if (std::strcmp(g, "Manipulators") == 0) {
         Put("Velora/MenuItems", "Manipulators", "Velora Manipulators", nullptr, false, nullptr);
         Put("Velora/MenuItems/Manipulators", entry, description, creator, multiplicity, nullptr);
     }
     // Every class is also listed under the SDK's own group, by the name the
-    // caller gave (not the alias).
-    const std::string listed = std::string("Velora/LYSDK/") + (group ? group : "");
-    Put(listed.c_str(), entry, description, creator, multiplicity, icon);
-    return Put(g.c_str(), entry, description, creator, multiplicity, icon);
+    // caller gave (not the alias). (Built on the stack: a plug-in may
+    // register thousands of classes.)
+    static constexpr char kListed[] = "Velora/LYSDK/";
+    const std::size_t length = std::strlen(given);
+    char local[256];
+    std::string longer;
+    const char* listed = local;
+    if (sizeof kListed + length <= sizeof local) {
+        std::memcpy(local, kListed, sizeof kListed - 1);
+        std::memcpy(local + sizeof kListed - 1, given, length + 1);
+    } else {
+        longer = std::string(kListed) + given;
+        listed = longer.c_str();
+    }
+    Put(listed, entry, description, creator, multiplicity, icon);
+    return Put(g, entry, description, creator, multiplicity, icon);
 }
 
 bool LyObject_Unregister(const char* group, const char* entry, int) {
@@ -62,12 +75,12 @@ const char* LyObject_GetEntryDescription(int group, int entry, int) {
 
 const char* LyObject_GetEntryDLLName(int group, int entry, int) {
     const velora::RegistryEntry* e = Registry().EntryAt(group, entry);
-    return e ? e->library.c_str() : nullptr;
+    return e ? e->library : nullptr;
 }
 
 const char* LyObject_GetIconName(int group, int entry, int) {
     const velora::RegistryEntry* e = Registry().EntryAt(group, entry);
-    return e ? e->icon.c_str() : nullptr;
+    return e ? e->icon : nullptr;
 }
 
 bool LyObject_GetMultiplicity(int group, int entry, int) {

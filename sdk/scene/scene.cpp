@@ -13,6 +13,7 @@
 #include <velora/namespace.h>
 #include <velora/property.h>
 #include <velora/scene.h>
+#include <velora/undo.h>
 #include <velora/timing.h>
 
 #include "core/host_access.h"
@@ -190,11 +191,14 @@ bool LyScene::NamespaceDelete(const char* name) {
     velora::Scene& scene = Main();
     velora::Namespace* ns = scene.Namespaces().Get(name);
     if (ns && ns->IsA(velora::kClassFileReference) && scene.ConstructionHistoryState() != 1) {
-        // Deleting a reference can be undone: the record keeps what brings
-        // it back.
-        scene.BeginUndo("Delete References");
-        scene.AddUndoRecord((std::string("restore reference ") + name).c_str());
-        scene.EndUndo();
+        // Deleting a reference can be undone: the record brings the
+        // reference back with everything it held.
+        std::vector<velora::Object*> doomed;
+        scene.Namespaces().DeletionSet(name, &doomed);
+        velora::UndoStack& undo = velora::UndoStack::Instance();
+        undo.Begin("Delete References");
+        undo.AddObjectsDestroyed(doomed);
+        undo.End();
     }
     return scene.Namespaces().Delete(name);
 }
@@ -226,14 +230,30 @@ bool LyScene::NamespaceImport(const char* targets, const char* objectNamespace, 
 bool LyScene::NamespaceImportToMultiple(const LyStringList& targets, const char* objectNamespace,
                                         bool undoable) {
     velora::Scene& scene = Main();
-    if (undoable) {
-        std::string record = std::string("import ") + (objectNamespace ? objectNamespace : "") + " into";
-        for (int i = 0; i < targets.GetCount(); ++i) record += std::string(" ") + targets.GetAt(i);
-        scene.BeginUndo("Import References");
-        scene.AddUndoRecord(record.c_str());
-        scene.EndUndo();
+    const std::vector<std::string> names = ToVector(targets);
+    if (!undoable) return scene.Namespaces().Import(names, objectNamespace, false);
+    // The record holds what the import made (namespaces and their
+    // objects): undo removes it, redo brings it back.
+    auto existing = [&](std::vector<velora::Object*>* out) {
+        for (const std::string& target : names)
+            scene.Namespaces().DeletionSet(target.c_str(), out);
+    };
+    std::vector<velora::Object*> before;
+    existing(&before);
+    std::vector<velora::PlugHandle> known(before.begin(), before.end());
+    velora::UndoStack& undo = velora::UndoStack::Instance();
+    undo.Begin("Import References");
+    const bool imported = scene.Namespaces().Import(names, objectNamespace, false);
+    std::vector<velora::Object*> after, made;
+    existing(&after);
+    for (velora::Object* object : after) {
+        bool old = false;
+        for (const velora::PlugHandle& handle : known) old = old || handle.Get() == object;
+        if (!old) made.push_back(object);
     }
-    return scene.Namespaces().Import(ToVector(targets), objectNamespace, false);
+    if (!made.empty()) undo.AddObjectsCreated(made);
+    undo.End();
+    return imported;
 }
 
 void LyScene::GetScriptsPaths(LyStringList& paths) {

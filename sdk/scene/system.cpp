@@ -41,7 +41,7 @@ struct LySystem::DataLySystem {
     LyStringList itemNames;
     std::map<std::string, LyStringList> itemInfo;
     std::map<std::string, LyStringList> itemGroups;
-    std::once_flag itemsBuilt;
+    std::mutex itemsMutex;  // several threads may ask for the list first
 };
 
 namespace {
@@ -236,42 +236,46 @@ const LyStringList& LySystem::GetCommandLineArgs() const { return mData->command
 const LyStringList& LySystem::GetPythonStartupPath() const { return mData->scriptPaths; }
 const LyStringList& LySystem::GetPluginPath() const { return mData->pluginPaths; }
 
+// The list is gathered when it is asked for while empty, and kept once it
+// holds something. Only entries that a library file registered count: the
+// host's and the SDK's own entries (no library) are not plug-in items, so a
+// call made before any plug-in has registered finds nothing and leaves the
+// list to be gathered by a later call.
 const LyStringList& LySystem::GetLoadedPluginItemsName() const {
     DataLySystem& data = *mData;
-    // Built once; several threads may ask for it first.
-    std::call_once(data.itemsBuilt, [&data] {
-        const std::string app = velora::Application::Instance().ApplicationPath();
-        const std::string extensions = velora::process::FullPath((app + "/extensions").c_str());
-        const velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
-        for (int g = 0; g < registry.GroupCount(); ++g) {
-            const char* group = registry.GroupName(g);
-            for (int e = 0; e < registry.EntryCount(g); ++e) {
-                const velora::RegistryEntry* entry = registry.EntryAt(g, e);
-                if (!entry) continue;
-                // The application's own extension libraries are not plug-ins.
-                if (entry->library.compare(0, extensions.size(), extensions) == 0) continue;
-                if (entry->name.empty() || !entry->creator) continue;
-                const char* name = entry->name.c_str();
-                if (data.itemNames.IndexOf(name) < 0) {
-                    data.itemNames.Add(name);
-                    LyStringList& info = data.itemInfo[entry->name];
-                    info.Add(entry->description.c_str());
-                    info.Add(entry->library.c_str());
-                    info.Add(entry->icon.c_str());
-                    data.itemGroups[entry->name].Add(group ? group : "");
-                } else {
-                    // Registered in several groups: fill what is still
-                    // missing and note the group.
-                    LyStringList& info = data.itemInfo[entry->name];
-                    const char* description = info.GetAt(0);
-                    const char* icon = info.GetAt(2);
-                    if (!description || !*description) info.SetAt(0, entry->description.c_str());
-                    if (!icon || !*icon) info.SetAt(2, entry->icon.c_str());
-                    data.itemGroups[entry->name].Add(group ? group : "");
-                }
+    std::lock_guard<std::mutex> lock(data.itemsMutex);
+    if (data.itemNames.GetCount() > 0) return data.itemNames;
+    const std::string app = velora::Application::Instance().ApplicationPath();
+    const std::string extensions = velora::process::FullPath((app + "/extensions").c_str());
+    const velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    for (int g = 0; g < registry.GroupCount(); ++g) {
+        const char* group = registry.GroupName(g);
+        for (int e = 0; e < registry.EntryCount(g); ++e) {
+            const velora::RegistryEntry* entry = registry.EntryAt(g, e);
+            if (!entry || !*entry->library) continue;
+            // The application's own extension libraries are not plug-ins.
+            if (std::strncmp(entry->library, extensions.c_str(), extensions.size()) == 0) continue;
+            if (entry->name.empty() || !entry->creator) continue;
+            auto known = data.itemInfo.find(entry->name);
+            if (known == data.itemInfo.end()) {
+                data.itemNames.Add(entry->name.c_str());
+                LyStringList& info = data.itemInfo[entry->name];
+                info.Add(entry->description.c_str());
+                info.Add(entry->library);
+                info.Add(entry->icon);
+                data.itemGroups[entry->name].Add(group ? group : "");
+            } else {
+                // Registered in several groups: fill what is still missing
+                // and note the group.
+                LyStringList& info = known->second;
+                const char* description = info.GetAt(0);
+                const char* icon = info.GetAt(2);
+                if (!description || !*description) info.SetAt(0, entry->description.c_str());
+                if (!icon || !*icon) info.SetAt(2, entry->icon);
+                data.itemGroups[entry->name].Add(group ? group : "");
             }
         }
-    });
+    }
     return data.itemNames;
 }
 

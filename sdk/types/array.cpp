@@ -1,4 +1,5 @@
 #include "lysdk/lyarray.h"
+#include "lysdk/lyfcurve.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -160,5 +161,8 @@ template class LyArrayTemplate<LyRigidBody*>;
 template class LyArrayTemplate<LyPickInfos>;
 template class LyArrayTemplate<LyComponent*>;
 template class LyArrayTemplate<LyPropertyEvent*>;
+template class LyArrayTemplate<LyTime>;
+template class LyArrayTemplate<LyInterpolation>;
+template class LyArrayTemplate<LyTangentMode>;
 
 LYSDK_END_NAMESPACE

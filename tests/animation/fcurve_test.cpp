@@ -80,7 +80,7 @@ TEST_F(CurveTest, ConstantAndLinear) {
     EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(0.5)), 0.0);
     EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(1.0)), 10.0);
     EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(1.25)), 12.5);
-    a.constantMode = velora::kConstantNext;
+    a.flags = velora::kKeyConstant | velora::kConstantNext;
     curve->SetKey(0, a);
     EXPECT_DOUBLE_EQ(curve->Evaluate(Sec(0.5)), 10.0);
 }
@@ -119,6 +119,40 @@ TEST_F(CurveTest, ClampedTangentIsFlatAtExtremum) {
     EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 6.25, 1e-9);
 }
 
+TEST_F(CurveTest, ClampedKeyLevelWithANeighbourIsFlat) {
+    // (0, 0), (1, 0), (2, 10): the middle key is level with the key before
+    // it. Auto: (10 - 0) / 2 = 5 per second; clamped: 0, so the plateau
+    // does not dip below 0 on its way.
+    const std::uint32_t clamped = velora::kKeyCubic | velora::kTangentAuto | velora::kTangentClamp;
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(MakeKey(1, 0, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(MakeKey(2, 10, velora::kKeyCubic | velora::kTangentAuto));
+    EXPECT_DOUBLE_EQ(curve->RightSlope(1), 5.0);
+    // Unclamped, the first segment (m0 = 0, m1 = 5) undershoots:
+    // (0 - 0 - 5)/4 + (0 + 5 - 0)/8 = -0.625 at 0.5 s.
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), -0.625, 1e-9);
+    FCurveKey mid = curve->KeyAt(1);
+    mid.flags = clamped;
+    curve->SetKey(1, mid);
+    EXPECT_DOUBLE_EQ(curve->LeftSlope(1), 0.0);
+    EXPECT_DOUBLE_EQ(curve->RightSlope(1), 0.0);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 0.0, 1e-12);
+    // Level with the key after it: (0, 0), (1, 10), (2, 10).
+    curve->KeyClear();
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+    curve->KeyAdd(MakeKey(1, 10, clamped));
+    curve->KeyAdd(MakeKey(2, 10, velora::kKeyCubic | velora::kTangentAuto));
+    EXPECT_DOUBLE_EQ(curve->RightSlope(1), 0.0);
+    // A rising key between rising neighbours keeps its slope; an end key is
+    // never clamped.
+    curve->KeyClear();
+    curve->KeyAdd(MakeKey(0, 0, clamped));
+    curve->KeyAdd(MakeKey(1, 10, clamped));
+    curve->KeyAdd(MakeKey(2, 30, clamped));
+    EXPECT_DOUBLE_EQ(curve->RightSlope(1), 15.0);
+    EXPECT_DOUBLE_EQ(curve->RightSlope(0), 10.0);
+}
+
 TEST_F(CurveTest, ClampProgressiveLimitsOvershoot) {
     const std::uint32_t cp = velora::kKeyCubic | velora::kTangentAuto | velora::kTangentClampProgressive;
     curve->KeyAdd(MakeKey(0, 0, cp));
@@ -144,6 +178,21 @@ TEST_F(CurveTest, TcbBias) {
     EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 35.0 / 6.0, 1e-9);
     // Second segment: m0 = 20/3, m1 = 2 * (-5) = -10: 85/12.
     EXPECT_NEAR(curve->Evaluate(Sec(2)), 85.0 / 12.0, 1e-9);
+}
+
+TEST_F(CurveTest, TcbTensionScalesTheTangent) {
+    // (0, 0), (1, 10), (3, 30): dp = 10, dn = 20, half span 1.5 s. T = 0.5:
+    // both tangents (0.25 * 10 + 0.25 * 20) / 1.5 = 5, half the auto 10.
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyCubic | velora::kTangentAuto));
+    FCurveKey mid = MakeKey(1, 10, velora::kKeyCubic | velora::kTangentTCB);
+    mid.tension = 0.5f;
+    curve->KeyAdd(mid);
+    curve->KeyAdd(MakeKey(3, 30, velora::kKeyCubic | velora::kTangentAuto));
+    EXPECT_NEAR(curve->LeftSlope(1), 5.0, 1e-9);
+    EXPECT_NEAR(curve->RightSlope(1), 5.0, 1e-9);
+    // Second segment, d = 2: m0 = 10, m1 = 2 * 10 = 20, dv = 20 at u = 0.5:
+    // 10 + 5 + (60 - 20 - 20)/4 + (30 - 40)/8 = 18.75.
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), 18.75, 1e-9);
 }
 
 TEST_F(CurveTest, TcbContinuityAndTension) {
@@ -203,6 +252,16 @@ TEST_F(CurveTest, WeightedTangents) {
     curve->SetKey(1, b);
     EXPECT_NEAR(curve->Evaluate(Sec(0.4375)), 0.625, 1e-9);
 
+    // Both: controls time 0, 0.5, 0.5, 1; value 0, 0.5, 1, 1: at parameter
+    // 1/2 the time is 0.5 s and the value (1.5 + 3 + 1)/8 = 0.6875.
+    a.flags = velora::kKeyCubic | velora::kTangentUser | velora::kWeightRight | velora::kWeightNextLeft;
+    a.rightWeight = 0.5f;
+    curve->SetKey(0, a);
+    EXPECT_NEAR(curve->Evaluate(Sec(0.5)), 0.6875, 1e-9);
+    a.flags = velora::kKeyCubic | velora::kTangentUser | velora::kWeightNextLeft;
+    a.rightWeight = velora::kDefaultTangentWeight;
+    curve->SetKey(0, a);
+
     // Weights of one third are the unweighted curve: m0 = 1, m1 = 0 at
     // u = 0.5: 0.5 + (3 - 2)/4 + (1 - 2)/8 = 0.625.
     b.leftWeight = velora::kDefaultTangentWeight;
@@ -234,8 +293,9 @@ TEST_F(ExtrapolationTest, Repetition) {
     curve->SetPostExtrapolationCount(1);
     EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 5.0, 1e-9);
     EXPECT_NEAR(curve->Evaluate(Sec(2.5)), 10.0, 1e-9);  // held after one repeat
-    curve->SetPreExtrapolationCount(0);
-    EXPECT_NEAR(curve->Evaluate(Sec(-0.25)), 0.0, 1e-9);
+    curve->SetPreExtrapolationCount(-3);                 // taken as 0: without end
+    EXPECT_EQ(curve->PreExtrapolationCount(), 0);
+    EXPECT_NEAR(curve->Evaluate(Sec(-5.25)), 7.5, 1e-9);
 }
 
 TEST_F(ExtrapolationTest, MirrorRepetition) {
@@ -314,6 +374,177 @@ TEST_F(CurveTest, EditBracketRebuildsOnce) {
     curve->KeyAdd(MakeKey(2, 30, velora::kKeyLinear));
     curve->EndEdit();
     EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 20.0, 1e-9);
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+// Keeps every curve event it hears.
+class CurveListener : public lyiface::ICallback {
+public:
+    explicit CurveListener(FCurve* curve) : curve_(curve) {
+        curve->Events().AddHandler(this, static_cast<Handler>(&CurveListener::Heard), velora::kEventCurveChanged);
+    }
+    ~CurveListener() { curve_->Events().RemoveAll(this); }
+    lyiface::IObject* IQuery(std::uint32_t, int) override { return this; }
+    void Destroy(int) override {}
+    void Heard(lyiface::IRegister*, lyiface::EventRecord* event) {
+        auto* record = static_cast<velora::CurveEventRecord*>(event);
+        heard.emplace_back(record->code, record->keyIndex);
+    }
+    std::vector<std::pair<std::uint32_t, int>> heard;
+
+private:
+    FCurve* curve_;
+};
+
+std::vector<long long> Times(const FCurve* curve) {
+    std::vector<long long> out;
+    for (int i = 0; i < curve->KeyCount(); ++i) out.push_back(curve->KeyAt(i).time);
+    return out;
+}
+
+TEST_F(CurveTest, EventsCarryTheirCodes) {
+    CurveListener listener(curve);
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(1, 1, velora::kKeyLinear));
+    FCurveKey key = curve->KeyAt(1);
+    key.value = 2;
+    curve->SetKey(1, key);
+    key.flags = velora::kKeyCubic | velora::kTangentUser | velora::kTangentBreak;
+    curve->SetKey(1, key);
+    curve->KeyRemove(0);
+    curve->SetPreExtrapolation(velora::kExtrapolationRepetition);
+    curve->SetPostExtrapolationCount(2);
+    using P = std::pair<std::uint32_t, int>;
+    const std::vector<P> expected = {
+        {velora::kCurveEventKey | velora::kCurveEventKeyAdd, 0},
+        {velora::kCurveEventKey | velora::kCurveEventKeyAdd, 1},
+        {velora::kCurveEventKey | velora::kCurveEventEditValue, 1},
+        {velora::kCurveEventKey | velora::kCurveEventEditOther | velora::kCurveEventInterpolation |
+             velora::kCurveEventBreak, 1},
+        {velora::kCurveEventKey | velora::kCurveEventKeyRemove, 0},
+        {0x8008010u, -1},
+        {0x10008010u, -1},
+    };
+    EXPECT_EQ(listener.heard, expected);
+    // A bracket gathers its changes into one event at its end.
+    listener.heard.clear();
+    curve->BeginEdit();
+    curve->KeyAdd(MakeKey(5, 5, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(6, 6, velora::kKeyLinear));
+    EXPECT_TRUE(listener.heard.empty());
+    curve->EndEdit();
+    ASSERT_EQ(listener.heard.size(), 1u);
+    EXPECT_EQ(listener.heard[0], P(velora::kCurveEventKey | velora::kCurveEventKeyAdd | velora::kCurveEventMass, -1));
+}
+
+TEST_F(CurveTest, BracketsFillByIndexAndSortAtTheEnd) {
+    curve->KeyAdd(MakeKey(9, 9, velora::kKeyLinear));
+    curve->BeginEdit();
+    ASSERT_TRUE(curve->KeyResize(4));
+    const double times[4] = {3, 1, 2, 1};  // out of order, and 1 s twice
+    for (int i = 0; i < 4; ++i) {
+        FCurveKey key = MakeKey(times[i], static_cast<float>(10 * i), velora::kKeyLinear);
+        EXPECT_EQ(curve->SetKey(i, key), i);  // no re-sorting inside
+    }
+    curve->EndEdit();
+    // Sorted, and at 1 s the later index (value 30) won.
+    EXPECT_EQ(Times(curve), (std::vector<long long>{Sec(1), Sec(2), Sec(3)}));
+    EXPECT_EQ(curve->KeyAt(0).value, 30.0f);
+    EXPECT_NEAR(curve->Evaluate(Sec(1.5)), 25.0, 1e-9);
+    // Outside a bracket a key moves to its place at once, and refuses a
+    // time another key has.
+    FCurveKey k = curve->KeyAt(0);
+    k.time = Sec(2.5);
+    EXPECT_EQ(curve->SetKey(0, k), 1);
+    k.time = Sec(3);
+    EXPECT_EQ(curve->SetKey(1, k), -1);
+}
+
+TEST_F(CurveTest, RangeEditsAndTheirRefusals) {
+    for (int i = 0; i < 6; ++i) curve->KeyAdd(MakeKey(i, static_cast<float>(i), velora::kKeyLinear));
+    EXPECT_FALSE(curve->KeyDelete(4, 6));            // past the end
+    EXPECT_FALSE(curve->KeyDelete(3, 2));            // empty
+    EXPECT_FALSE(curve->KeyDelete(Sec(2), Sec(3), false));  // nothing strictly between
+    EXPECT_TRUE(curve->KeyDelete(Sec(2), Sec(3), true));
+    EXPECT_EQ(Times(curve), (std::vector<long long>{0, Sec(1), Sec(4), Sec(5)}));
+    // Moving onto or past a key that stays is refused; within the gap it is not.
+    EXPECT_FALSE(curve->KeyOffset(Sec(3), 1, 1));
+    EXPECT_TRUE(curve->KeyOffset(Sec(2), 1, 1));
+    EXPECT_FALSE(curve->KeyOffset(-Sec(1), Sec(4), Sec(5), true));
+    EXPECT_TRUE(curve->KeyOffset(Sec(10), Sec(4), Sec(5), true));
+    EXPECT_EQ(Times(curve), (std::vector<long long>{0, Sec(3), Sec(14), Sec(15)}));
+    EXPECT_FALSE(curve->KeyOffset(0x7FFFFFFFFFFFFFF0ll, 3, 3));  // out of the tick range
+
+    FCurve* source = FCurve::Create("source");
+    source->KeyAdd(MakeKey(2, 20, velora::kKeyLinear));
+    source->KeyAdd(MakeKey(4, 40, velora::kKeyLinear));
+    // The exact span [1 s, 5 s] gets the source's keys and, at its ends,
+    // keys of the source's value there.
+    EXPECT_TRUE(curve->KeyReplaceBy(*source, Sec(1), Sec(5), true, true));
+    EXPECT_EQ(Times(curve), (std::vector<long long>{0, Sec(1), Sec(2), Sec(4), Sec(5), Sec(14), Sec(15)}));
+    EXPECT_EQ(curve->KeyAt(1).value, 20.0f);
+    EXPECT_EQ(curve->KeyAt(4).value, 40.0f);
+    // Without the exact span only [2 s, 4 s] (the source's keys) is replaced.
+    source->KeyAdd(MakeKey(3, 30, velora::kKeyLinear));
+    EXPECT_TRUE(curve->KeyReplaceBy(*source, 0, Sec(20), false, false));
+    EXPECT_EQ(Times(curve),
+              (std::vector<long long>{0, Sec(1), Sec(2), Sec(3), Sec(4), Sec(5), Sec(14), Sec(15)}));
+    EXPECT_FALSE(curve->KeyReplaceBy(*curve, 0, Sec(1), true, false));
+    source->Destroy();
+}
+
+TEST_F(CurveTest, ALockedCurveTakesNoEdit) {
+    curve->KeyAdd(MakeKey(0, 0, velora::kKeyLinear));
+    curve->KeyAdd(MakeKey(1, 1, velora::kKeyLinear));
+    curve->SetLocked(true);
+    curve->SetCandidate(5, Sec(0.5));
+    FCurveKey key = curve->KeyAt(0);
+    EXPECT_EQ(curve->KeyAdd(MakeKey(2, 2, velora::kKeyLinear)), -1);
+    EXPECT_EQ(curve->SetKey(0, key), -1);
+    EXPECT_FALSE(curve->KeyRemove(0));
+    EXPECT_FALSE(curve->KeyDelete(0, 1));
+    EXPECT_FALSE(curve->KeyOffset(Sec(1), 0, 1));
+    EXPECT_FALSE(curve->KeyResize(5));
+    EXPECT_FALSE(curve->SetPostExtrapolation(velora::kExtrapolationRepetition));
+    EXPECT_EQ(curve->KeyCandidate(velora::kKeyCubic | velora::kTangentAuto, 0, true), -1);
+    curve->KeyClear();
+    EXPECT_EQ(curve->KeyCount(), 2);
+    EXPECT_EQ(curve->PostExtrapolation(), velora::kExtrapolationConstant);
+}
+
+TEST_F(CurveTest, CandidatesAreKeyedAndMayKeepTheShape) {
+    Peak(velora::kKeyCubic | velora::kTangentAuto);
+    const double before = curve->Evaluate(Sec(2));
+    const double slope = curve->SlopeAt(Sec(2));
+    // Keyed as a user key with the insertion continuity: the value and the
+    // tangent at 2 s are the curve's, so the shape around it holds.
+    curve->SetCandidate(before, Sec(2));
+    const int at = curve->KeyCandidate(velora::kKeyCubic | velora::kTangentUser, velora::kKeyInsertContinuity, true);
+    ASSERT_EQ(at, 2);
+    EXPECT_FALSE(curve->HasCandidate());
+    EXPECT_NEAR(curve->KeyAt(at).rightDerivative, slope, 1e-4);
+    EXPECT_NEAR(curve->Evaluate(Sec(2)), before, 1e-5);
+    // Without the override an existing key keeps its flags and takes the value.
+    curve->SetCandidate(4, velora::kTimeInfinity);
+    curve->SetCandidate(4, Sec(2));
+    curve->KeyCandidate(velora::kKeyLinear, 0, false);
+    EXPECT_EQ(curve->KeyAt(2).flags, velora::kKeyCubic | velora::kTangentUser);
+    EXPECT_EQ(curve->KeyAt(2).value, 4.0f);
+    // A tolerance reaches a key nearby.
+    curve->SetCandidate(7, Sec(2) + 5);
+    EXPECT_EQ(curve->KeyCandidate(velora::kKeyLinear, 0, true, velora::kTimeInfinity, 10.0), 2);
+    EXPECT_EQ(curve->KeyAt(2).time, Sec(2));
+    EXPECT_EQ(curve->KeyCandidate(velora::kKeyLinear, 0, true), -1);  // no candidate left
+}
+
+TEST_F(CurveTest, DefaultValueAndFlagsKeptToKeyBits) {
+    curve->SetDefaultValue(2.5);
+    EXPECT_EQ(curve->Evaluate(Sec(3)), 2.5);
+    FCurveKey key = MakeKey(0, 1, velora::kKeyCubic | velora::kTangentAuto | velora::kKeyInsertContinuity | 0x80);
+    curve->KeyAdd(key);
+    EXPECT_EQ(curve->KeyAt(0).flags, velora::kKeyCubic | velora::kTangentAuto);
 }
 
 }  // namespace

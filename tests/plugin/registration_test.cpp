@@ -35,13 +35,13 @@ TEST(Registration, ToolsGetAMenuEntryAndTheirOwnGroup) {
     const velora::RegistryEntry* item = Entry("Velora/MenuItems/Tools", "Painter");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->creator, &CreateA);
-    EXPECT_EQ(item->icon, "");  // the menu item carries no icon
+    EXPECT_STREQ(item->icon, "");  // the menu item carries no icon
     const velora::RegistryEntry* listed = Entry("Velora/LYSDK/UI/Tools", "Painter");
     ASSERT_NE(listed, nullptr);
-    EXPECT_EQ(listed->icon, "paint.png");
+    EXPECT_STREQ(listed->icon, "paint.png");
     const velora::RegistryEntry* own = Entry("UI/Tools", "Painter");
     ASSERT_NE(own, nullptr);
-    EXPECT_EQ(own->icon, "paint.png");
+    EXPECT_STREQ(own->icon, "paint.png");
     EXPECT_FALSE(own->multiplicity);
 }
 
@@ -113,4 +113,38 @@ TEST(Registration, StorableCustomFlagsOnlyRise) {
     EXPECT_TRUE(LyGetStoreableCustomMaterialRegistered());
     LySetStoreableCustomTextureRegistered();
     EXPECT_TRUE(LyGetStoreableCustomTextureRegistered());
+}
+
+// Many entries, some replaced and some unloaded with their library: the
+// others keep their order and are still found by name.
+TEST(Registration, LargeGroupsStayFoundThroughReplacementsAndUnloads) {
+    velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    const int count = 3000;
+    for (int i = 0; i < count; ++i) {
+        registry.SetLoadingLibrary(i % 3 == 0 ? "/plugins/thirds.so" : "/plugins/rest.so");
+        const std::string name = "Item" + std::to_string(i);
+        ASSERT_TRUE(registry.Register("Tests/Large", name.c_str(), "", &CreateA, true));
+    }
+    registry.SetLoadingLibrary(nullptr);
+    // Registered again (another creator, another library): replaced in place.
+    ASSERT_TRUE(registry.Register("Tests/Large", "Item7", "again", &CreateB, true, nullptr, "/plugins/late.so"));
+    EXPECT_EQ(registry.EntryCount("Tests/Large"), count);
+    EXPECT_EQ(Entry("Tests/Large", "Item7")->creator, &CreateB);
+    EXPECT_STREQ(Entry("Tests/Large", "Item7")->library, "/plugins/late.so");
+
+    EXPECT_EQ(registry.UnregisterLibrary("/plugins/thirds.so"), count / 3);
+    EXPECT_EQ(registry.EntryCount("Tests/Large"), count - count / 3);
+    for (int i : {0, 1, 2, 3, 1499, 1500, 2998, 2999}) {
+        const std::string name = "Item" + std::to_string(i);
+        EXPECT_EQ(Entry("Tests/Large", name.c_str()) != nullptr, i % 3 != 0) << name;
+    }
+    EXPECT_STREQ(registry.EntryAt("Tests/Large", 0)->name.c_str(), "Item1");
+    EXPECT_STREQ(registry.EntryAt("Tests/Large", 2)->name.c_str(), "Item4");
+    EXPECT_TRUE(registry.Unregister("Tests/Large", "Item1"));
+    EXPECT_EQ(Entry("Tests/Large", "Item1"), nullptr);
+    EXPECT_NE(Entry("Tests/Large", "Item2"), nullptr);
+    registry.UnregisterLibrary("/plugins/rest.so");
+    registry.UnregisterLibrary("/plugins/late.so");
+    EXPECT_EQ(registry.EntryCount("Tests/Large"), 0);
+    EXPECT_EQ(Entry("Tests/Large", "Item2"), nullptr);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <lysdk/lysdk.h>
+#include <velora/undo.h>
 #include <velora/model.h>
 #include <velora/scene.h>
 
@@ -51,6 +52,8 @@ protected:
     }
 
     void TearDown() override {
+        // The undo stack is the process's: no test sees another's history.
+        velora::UndoStack::Instance().Clear(true);
         // Children first, so no model outlives the walk of its parent.
         for (auto it = handles_.rbegin(); it != handles_.rend(); ++it)
             if (velora::Plug* plug = it->Get()) plug->Destroy(0);

@@ -2,6 +2,7 @@
 
 #include "scene/scene_fixture.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <velora/namespace.h>
 #include <velora/property.h>
 #include <velora/timing.h>
+#include <velora/undo.h>
 
 using namespace VELSDK2025;
 using lysdk_test::SceneTest;
@@ -172,8 +174,7 @@ TEST_F(Namespaces, ImportSplitsItsTargetsAtTheSeparator) {
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(static_cast<LyModel*>(child->Parent), copy);
     }
-    EXPECT_TRUE(Scene().UndoJournal().empty() ||
-                Scene().UndoJournal().back().name != "Import References");
+    EXPECT_EQ(velora::UndoStack::Instance().UndoCount(), 0);  // no record without asking
     EXPECT_FALSE(scene.NamespaceImport("c", "nothing"));
     for (const char* ns : {"a", "b"}) scene.NamespaceDelete(ns);
     EXPECT_FALSE(scene.NamespaceExist("a"));
@@ -184,33 +185,49 @@ TEST_F(Namespaces, ImportToMultipleIsUndoableOnRequest) {
     Keep(velora::Namespace::Create("lib"));
     AddModel("lib:Prop");
     LyScene& scene = Sdk();
-    const size_t before = Scene().UndoJournal().size();
+    velora::UndoStack& undo = velora::UndoStack::Instance();
     LyStringList targets;
     targets.Add("m1");
     targets.Add("m2");
     ASSERT_TRUE(scene.NamespaceImportToMultiple(targets, "lib", true));
-    ASSERT_EQ(Scene().UndoJournal().size(), before + 1);
-    EXPECT_EQ(Scene().UndoJournal().back().name, "Import References");
-    EXPECT_EQ(Scene().UndoJournal().back().records.size(), 1u);
+    ASSERT_EQ(undo.UndoCount(), 1);
+    EXPECT_STREQ(undo.UndoName(0), "Import References");
+    ASSERT_NE(LyFindModelByLabelName("m2:Prop"), nullptr);
+    // Undo takes the copies and their namespaces away; redo brings them back.
+    ASSERT_TRUE(undo.Undo());
+    EXPECT_EQ(LyFindModelByLabelName("m1:Prop"), nullptr);
+    EXPECT_FALSE(scene.NamespaceExist("m2"));
+    ASSERT_TRUE(undo.Redo());
+    EXPECT_NE(LyFindModelByLabelName("m1:Prop"), nullptr);
+    EXPECT_TRUE(scene.NamespaceExist("m2"));
     LyStringList third;
     third.Add("m3");
     ASSERT_TRUE(scene.NamespaceImportToMultiple(third, "lib", false));
-    EXPECT_EQ(Scene().UndoJournal().size(), before + 1);
+    EXPECT_EQ(undo.UndoCount(), 1);
     EXPECT_NE(LyFindModelByLabelName("m3:Prop"), nullptr);
     for (const char* ns : {"m1", "m2", "m3"}) scene.NamespaceDelete(ns);
 }
 
-TEST_F(Namespaces, DeletingAReferenceIsRecordedForUndo) {
-    velora::FileReference* reference = velora::FileReference::Create("refX");
-    AddModel("refX:Part");
+TEST_F(Namespaces, DeletingAReferenceIsUndoable) {
+    velora::FileReference::Create("refX");
+    velora::Model* part = AddModel("refX:Part");
+    part->TranslationProperty()->SetRaw(std::array<double, 3>{1, 2, 3}.data());
     LyScene& scene = Sdk();
+    velora::UndoStack& undo = velora::UndoStack::Instance();
     EXPECT_NE(scene.NamespaceGetOwnerFileReference("refX"), nullptr);
-    const size_t before = Scene().UndoJournal().size();
-    velora::PlugHandle watch(reference);
     EXPECT_TRUE(scene.NamespaceDelete("refX"));
-    EXPECT_FALSE(watch.Valid());
-    ASSERT_EQ(Scene().UndoJournal().size(), before + 1);
-    EXPECT_EQ(Scene().UndoJournal().back().name, "Delete References");
+    EXPECT_EQ(LyFindModelByLabelName("refX:Part"), nullptr);
+    ASSERT_EQ(undo.UndoCount(), 1);
+    EXPECT_STREQ(undo.UndoName(0), "Delete References");
+    // Undo brings the reference back with its content and values.
+    ASSERT_TRUE(undo.Undo());
+    EXPECT_NE(scene.NamespaceGetOwnerFileReference("refX"), nullptr);
+    LyModel* back = LyFindModelByLabelName("refX:Part");
+    ASSERT_NE(back, nullptr);
+    double t[3];
+    velora::AsModel(velora::AsObject(back->GetHIObject()))->TranslationProperty()->GetRaw(t);
+    EXPECT_EQ(t[1], 2.0);
+    ASSERT_TRUE(undo.Redo());
     EXPECT_EQ(LyFindModelByLabelName("refX:Part"), nullptr);
 
     // While the construction history records, no transaction is opened.
@@ -218,7 +235,7 @@ TEST_F(Namespaces, DeletingAReferenceIsRecordedForUndo) {
     Scene().SetConstructionHistoryState(1);
     EXPECT_TRUE(scene.NamespaceDelete("refY"));
     Scene().SetConstructionHistoryState(0);
-    EXPECT_EQ(Scene().UndoJournal().size(), before + 1);
+    EXPECT_EQ(undo.UndoCount(), 1);
     EXPECT_FALSE(scene.NamespaceDelete("refY"));
 }
 

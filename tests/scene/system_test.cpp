@@ -201,9 +201,16 @@ namespace {
 IObject* CreateNothing(IObject*, const char*, void*) { return nullptr; }
 }  // namespace
 
-// The item list is gathered once per process: this is its only test.
-TEST(System, LoadedPluginItemsAreGatheredOnceFromTheRegistry) {
+// The item list is process-wide: this is its only test. Asked before any
+// plug-in registered, it is empty and gathered again at the next call; once
+// it holds items it is kept as it is.
+TEST(System, LoadedPluginItemsAreGatheredOnceThereAreAny) {
     velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    const LySystem& system = LySystem::TheOne();
+    // The SDK's own entries (no library file) are not plug-in items.
+    ASSERT_NE(registry.Find("Browsing/Apply", "UserObjects"), nullptr);
+    EXPECT_EQ(system.GetLoadedPluginItemsName().GetCount(), 0);
+
     const std::string own = velora::Application::Instance().ApplicationPath() + "/extensions/core.so";
     registry.Register("Browsing/Templates/Devices", "TestTracker", "", &CreateNothing, true, "",
                       "/opt/plugins/tracker.so");
@@ -214,7 +221,6 @@ TEST(System, LoadedPluginItemsAreGatheredOnceFromTheRegistry) {
     registry.Register("Browsing/Templates/Devices", "TestMenuOnly", "Menu", nullptr, false, "",
                       "/opt/plugins/menu.so");
 
-    const LySystem& system = LySystem::TheOne();
     const LyStringList& names = system.GetLoadedPluginItemsName();
     EXPECT_GE(names.IndexOf("TestTracker"), 0);
     EXPECT_LT(names.IndexOf("TestOwn"), 0);       // the application's own extensions
@@ -226,7 +232,7 @@ TEST(System, LoadedPluginItemsAreGatheredOnceFromTheRegistry) {
     EXPECT_EQ(system.GetLoadedPluginItemInfo("NotLoaded").GetCount(), 0);
     EXPECT_EQ(system.GetLoadedPluginItemGroups("NotLoaded").GetCount(), 0);
 
-    // Never rebuilt while the process runs.
+    // Kept as gathered while the process runs.
     const int count = names.GetCount();
     registry.Register("Browsing/Templates/Devices", "TestLate", "", &CreateNothing, true, "", "/late.so");
     EXPECT_EQ(system.GetLoadedPluginItemsName().GetCount(), count);

@@ -82,11 +82,12 @@ inline void FillCurve(dsx::Curve* curve, int keyCount, std::uint64_t seed) {
         dsx::CurveKey k;
         k.time = -141120000LL * 5 + static_cast<std::int64_t>(i) * 4704000 + static_cast<std::int64_t>(x % 1000);
         k.value = i % 3 == 0 ? awkward[(x >> 8) % n] : static_cast<double>(x % 100000) / 7.0;
-        k.interpolation = 1u << (i % 4) | (i % 5 == 0 ? dsx::kKeyCustom : 0u);
-        k.tangentMode = static_cast<int>(x % 256);
-        k.weightMode = static_cast<int>((x >> 3) % 4);
-        k.velocityMode = static_cast<int>((x >> 5) % 4);
+        k.flags = velora::KeyFlagsFrom(1u << (i % 4) | (i % 5 == 0 ? velora::kKeyCustom : 0u),
+                                       static_cast<int>(x % 256), static_cast<int>((x >> 3) % 4),
+                                       static_cast<int>((x >> 5) % 4));
         for (int d = 0; d < 6; ++d) k.data[d] = awkward[(x >> (7 + d)) % n];
+        if (i % 7 == 0)
+            for (int d = 0; d < 3; ++d) k.tcb[d] = awkward[(x >> (13 + d)) % n];
         curve->Keys().push_back(k);
     }
 }

@@ -95,10 +95,8 @@ TEST_P(RoundTrip, CurvesKeepEveryBit) {
         ASSERT_EQ(a.time, b.time) << i;
         ASSERT_EQ(Bits(a.value), Bits(b.value)) << i;
         for (int d = 0; d < 6; ++d) ASSERT_EQ(Bits(a.data[d]), Bits(b.data[d])) << i << "/" << d;
-        ASSERT_EQ(a.interpolation, b.interpolation);
-        ASSERT_EQ(a.tangentMode, b.tangentMode);
-        ASSERT_EQ(a.weightMode, b.weightMode);
-        ASSERT_EQ(a.velocityMode, b.velocityMode);
+        for (int d = 0; d < 3; ++d) ASSERT_EQ(Bits(a.tcb[d]), Bits(b.tcb[d])) << i << "/" << d;
+        ASSERT_EQ(a.flags, b.flags);
     }
     EXPECT_EQ(read->PreExtrapolation().mode, dsx::kExtrapolationMirror);
     EXPECT_EQ(read->PreExtrapolation().count, 3);
@@ -244,7 +242,7 @@ TEST(SceneFileSameContent, SeesEachDifference) {
         d.FindObject("Model::Hand")->FindProperty("Lcl Translation")->Animation()->ChannelCurve(0)->Keys()[3].data[5] = 7;
     }));
     EXPECT_TRUE(changed([](dsx::Document& d) {
-        d.FindObject("Model::Hand")->FindProperty("Lcl Translation")->Animation()->ChannelCurve(0)->Keys()[3].tangentMode ^= 1;
+        d.FindObject("Model::Hand")->FindProperty("Lcl Translation")->Animation()->ChannelCurve(0)->Keys()[3].flags ^= velora::kTangentAuto;
     }));
     EXPECT_TRUE(changed([](dsx::Document& d) {
         auto* c = static_cast<dsx::CustomCurve*>(

@@ -1,8 +1,12 @@
 // Saving is atomic: whatever fails, the previous file stays byte for byte
 // and no temporary is left behind.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include "scenefile/sample_document.h"
@@ -112,6 +116,75 @@ TEST_F(SceneFileSave, InterruptedProcessKeepsTheOldFile) {
     const std::vector<std::string> entries = Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].rfind(".scene.dsx.tmp-", 0), 0u) << entries[0];
+
+    // The next save of the file removes the temporary of the process that is
+    // gone, and only that: not one whose writer lives (pid 1), nor files of
+    // another pattern.
+    const std::string stale = entries[0];
+    const std::vector<std::string> kept = {".scene.dsx.tmp-1-abcdef", ".scene.dsx.tmp-notes",
+                                           ".scene.dsx.tmp-12-ab"};
+    for (const std::string& name : kept) WriteBytes(Path(name.c_str()), "keep");
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kText, &error)) << error;
+    std::vector<std::string> expected = kept;
+    expected.push_back("scene.dsx");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries(), expected);
+}
+
+// A name near the file system's limit still saves: the temporary's name is
+// cut to fit, and its stale temporaries are found by the same cut name.
+TEST_F(SceneFileSave, LongFileNames) {
+    const std::string name = std::string(245, 'n') + ".dsx";
+    const std::string path = Path(name.c_str());
+    std::string error;
+    ASSERT_TRUE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kText, &error)) << error;
+    EXPECT_EQ(Entries(), std::vector<std::string>{name});
+    dsx::Document back;
+    ASSERT_TRUE(dsx::LoadDocument(path, &back, &error)) << error;
+    EXPECT_TRUE(dsx::SameContent(back, SampleDocument()));
+}
+
+// A write that the system refuses is reported with its reason; the old file
+// stays. (A file-size limit makes the write of the temporary fail for real.)
+TEST_F(SceneFileSave, AFailingWriteSaysWhy) {
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool saved = dsx::SaveDocument(LargeDocument(), path, dsx::Encoding::kText, &error);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
+}
+
+// Only a regular file is replaced: a FIFO, a device, or a link to a device
+// is refused and left as it is.
+TEST_F(SceneFileSave, TargetsThatAreNotRegularFiles) {
+    const std::string fifo = Path("fifo.dsx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string link = Path("null.dsx");
+    fs::create_symlink("/dev/null", link);
+    for (const std::string& target : {fifo, link, std::string("/dev/null")}) {
+        std::string error;
+        EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), target, dsx::Encoding::kText, &error)) << target;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // Reading a FIFO that has no writer is refused at once, not waited on.
+    dsx::Document doc;
+    std::string error;
+    EXPECT_FALSE(dsx::LoadDocument(fifo, &doc, &error));
+    EXPECT_NE(error.find("a FIFO"), std::string::npos) << error;
 }
 
 TEST_F(SceneFileSave, TargetThatIsADirectory) {

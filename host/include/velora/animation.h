@@ -52,6 +52,7 @@
 // operations, except evaluation as said above.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "velora/fcurve.h"
@@ -61,9 +62,6 @@
 namespace velora {
 
 class AnimationNode;
-
-/// The time that stands for "now" in keying calls: the largest tick count.
-constexpr long long kTimeInfinity = 0x7FFFFFFFFFFFFFFFll;
 
 /// The context an evaluation runs in.
 struct EvaluationContext {
@@ -135,8 +133,10 @@ public:
 
     /// Reads the members at `time` into `out` (Channels() doubles), starting
     /// from `fallback` for members without keys or muted in `muteMask`.
-    /// Returns 1 when the value is the candidate's, else 0.
-    int Evaluate(long long time, double* out, const double* fallback, std::uint32_t muteMask = 0) const;
+    /// Returns 1 when the value is the candidate's, else 0. With
+    /// `useCandidate` false a candidate proposed at `time` is passed over.
+    int Evaluate(long long time, double* out, const double* fallback, std::uint32_t muteMask = 0,
+                 bool useCandidate = true) const;
 
     /// Keys the candidate at `time` (kTimeInfinity: the current time) on
     /// every member whose bit in `lockMask` is clear. False when nothing was
@@ -148,6 +148,24 @@ public:
     bool KeyRemoveAt(long long time, std::uint32_t lockMask = 0);
     /// Whether any member has a key at exactly `time`.
     bool IsKey(long long time) const;
+
+    // What the SDK's node shows beside its curves: settings the host keeps
+    // for it, and the changes of its curves.
+    struct Settings {
+        std::string label;
+        bool live = false;
+        bool recordMode = false;
+        unsigned long long reference = 0;
+        bool disableIfNotWritten = false;
+        bool globalBuffer = false;
+        /// The flags of keys made by KeyCandidate.
+        std::uint32_t defaultKeyFlags = kKeyCubic | kTangentAuto;
+    };
+    Settings& NodeSettings() { return settings_; }
+    const Settings& NodeSettings() const { return settings_; }
+    /// Every curve event (kEventCurveChanged) of the node's curves and its
+    /// members' curves is raised here too.
+    EventSource& Changes() { return changes_; }
 
 private:
     AnimationNode(const char* name, int channels);
@@ -163,6 +181,8 @@ private:
     PlugHandle curve_;
     std::vector<PlugHandle> children_;
     PlugHandle parent_;
+    Settings settings_;
+    EventSource changes_;
 };
 
 // The animation side of evaluation properties.

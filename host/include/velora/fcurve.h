@@ -3,32 +3,28 @@
 
 // Function curves: one float channel of keys over time.
 //
-// A key holds its time (ticks), its value and a flags word that says how the
-// curve leaves it (interpolation) and how its tangents are made:
-//
-//   interpolation (one of)  0x01 custom, 0x02 constant, 0x04 linear,
-//                           0x08 cubic
-//   tangent (cubic keys)    0x0100 auto, 0x0200 TCB, 0x0400 user,
-//                           0x0800 break (with user), 0x1000 clamped,
-//                           0x2000 time-independent, 0x4000 progressive
-//                           (0x6000: clamp-progressive)
-//   weights                 0x1000000 the key's right tangent is weighted,
-//                           0x2000000 the next key's left tangent is
-//
-// These are the values of the scene-file library's curve keys, so keys go to
-// and from files unchanged.
+// Keys. A key holds its time (ticks), its value and a flags word (its
+// interpolation, the mode byte that says how its tangents are made, and its
+// weight and velocity bits: velora/key_flags.h, the scene-file library's
+// own representation, so keys go to and from files unchanged), both
+// derivatives, both tangent weights, both velocities, tension, continuity
+// and bias, and two editor marks (selected, marked for manipulation). Keys
+// are kept sorted by strictly increasing time; a key added at the time of
+// another replaces it.
 //
 // Evaluation. The segment from key k to key k+1 follows key k's
 // interpolation:
-//   constant  key k's value, or key k+1's when key k's constant mode is
+//   constant  key k's value, or key k+1's when key k's mode byte says
 //             "next" (kConstantNext);
 //   linear    straight line between the two values; custom keys evaluate
 //             as linear (custom tangent shapes are not part of this core);
 //   cubic     Hermite curve through both values with key k's right slope
-//             and key k+1's left slope; a weighted segment is a Bezier
-//             curve in (time, value) whose inner control points lie at
-//             weight x segment length from the keys (1/3 is the
-//             unweighted curve), solved for time.
+//             and key k+1's left slope; a weighted segment (key k has
+//             kWeightRight and/or kWeightNextLeft) is a Bezier curve in
+//             (time, value) whose inner control points lie at weight x
+//             segment length from the keys, on the tangents (1/3 is the
+//             unweighted curve; weights are held to [0, 1]), solved for
+//             time.
 // Slopes are in value units per second. Key i's slopes come from its
 // tangent mode; a missing neighbour (first or last key) counts as the key
 // itself, so an end key's automatic slope is the secant to its one
@@ -36,11 +32,18 @@
 //   auto              (v[i+1] - v[i-1]) / (t[i+1] - t[i-1]) on both sides
 //   time-independent  the mean of the two secant slopes, so that uneven key
 //                     spacing does not tilt the tangent
-//   clamp-progressive the time-independent slope, flat at a local extremum
-//                     (or where a neighbour has the same value) and limited
-//                     to three times the smaller secant, so that the curve
-//                     never overshoots between monotone keys
-//   clamped (0x1000)  auto or time-independent, made flat at an extremum
+//   clamp-progressive the time-independent slope, flat where the key is a
+//                     local extremum or level with either neighbour, and
+//                     otherwise limited to three times the smaller secant,
+//                     so that the curve never overshoots between monotone
+//                     keys
+//   clamped (0x1000)  on an auto or time-independent key of an inner
+//                     position: the slope is 0 when the key is a local
+//                     extremum (both neighbours above, or both below) AND
+//                     when the key is level with either neighbour (the same
+//                     value before or after it: a plateau starts or ends
+//                     there, and any other slope would bulge past it). An
+//                     end key is never clamped.
 //   TCB               Kochanek-Bartels: with tension T, continuity C, bias B
 //                     and the value steps dp = v[i] - v[i-1],
 //                     dn = v[i+1] - v[i], the incoming and outgoing tangents
@@ -51,7 +54,9 @@
 //   user              the right derivative on both sides (one straight
 //                     tangent through the key)
 //   break             left derivative on the left, right on the right
-// Velocities are kept for the key editors; evaluation does not use them.
+// The mode bits are read in this order: TCB, user (with break), then
+// clamp-progressive, time-independent, auto. Velocities are kept for the key
+// editors; evaluation does not use them.
 //
 // Outside the keys the pre and post extrapolation modes apply:
 //   0 constant           the end key's value
@@ -62,48 +67,58 @@
 //   4 relative           repetition, each repeat offset by the difference
 //                        between the last and first values
 // The count of a repeating mode is the number of repeats; past them the
-// value holds where the last repeat ended. A negative count (the default)
-// repeats without end.
+// value holds where the last repeat ended. A count of 0 (the default)
+// repeats without end. A curve without keys reads its default value.
+//
+// Editing. A locked curve takes no edit: key edits answer -1 or false and
+// change nothing. BeginEdit/EndEdit bracket a batch of edits (they nest):
+// inside a bracket SetKey does not re-sort (bulk writers fill keys by index,
+// KeyResize makes room first), and the keys are sorted again, a later index
+// winning over an earlier one at the same time, when the outermost bracket
+// closes or when something reads them in time order before that.
+//
+// Candidate. A curve can carry one candidate value (a value proposed at a
+// time and not keyed yet). KeyCandidate keys it; with kKeyInsertContinuity
+// the new key's derivatives are the curve's slope at that time, so that a
+// user or break key inserted there keeps the curve's shape.
+//
+// Events. Listeners of Events() receive a CurveEventRecord (type
+// kEventCurveChanged, subject the curve) with a code of the bits below and
+// the index of the key concerned, or -1 when it is about several keys or
+// none. Inside a bracket the codes gather and one record goes out when the
+// outermost bracket closes. Extrapolation changes post 0x8008010 (pre) and
+// 0x10008010 (post) with key index -1.
 //
 // Segment lookup. Playback reads times in increasing order, so the curve
 // remembers the last segment it used and tries it and its successor first;
-// any other time is found by binary search over the key times. The
-// remembered segment is only a hint (relaxed atomic), so concurrent
-// evaluations are safe while nobody edits the curve. Every edit rebuilds the
-// slopes and segment coefficients, once per outermost BeginEdit/EndEdit
-// bracket (or at the first evaluation inside it, on the editing thread).
+// any other time is found by binary search over the key times. Slopes and
+// segment coefficients are rebuilt lazily: an edit only marks them stale,
+// and the first evaluation afterwards rebuilds them once (under a lock, so
+// several threads may start evaluating together). Concurrent evaluations
+// are safe while nobody edits the curve; the remembered segment is only a
+// hint (relaxed atomic).
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
+#include <lyiface/object.h>
+
+#include "velora/event_source.h"
+#include "velora/key_flags.h"
 #include "velora/object.h"
 
 namespace velora {
 
-enum KeyFlag : std::uint32_t {
-    kKeyCustom = 0x01,
-    kKeyConstant = 0x02,
-    kKeyLinear = 0x04,
-    kKeyCubic = 0x08,
-    kKeyInterpolationMask = 0x0F,
-    kTangentAuto = 0x0100,
-    kTangentTCB = 0x0200,
-    kTangentUser = 0x0400,
-    kTangentBreak = 0x0800,
-    kTangentClamp = 0x1000,
-    kTangentTimeIndependent = 0x2000,
-    kTangentProgressive = 0x4000,
-    kTangentClampProgressive = 0x6000,
-    kTangentMask = 0x7F00,
-    kWeightRight = 0x1000000,
-    kWeightNextLeft = 0x2000000,
-    kWeightMask = 0x3000000,
-};
+/// The time that stands for "now" in keying calls: the largest tick count.
+constexpr long long kTimeInfinity = 0x7FFFFFFFFFFFFFFFll;
 
-/// The constant mode that holds the next key's value.
-constexpr std::uint32_t kConstantNext = 0x100;
+/// A keying argument (never stored in a key): the key inserted by
+/// KeyCandidate keeps the curve's slope at its time.
+constexpr std::uint32_t kKeyInsertContinuity = 0x400000;
+
 /// The weight of an unweighted tangent.
 constexpr float kDefaultTangentWeight = 1.0f / 3.0f;
 
@@ -115,12 +130,46 @@ enum Extrapolation : int {
     kExtrapolationRelativeRepetition = 4,
 };
 
+/// The event type of curve changes.
+constexpr int kEventCurveChanged = 20;
+
+/// Bits of a curve event's code.
+enum CurveEventCode : std::uint32_t {
+    kCurveEventCandidate = 0x1,
+    kCurveEventKey = 0x10,  ///< keys changed; the bits below say how
+    kCurveEventSelection = 0x100,
+    kCurveEventKeyAdd = 0x800,
+    kCurveEventKeyRemove = 0x1000,
+    kCurveEventEditValue = 0x2000,
+    kCurveEventEditTime = 0x4000,
+    kCurveEventEditOther = 0x8000,  ///< with one or more of the detail bits
+    kCurveEventDerivative = 0x10000,
+    kCurveEventTension = 0x20000,
+    kCurveEventContinuity = 0x40000,
+    kCurveEventBias = 0x80000,
+    kCurveEventInterpolation = 0x100000,
+    kCurveEventTangent = 0x200000,
+    kCurveEventBreak = 0x400000,
+    kCurveEventClamp = 0x800000,
+    kCurveEventConstant = 0x1000000,
+    kCurveEventVelocity = 0x2000000,
+    kCurveEventWeight = 0x4000000,
+    kCurveEventPreExtrapolation = 0x8000000,
+    kCurveEventPostExtrapolation = 0x10000000,
+    kCurveEventMass = 0x20000000,  ///< several keys at once
+};
+
+struct VELORA_API CurveEventRecord : lyiface::EventRecord {
+    std::uint32_t code = 0;
+    int keyIndex = -1;
+    ~CurveEventRecord() override;
+};
+
 struct FCurveKey {
     long long time = 0;
     float value = 0.0f;
     std::uint32_t flags = kKeyCubic | kTangentAuto;
-    std::uint32_t constantMode = 0;  ///< 0 or kConstantNext
-    float leftDerivative = 0.0f;     ///< value per second
+    float leftDerivative = 0.0f;  ///< value per second
     float rightDerivative = 0.0f;
     float leftWeight = kDefaultTangentWeight;
     float rightWeight = kDefaultTangentWeight;
@@ -133,18 +182,31 @@ struct FCurveKey {
     bool marked = false;
 };
 
+/// Everything a curve holds that edits change: keys, extrapolation and
+/// default value (what undo keeps of a curve).
+struct CurveState {
+    std::vector<FCurveKey> keys;
+    int preMode = kExtrapolationConstant;
+    int postMode = kExtrapolationConstant;
+    int preCount = 0;
+    int postCount = 0;
+    double defaultValue = 0.0;
+};
+
 class VELORA_API FCurve final : public Object {
 public:
     static FCurve* Create(const char* name = nullptr);
 
+    // Keys.
     int KeyCount() const { return static_cast<int>(keys_.size()); }
     /// Key i; false (out untouched) outside [0, KeyCount()).
     bool GetKey(int i, FCurveKey* out) const;
     /// Direct read of key i; i must be valid.
     const FCurveKey& KeyAt(int i) const { return keys_[static_cast<std::size_t>(i)]; }
-    /// Replaces key i (its time may change: the keys are re-sorted). Returns
-    /// the key's new index, or -1 for a bad index, a locked curve, or a time
-    /// that another key has.
+    /// Replaces key i; flag bits a key does not have are dropped. Outside a
+    /// bracket the keys are re-sorted and the key's new index is returned
+    /// (-1 when another key has its time); inside one, i. -1 for a bad
+    /// index or a locked curve.
     int SetKey(int i, const FCurveKey& key);
     /// Adds `key` in time order; a key already at that time is replaced.
     /// Returns its index, or -1 when the curve is locked.
@@ -152,15 +214,67 @@ public:
     bool KeyRemove(int i);
     /// Index of the key at exactly `time`, or -1.
     int KeyFind(long long time) const;
+    /// Index of the last key at or before `time`, or -1 before the first.
+    int KeyFindBefore(long long time) const;
     void KeyClear();
+    /// Removes keys first..last (indices, inclusive). False, nothing done,
+    /// for a locked curve or a range that is empty or not inside the keys.
+    bool KeyDelete(int first, int last);
+    /// Removes the keys strictly between start and stop (or from start to
+    /// stop with `inclusive`); false when locked or when no key is there.
+    bool KeyDelete(long long start, long long stop, bool inclusive);
+    /// Moves keys first..last by `offset` ticks. False, nothing done, for a
+    /// locked curve, a bad range, or an offset that would bring a moved key
+    /// onto or past a key that stays.
+    bool KeyOffset(long long offset, int first, int last);
+    /// The same for the keys of a time range (as KeyDelete).
+    bool KeyOffset(long long offset, long long start, long long stop, bool inclusive);
+    /// Replaces this curve's keys in [start, stop] by `source`'s keys there.
+    /// With `exactSpan` false the span shrinks to the source's keys inside
+    /// [start, stop] (keys of this curve outside them stay). With
+    /// `keyEnds`, ends of the span where the source has no key get a key
+    /// with the source's value there. False when locked, for start > stop,
+    /// or when source is this curve.
+    bool KeyReplaceBy(const FCurve& source, long long start, long long stop, bool exactSpan,
+                      bool keyEnds);
+    /// Room for `count` keys without reallocating.
+    void Reserve(int count);
+    /// Makes the curve hold `count` keys: extra keys go from the end, new
+    /// ones are default keys one tick apart after the last. False for a
+    /// negative count or a locked curve.
+    bool KeyResize(int count);
+    /// Keys, extrapolation and default value of `source`; false when locked.
+    bool CopyFrom(const FCurve& source);
+    void SaveState(CurveState* out) const;
+    /// Puts a saved state back (a lock does not stop it: undo restores what
+    /// was, whatever was locked since).
+    void RestoreState(const CurveState& state);
 
-    /// Edits inside a bracket rebuild the evaluation data once, at the end.
+    /// Edits inside a bracket are sorted, rebuilt and announced once, when
+    /// the outermost bracket closes.
     void BeginEdit();
     void EndEdit();
+    int EditDepth() const { return editDepth_; }
 
     bool IsLocked() const { return locked_; }
     void SetLocked(bool locked) { locked_ = locked; }
 
+    // Candidate.
+    void SetCandidate(double value, long long time);
+    void ClearCandidate() { hasCandidate_ = false; }
+    bool HasCandidate() const { return hasCandidate_; }
+    double CandidateValue() const { return candidate_; }
+    long long CandidateTime() const { return candidateTime_; }
+    /// Keys the candidate at `time` (kTimeInfinity: the candidate's own
+    /// time) with the interpolation and mode flags, replacing a key within
+    /// `tolerance` ticks. With `overrideMode` false an existing key keeps
+    /// its flags and only takes the value. `continuity` may hold
+    /// kKeyInsertContinuity. Returns the key's index; -1 without a
+    /// candidate or on a locked curve. The candidate is gone afterwards.
+    int KeyCandidate(std::uint32_t flags, std::uint32_t continuity, bool overrideMode,
+                     long long time = kTimeInfinity, double tolerance = 0.0);
+
+    // Extrapolation (refused, false, on a locked curve).
     int PreExtrapolation() const { return preMode_; }
     int PostExtrapolation() const { return postMode_; }
     int PreExtrapolationCount() const { return preCount_; }
@@ -168,14 +282,25 @@ public:
     /// Modes outside 0..4 are refused.
     bool SetPreExtrapolation(int mode);
     bool SetPostExtrapolation(int mode);
-    void SetPreExtrapolationCount(int count) { preCount_ = count; }
-    void SetPostExtrapolationCount(int count) { postCount_ = count; }
+    /// 0 repeats without end; a negative count is taken as 0.
+    bool SetPreExtrapolationCount(int count);
+    bool SetPostExtrapolationCount(int count);
 
-    /// The curve's value at `time`; 0 for a curve without keys. Inline for
-    /// playback: a read in the remembered segment or the one after it costs
-    /// two comparisons and a cubic, without a call into the library.
+    /// What the curve reads while it has no key.
+    double DefaultValue() const { return default_; }
+    void SetDefaultValue(double value) { default_ = value; }
+
+    /// The curve's listeners (kEventCurveChanged).
+    EventSource& Events() { return events_; }
+    /// Raises every event of this curve on `source` too (the source must
+    /// outlive the curve: its owner's, say).
+    void ForwardEventsTo(EventSource* source);
+
+    /// The curve's value at `time`. Inline for playback: a read in the
+    /// remembered segment or the one after it costs two comparisons and a
+    /// cubic, without a call into the library.
     double Evaluate(long long time) const {
-        if (!pending_) {
+        if (!pending_.load(std::memory_order_acquire)) {
             const std::size_t count = segments_.size();
             if (count) {
                 const std::size_t k = static_cast<std::size_t>(hint_.load(std::memory_order_relaxed));
@@ -191,7 +316,10 @@ public:
         }
         return EvaluateSearching(time);
     }
-    /// The slopes (value per second) evaluation uses on each side of key i.
+    /// The slope (value per second) of the curve itself at `time` inside
+    /// the keys: the derivative of the segment there.
+    double SlopeAt(long long time) const;
+    /// The slopes evaluation uses on each side of key i (0 outside).
     double LeftSlope(int i) const;
     double RightSlope(int i) const;
 
@@ -207,6 +335,9 @@ private:
         double c[4];      // polynomial in u = (t - t0) * invSpan, or Bezier values
         int kind;         // 0 constant, 1 polynomial, 2 weighted Bezier
         double x1, x2;    // Bezier time controls (in u) of a weighted segment
+        // Of a weighted segment: the parameter and its rate (dp/du) at
+        // kWeightSamples + 1 even steps of u, where the solve starts.
+        const double* table;
     };
 
     static double EvalSegment(const Segment& s, long long time) {
@@ -215,8 +346,13 @@ private:
         if (s.kind == 0) return s.c[0];
         return EvalWeighted(s, u);
     }
+    static constexpr int kWeightSamples = 16;
     static double EvalWeighted(const Segment& s, double u);
-    void Changed();
+    static double SolveBezierTime(const Segment& s, double u, double start);
+    void Changed(std::uint32_t code, int index);
+    void Post(std::uint32_t code, int index);
+    void Normalize() const;
+    void EnsureBuilt() const;
     void Rebuild() const;
     void ComputeSlopes(int i, double* left, double* right) const;
     int FindSegment(long long time) const;
@@ -224,22 +360,48 @@ private:
     double EvaluateSearching(long long time) const;
     double ExtrapolateAfter(long long time) const;
     double ExtrapolateBefore(long long time) const;
+    bool OffsetRange(long long offset, int first, int last);
 
-    std::vector<FCurveKey> keys_;
-    // Evaluation data, rebuilt from keys_ after edits (mutable: a read inside
-    // an edit bracket brings it up to date first).
+    // Mutable: a read in time order inside a bracket sorts first.
+    mutable std::vector<FCurveKey> keys_;
+    mutable bool sorted_ = true;
+    // Evaluation data, rebuilt from keys_ after edits.
     mutable std::vector<long long> times_;
     mutable std::vector<Segment> segments_;
     mutable std::vector<double> leftSlope_;
     mutable std::vector<double> rightSlope_;
+    mutable std::vector<double> weightTables_;
     mutable std::atomic<int> hint_{0};
+    mutable std::atomic<bool> pending_{false};
+    mutable std::mutex buildLock_;
     int editDepth_ = 0;
-    mutable bool pending_ = false;
+    std::uint32_t heldCode_ = 0;
+    int heldIndex_ = -2;  // -2: nothing held
     bool locked_ = false;
+    bool hasCandidate_ = false;
+    double candidate_ = 0.0;
+    long long candidateTime_ = 0;
+    double default_ = 0.0;
     int preMode_ = kExtrapolationConstant;
     int postMode_ = kExtrapolationConstant;
-    int preCount_ = -1;
-    int postCount_ = -1;
+    int preCount_ = 0;
+    int postCount_ = 0;
+    EventSource events_;
+    std::vector<EventSource*> forwards_;
+};
+
+/// The host names of the custom tangent types of custom keys (file names:
+/// what a scene file stores for a custom key). Three types exist, one per
+/// custom mode bit.
+class VELORA_API CustomTangents {
+public:
+    /// The name of type `mode` (kCustomTangent0/1/2), or null.
+    static const char* Name(std::uint32_t mode);
+    /// The mode of the type named `name`, or -1 for a name the host does
+    /// not know.
+    static int Find(const char* name);
+    /// How many types the host knows.
+    static int Count();
 };
 
 }  // namespace velora

@@ -196,6 +196,10 @@ public:
     Plug* Get() const { return anchor_ ? *anchor_ : nullptr; }
     bool Valid() const { return Get() != nullptr; }
     void Reset(Plug* plug);
+    /// What tells handles of one plug apart from those of any other plug,
+    /// living or ended (null for an empty handle): handles of the same plug
+    /// share it, and it is not reused while any of them exists.
+    const void* Identity() const { return anchor_.get(); }
 
 private:
     std::shared_ptr<Plug*> anchor_;

@@ -17,7 +17,8 @@
 //
 // Namespaces, clean-ups and evaluation have their own classes
 // (velora/scene_namespaces.h, scene_cleanup.h, scene_evaluation.h); the scene
-// holds one of each.
+// holds one of each. Its edits are undone through the undo stack
+// (velora/undo.h).
 //
 // Everything here runs on the thread that runs the scene operations.
 
@@ -91,12 +92,6 @@ VELORA_API int SceneKindClass(int kind);
 /// The name of a kind's list ("Takes", "Devices", ...); null outside.
 VELORA_API const char* SceneKindName(int kind);
 
-/// A named undo transaction and the descriptions of its records.
-struct UndoTransactionRecord {
-    std::string name;
-    std::vector<std::string> records;
-};
-
 /// The main scene keeps one property of its own, "Comments" (text).
 class VELORA_API Scene : public Object {
 public:
@@ -145,12 +140,6 @@ public:
     int ConstructionHistoryState() const { return historyState_; }
     void SetConstructionHistoryState(int state) { historyState_ = state; }
 
-    /// The undo journal: transactions opened and closed by scene edits.
-    void BeginUndo(const char* name);
-    void AddUndoRecord(const char* description);
-    void EndUndo();
-    const std::vector<UndoTransactionRecord>& UndoJournal() const { return undo_; }
-
 private:
     Scene();
     void EnsureRoots();
@@ -164,8 +153,6 @@ private:
     SceneCleanup cleanup_{*this};
     SceneEvaluator evaluator_{*this};
     int historyState_ = 0;
-    int undoDepth_ = 0;
-    std::vector<UndoTransactionRecord> undo_;
 };
 
 }  // namespace velora

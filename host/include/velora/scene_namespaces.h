@@ -46,6 +46,9 @@ public:
     /// Deletes the deletable content, sub-namespaces and the namespace
     /// itself; false when there is no such namespace.
     bool Delete(const char* name);
+    /// What Delete(name) would delete that may be deleted, in the order it
+    /// deletes them; false (nothing appended) for an unknown namespace.
+    bool DeletionSet(const char* name, std::vector<Object*>* out) const;
     /// Deletes the deletable content the filters keep; false when there is
     /// no such namespace.
     bool DeleteContent(const char* name, std::uint32_t modFlags, bool recursive, int classId,

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lyproperty.h"
 #include "lysdk/lypropertylist.h"
@@ -37,6 +38,7 @@ enum LyNamespaceAction {
     kLyNamespaceReplace = 1,  ///< replace a leading namespace by another
     kLyNamespaceRemove = 2,   ///< remove a leading namespace
 };
+LYSDK_ENUM_TEXTS(LyNamespaceAction);
 
 /// Host object flags that components read.
 enum LyObjectFlag : unsigned int {
@@ -45,6 +47,7 @@ enum LyObjectFlag : unsigned int {
     kLyObjectFlagLocked = 0x20,
     kLyObjectFlagRenamable = 0x80,
 };
+LYSDK_ENUM_TEXTS(LyObjectFlag);
 
 class LYSDK_API LyComponent : public LyPlug {
     LYSDK_CLASS_DECLARE(LyComponent, LyPlug)

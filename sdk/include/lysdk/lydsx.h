@@ -25,6 +25,7 @@
 // library itself writes "Icon", "CommType", "SamplingMode" and
 // "InstrumentActive" for devices, so extensions avoid those names.
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyplug.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -39,6 +40,7 @@ enum kDsxObjectStore : unsigned int {
     kLyDsxStoreAnimation = 0x4,   ///< file properties and their curves
     kLyDsxStoreReferences = 0x8,  ///< after every object exists: references resolve
 };
+LYSDK_ENUM_TEXTS(kDsxObjectStore);
 
 /// The scene-file storage of one object for one pass. It wraps the host's
 /// per-object store and is valid for the duration of the call it is handed

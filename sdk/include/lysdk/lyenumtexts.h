@@ -4,14 +4,23 @@
 // Text tables of enumerations.
 //
 // An enumeration property shows its value as the enumerator's own name
-// ("kLyInterpolationCubic"). The texts of an enumeration E are found through
-// LyEnumTexts(E*): an array holding the text of each value at the index equal
-// to the value, ending with a null entry. Enumerations without a table fall
-// back to the template below, which has none.
+// ("kLyInterpolationCubic"). Every enumeration of the SDK has its table,
+// generated from these headers when the library is built:
+//   - LyEnumTexts(E*): the texts. For an enumeration of values 0, 1, 2, ...
+//     (a few gaps allowed) the text of each value sits at the index equal to
+//     the value, "#<n>" stands in the gaps, and a null entry ends the table.
+//     For any other enumeration (flags, mostly) the texts are in declaration
+//     order, ending with a null entry.
+//   - LyEnumValues(E*): null for the first kind; for the second, the value
+//     of each text, in the same order.
+// An enumerator that repeats an earlier value adds no text.
 //
-// Giving an enumeration its table is one declaration next to the enumeration
-//     LYSDK_ENUM_TEXTS(LyConnectionAction);
-// and the table itself in a library source (see sdk/property/enum_texts.cpp).
+// Giving an enumeration its table is one declaration after it, at namespace
+// scope (a nested enumeration is named with its class):
+//     LYSDK_ENUM_TEXTS(LyInterpolation);
+// The build refuses a public enumeration without it. An enumeration whose
+// texts come only from the host (the default enumeration) says so with
+// LYSDK_ENUM_HOST_TEXTS instead, and has no table.
 
 #include "lysdk/lyexport.h"
 
@@ -22,10 +31,25 @@ template <class E>
 inline const char* const* LyEnumTexts(E*) {
     return nullptr;
 }
+template <class E>
+inline const int* LyEnumValues(E*) {
+    return nullptr;
+}
+
+/// The text of `value` in a table (the null entry ends it), with `values`
+/// null for a table by value; null when no text has the value.
+LYSDK_API const char* LyEnumTextOf(const char* const* texts, const int* values, int value);
+/// The value of `text` in a table; false (out untouched) when no text is
+/// equal (bytes compared, case counts).
+LYSDK_API bool LyEnumValueOf(const char* const* texts, const int* values, const char* text, int* out);
 
 LYSDK_END_NAMESPACE
 
 /// Declares that the library holds the text table of enumeration `E`.
-#define LYSDK_ENUM_TEXTS(E) LYSDK_API const char* const* LyEnumTexts(E*)
+#define LYSDK_ENUM_TEXTS(E)                            \
+    LYSDK_API const char* const* LyEnumTexts(E*);      \
+    LYSDK_API const int* LyEnumValues(E*)
+/// Marks enumeration `E` as one whose texts come only from the host.
+#define LYSDK_ENUM_HOST_TEXTS(E) static_assert(sizeof(E) > 0, "host texts")
 
 #endif  // LYSDK_LYENUMTEXTS_H

@@ -40,6 +40,7 @@
 // parent of is cut off: from then on Add and Remove do nothing, so no host
 // source is reached through a dangling pointer.
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lyproperty.h"
@@ -66,6 +67,7 @@ enum LySceneNotifyType {
     kLySceneStateNotify = 3,
     kLySceneKeyingNotify = 4,
 };
+LYSDK_ENUM_TEXTS(LySceneNotifyType);
 
 /// The points of a frame at which evaluation-pipeline callbacks run.
 enum LyGlobalEvalCallbackTiming {
@@ -78,6 +80,7 @@ enum LyGlobalEvalCallbackTiming {
     kLyGlobalEvalCallbackAfterDeformation = 6,
     kLyGlobalEvalCallbackAfterEvaluation = 7,
 };
+LYSDK_ENUM_TEXTS(LyGlobalEvalCallbackTiming);
 
 class LYSDK_API LyPropertyEvent : public LyProperty {
     LYSDK_CLASS_DECLARE(LyPropertyEvent, LyProperty)

@@ -62,20 +62,22 @@ LYSDK_END_NAMESPACE
 // Identity boilerplate for public classes and plug-in classes deriving from
 // them. In the class body:   LYSDK_CLASS_DECLARE(MyBox, LyBox);
 // In one source file:         LYSDK_CLASS_IMPLEMENT(MyBox, 0);
+// (the trailing semicolon is optional)
 // The second argument of the implementation is the host class id the class
 // wraps (0 when it wraps no particular host class).
-#define LYSDK_CLASS_DECLARE(Class_, Parent_)                   \
-public:                                                        \
-    static int TypeInfo;                                       \
-    static int GetInternalClassId();                           \
-    const char* ClassName() const override { return #Class_; } \
-    int GetTypeId() const override { return TypeInfo; }        \
-    bool Is(int typeId) const override {                       \
-        return typeId == TypeInfo || Parent_::Is(typeId);      \
+// GetInternalClassId is defined in the class body, so a class kept in an
+// anonymous namespace that never calls it draws no unused-function warning.
+#define LYSDK_CLASS_DECLARE(Class_, Parent_)                                                   \
+public:                                                                                        \
+    static int TypeInfo;                                                                       \
+    static int GetInternalClassId() { return ::VELSDK2025::__LyGetInternalClassId(TypeInfo); } \
+    const char* ClassName() const override { return #Class_; }                                 \
+    int GetTypeId() const override { return TypeInfo; }                                        \
+    bool Is(int typeId) const override {                                                       \
+        return typeId == TypeInfo || Parent_::Is(typeId);                                      \
     }
 
-#define LYSDK_CLASS_IMPLEMENT(Class_, HostClassId_)                         \
-    int Class_::TypeInfo = ::VELSDK2025::__LyRegisterTypeInfo(HostClassId_); \
-    int Class_::GetInternalClassId() { return ::VELSDK2025::__LyGetInternalClassId(TypeInfo); }
+#define LYSDK_CLASS_IMPLEMENT(Class_, HostClassId_) \
+    int Class_::TypeInfo = ::VELSDK2025::__LyRegisterTypeInfo(HostClassId_);
 
 #endif  // LYSDK_LYOBJECT_H

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyexport.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -38,6 +39,7 @@ enum LyUserValueType {
     kLyUserValueFilePath = 5,  ///< char**
     kLyUserValueFolderPath = 6 ///< char**
 };
+LYSDK_ENUM_TEXTS(LyUserValueType);
 
 /// A modal box; returns the button pressed.
 LYSDK_API int LyMessageBox(const char* title, const char* message, const char* button1,

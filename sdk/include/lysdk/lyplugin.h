@@ -99,8 +99,7 @@ private:
 LYSDK_END_NAMESPACE
 
 /// The SDK version a plug-in records when it is built.
-#define LYSDK_PLUGIN_SDK_VERSION \
-    (LYSDK_VERSION_MAJOR * 10000 + LYSDK_VERSION_MINOR * 100 + LYSDK_VERSION_PATCH)
+#define LYSDK_PLUGIN_SDK_VERSION LYSDK_VERSION_NUMBER
 
 /// Declares a plug-in: its library object class and its registration
 /// function (returning bool). Use once per plug-in.

@@ -22,6 +22,7 @@
 // query, except for the name, AsString, SetString, AsInt and SetInt, which
 // work on the unbound wrapper's own value where it has one.
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyarray.h"
 #include "lysdk/lyplug.h"
 #include "lysdk/lystring.h"
@@ -58,6 +59,7 @@ enum LyPropertyType {
     kLyPropertyTypeReferenceValue = 21,
     kLyPropertyTypeVector2d = 22,
 };
+LYSDK_ENUM_TEXTS(LyPropertyType);
 
 /// Bits of a property's flags word that the SDK interprets.
 enum LyPropertyFlag : unsigned int {
@@ -71,9 +73,11 @@ enum LyPropertyFlag : unsigned int {
     kLyPropertyFlagLockMember2 = 0x4000,
     kLyPropertyFlagLockMember3 = 0x8000,
 };
+LYSDK_ENUM_TEXTS(LyPropertyFlag);
 
 /// How AsString formats a value; passed through to the host.
 enum LyDataAsStringFlag { kLyDataAsStringDefault = 0 };
+LYSDK_ENUM_TEXTS(LyDataAsStringFlag);
 
 /// The host's handle of a data type (opaque to plug-ins).
 struct LyPropertyDataType;

@@ -119,6 +119,9 @@ class LyPropertyListOf : public LyPropertyListComponent {
 public:
     LyPropertyListOf() { SetClassId(T::GetInternalClassId()); }
     T* operator[](int index) { return static_cast<T*>(GetAt(index)); }
+    // The typed forms sit beside the base's, not in place of them.
+    using LyPropertyListComponentBase::Add;
+    using LyPropertyListComponentBase::Remove;
     int Add(T* item) { return LyPropertyListComponentBase::Add(item); }
     int Remove(T* item) { return LyPropertyListComponentBase::Remove(item); }
 };

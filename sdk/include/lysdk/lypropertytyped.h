@@ -125,8 +125,9 @@ protected:
 };
 
 /// A property whose value is an enumeration E: its text is the name of the
-/// enumerator, from E's text table while unbound and from the host once
-/// bound.
+/// enumerator, from E's text table (lysdk/lyenumtexts.h) while unbound and
+/// from the host once bound. Enumerations of flags (a table with values)
+/// always read and take their texts through the table.
 template <class E>
 class LyPropertyBaseEnum : public LyPropertyBase<E, kLyPropertyTypeEnum> {
     using Base = LyPropertyBase<E, kLyPropertyTypeEnum>;
@@ -134,9 +135,11 @@ class LyPropertyBaseEnum : public LyPropertyBase<E, kLyPropertyTypeEnum> {
 public:
     /// E's text table (null when E has none).
     static const char* const* Strings() { return LyEnumTexts(static_cast<E*>(nullptr)); }
+    /// The values of a table in declaration order; null for a table by value.
+    static const int* Values() { return LyEnumValues(static_cast<E*>(nullptr)); }
 
     const char* EnumList(int index) override {
-        if (this->IsInternal()) return LyProperty::EnumList(index);
+        if (this->IsInternal() && !Values()) return LyProperty::EnumList(index);
         const char* const* table = Strings();
         if (!table || index < 0) return nullptr;
         for (int i = 0; i < index; ++i)
@@ -145,15 +148,20 @@ public:
     }
 
     const char* AsString(LyDataAsStringFlag = kLyDataAsStringDefault) override {
+        if (Values()) return LyEnumTextOf(Strings(), Values(), this->AsInt());
         return EnumList(this->AsInt());
     }
 
     bool SetString(const char* text) override {
         if (!text) return false;
         int i = 0;
-        for (const char* t = EnumList(0); std::strcmp(t ? t : "", text) != 0 || !t;
-             t = EnumList(++i)) {
-            if (!t) return false;
+        if (Values()) {
+            if (!LyEnumValueOf(Strings(), Values(), text, &i)) return false;
+        } else {
+            for (const char* t = EnumList(0); std::strcmp(t ? t : "", text) != 0 || !t;
+                 t = EnumList(++i)) {
+                if (!t) return false;
+            }
         }
         if (this->mSet) {
             this->mSet(this->mParent, static_cast<E>(i));
@@ -172,6 +180,7 @@ public:
 /// The default enumeration: bound host enumerations that no SDK type
 /// describes. It has no table; every text comes from the host.
 enum kDefaultEnum { kDefaultEnumFirst = 0 };
+LYSDK_ENUM_HOST_TEXTS(kDefaultEnum);
 
 /// A property that refers to one component of type T.
 template <class T>

@@ -33,6 +33,7 @@
 //     gimbal threshold. The two agree to rounding on any matrix whose axes
 //     are orthogonal.
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyexport.h"
 #include "lysdk/lymatrix.h"
 #include "lysdk/lyvector.h"
@@ -50,6 +51,7 @@ enum LyRotationOrder : int {
     kLyRotationOrderZXY = 4,
     kLyRotationOrderZYX = 5
 };
+LYSDK_ENUM_TEXTS(LyRotationOrder);
 
 /// Degrees to radians and back.
 constexpr double kLyDegreesToRadians = 0.017453292519943295;

@@ -5,6 +5,7 @@
 // kind of scene object, the scene-wide operations (evaluation, clean-ups,
 // namespaces) and the free functions that search the model hierarchy.
 
+#include "lysdk/lyenumtexts.h"
 #include "lysdk/lyarray.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lyevent.h"
@@ -36,6 +37,7 @@ enum LyPlugModificationFlag : unsigned int {
     kLyPlugModificationSelfOther = 0x80000,
     kLyPlugModificationContentOther = 0x100000,
 };
+LYSDK_ENUM_TEXTS(LyPlugModificationFlag);
 
 class LYSDK_API LyScene : public LyComponent {
     LYSDK_CLASS_DECLARE(LyScene, LyComponent)

@@ -24,6 +24,7 @@
 #include "lysdk/lypropertylist.h"
 #include "lysdk/lypropertyanimatable.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyfcurve.h"
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -35,5 +36,6 @@
 #include "lysdk/lyobjectservices.h"
 #include "lysdk/lytrace.h"
 #include "lysdk/lyplatform.h"
+#include "lysdk/lyundo.h"
 
 #endif  // LYSDK_LYSDK_H

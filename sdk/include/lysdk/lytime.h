@@ -170,6 +170,7 @@ public:
 private:
     long long mTime;
 };
+LYSDK_ENUM_TEXTS(LyTime::ETimeFormats);
 
 /// Two times, start then stop. Nothing orders them: a span may run
 /// backwards. Both ends belong to the span.

@@ -1,14 +1,13 @@
 #ifndef LYSDK_LYVERSION_H
 #define LYSDK_LYVERSION_H
 
-#include "lysdk/lyexport.h"
+// The SDK version a plug-in is compiled against (LYSDK_VERSION_MAJOR, ...,
+// from the generated lysdk/version.h) and the version of the library that
+// is loaded. Plug-ins are binary compatible with a library of the same
+// major and minor version.
 
-// The SDK version a plug-in is compiled against. Plug-ins are binary
-// compatible with a library of the same major and minor version.
-#define LYSDK_VERSION_MAJOR 0
-#define LYSDK_VERSION_MINOR 1
-#define LYSDK_VERSION_PATCH 0
-#define LYSDK_VERSION_STRING "0.1.0"
+#include "lysdk/lyexport.h"
+#include "lysdk/version.h"
 
 LYSDK_BEGIN_NAMESPACE
 
@@ -18,5 +17,12 @@ LYSDK_API const char* LyGetVersionString();
 LYSDK_API int LyGetVersion();
 
 LYSDK_END_NAMESPACE
+
+// The same two answers under plain C names, for a host that loads the
+// library at run time and looks them up with dlsym before trusting it.
+extern "C" {
+LYSDK_API int LySdkVersion();
+LYSDK_API const char* LySdkVersionString();
+}
 
 #endif  // LYSDK_LYVERSION_H

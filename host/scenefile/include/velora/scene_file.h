@@ -57,9 +57,13 @@
 //   SaveDocument writes a temporary file in the target's directory, flushes
 //   and fsyncs it, then renames it over the target (and fsyncs the
 //   directory). A save that fails removes the temporary and leaves the
-//   previous file as it was; a process killed half-way leaves the previous
-//   file intact and, at worst, a stale ".<name>.tmp-XXXXXX" beside it. A
-//   save through a symbolic link replaces the file that the link names.
+//   previous file as it was, and the message carries the system's reason
+//   ("No space left on device"); a process killed half-way leaves the
+//   previous file intact and, at worst, a stale ".<name>.tmp-<pid>-XXXXXX"
+//   beside it, which the next save of that file removes once the process is
+//   gone. A save through a symbolic link replaces the file that the link
+//   names. Only a regular file (or no file) is replaced: a directory, a
+//   device, a FIFO or a socket is refused and left as it is.
 
 #include <cstddef>
 #include <cstdint>
@@ -70,6 +74,7 @@
 #include <variant>
 #include <vector>
 
+#include "velora/key_flags.h"
 #include "velora/scenefile_export.h"
 
 namespace velora {
@@ -111,15 +116,6 @@ enum class Encoding : int { kBinary = 0, kText = 1 };
 // ---------------------------------------------------------------------------
 // Curves
 
-/// Interpolation bits of a key, the host's own bits.
-enum KeyInterpolation : std::uint32_t {
-    kKeyCustom = 0x1,
-    kKeyConstant = 0x2,
-    kKeyLinear = 0x4,
-    kKeyCubic = 0x8,
-    kKeyInterpolationMask = 0xF,
-};
-
 /// What a curve does before its first and after its last key.
 enum Extrapolation : int {
     kExtrapolationConstant = 0,
@@ -137,19 +133,20 @@ enum FileClass : int {
     kFileClassCustomCurve = 2,
 };
 
-/// One key. `time` is in host ticks. `interpolation` holds KeyInterpolation
-/// bits (at least one). `tangentMode` is the host's tangent mode (0..255);
-/// `weightMode` and `velocityMode` are 0..3. `data` holds the six per-key
-/// tangent values in the host's order: right slope, next left slope, right
-/// weight, next left weight, right velocity, next left velocity.
+/// One key. `time` is in host ticks. `flags` is the key's flags word as the
+/// host keeps it (velora/key_flags.h): interpolation, mode byte, weight and
+/// velocity bits, nothing else. `data` holds the six tangent values in the
+/// host's order: right slope, next left slope, right weight, next left
+/// weight, right velocity, next left velocity; the last key's "next" values
+/// are the first key's left values (the key that follows it when the curve
+/// repeats), so every key's two sides are kept. `tcb` holds tension,
+/// continuity and bias.
 struct CurveKey {
     std::int64_t time = 0;
     double value = 0.0;
-    std::uint32_t interpolation = kKeyCubic;
-    int tangentMode = 0;
-    int weightMode = 0;
-    int velocityMode = 0;
+    std::uint32_t flags = kKeyCubic;
     double data[6] = {};
+    double tcb[3] = {};
 };
 
 struct ExtrapolationSetting {
