@@ -90,6 +90,7 @@ void Device::SetStatusText(const char* text) {
     info_.status = now;
     lyiface::EventRecord record;
     record.type = kEventDeviceStatus;
+    record.subType = kEventDeviceStatusFlag;
     status_.Raise(record);
 }
 
