@@ -304,7 +304,7 @@ LyDeviceSamplingMode GetSamplingMode(void* self) {
 }
 void SetSamplingMode(void* self, LyDeviceSamplingMode mode) {
     if (velora::Device* recording = Recording(static_cast<LyDevice*>(self)))
-        recording->SetSamplingMode(mode >= 0 && mode <= 3 ? mode : velora::kSamplingSoftwareTimestamp);
+        recording->SetSamplingMode(mode >= 0 && mode <= 3 ? static_cast<int>(mode) : velora::kSamplingSoftwareTimestamp);
 }
 
 int GetCommType(void* self) {
