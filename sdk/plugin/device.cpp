@@ -366,7 +366,11 @@ LyDevice::LyDevice(const char* name, HIObject object)
     SamplingMode = kLyAutoFrequency;
 }
 
-LyDevice::~LyDevice() = default;
+LyDevice::~LyDevice() {
+    // Instruments may outlive their device: they must not reach back.
+    for (int i = 0; i < Instruments.GetCount(); ++i)
+        if (LyDeviceInstrument* instrument = Instruments.GetAt(i)) instrument->Device = nullptr;
+}
 
 void LyDevice::InitDeviceProperties() {
     Status.Init(this, "Status", &GetStatus, &SetStatus);
@@ -549,7 +553,9 @@ LyDeviceInstrument::LyDeviceInstrument(LyDevice* device) : LyComponent(), mRecor
 }
 
 LyDeviceInstrument::~LyDeviceInstrument() {
-    if (mRecord.device) mRecord.device->Instruments.Remove(this);
+    // The device may be gone already (or the instrument moved to another).
+    LyDevice* device = mRecord.device;
+    if (device && LyGetComponentArray().Find(device) >= 0) device->Instruments.Remove(this);
 }
 
 bool LyDeviceInstrument::InstrumentWriteData(LyEvaluateInfo*) { return true; }
@@ -589,7 +595,8 @@ LyDeviceGlove::LyDeviceGlove(const char* name, HIObject object) : LyDevice(name,
 LyAnimationNode* LyDeviceGlove::GetModelRotationNode(int part) {
     const char* partName = velora::HandModel::PartName(part);
     velora::ModelTemplate* hand = HostTemplate(mHand);
-    velora::ModelTemplate* node = hand && partName ? hand->Find(partName) : nullptr;
+    // The palm is the hand's root, named after the device.
+    velora::ModelTemplate* node = !hand || !partName ? nullptr : part == 0 ? hand : hand->Find(partName);
     return node ? WrapperOf<LyAnimationNode>(node->Binding(0)) : nullptr;
 }
 
