@@ -342,7 +342,12 @@ void DeviceManager::RunCycle(Entry* entry) {
     Device* device = entry->device;
     DeviceNotifyRecord& record = entry->record;
     TimingManager& timing = TimingManager::Instance();
-    auto next = Clock::now();
+    const auto periodOf = [device] {
+        const long long ticks = std::max(device->period_.load(std::memory_order_relaxed), kMinimumPeriod);
+        return std::chrono::nanoseconds(ticks * 1000000000LL / kTicksPerSecond);
+    };
+    // The first cycle comes one period after going online.
+    auto next = Clock::now() + periodOf();
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(entry->mutex);
@@ -360,8 +365,7 @@ void DeviceManager::RunCycle(Entry* entry) {
             device->DeviceIO(action, record);
         }
         cycles_.fetch_add(1, std::memory_order_relaxed);
-        const long long ticks = std::max(device->period_.load(std::memory_order_relaxed), kMinimumPeriod);
-        const auto period = std::chrono::nanoseconds(ticks * 1000000000LL / kTicksPerSecond);
+        const auto period = periodOf();
         next += period;
         const auto now = Clock::now();
         if (now - next > period) next = now;
