@@ -170,11 +170,11 @@ bool StoreValue(dsx::ObjectStore& store, const Object& object, const Property& p
         case ValueKind::kNone:
             return true;
         case ValueKind::kStringList:
-            return out.SetTexts(TextsOf(p.EnumList()));
+            return out.SetTexts(TextsOf(p.Definition().EnumList()));
         case ValueKind::kObject: {
             std::vector<dsx::ObjectTarget> targets;
-            for (int i = 0; i < p.ListCount(); ++i) {
-                Object* source = AsObject(p.ListAt(i));
+            for (int i = 0; i < p.Links().Count(); ++i) {
+                Object* source = AsObject(p.Links().At(i));
                 if (!source) {
                     session.Warn(Where(object, p.Name()) + ": source " + std::to_string(i) +
                                  " is not an object and is not saved");
@@ -185,7 +185,7 @@ bool StoreValue(dsx::ObjectStore& store, const Object& object, const Property& p
             return out.SetTargets(std::move(targets));
         }
         case ValueKind::kReference: {
-            const Property* target = p.Referenced();
+            const Property* target = p.Links().Referenced();
             if (!target || !target->OwnerObject()) return true;
             dsx::ObjectTarget named = session.TargetOf(target->OwnerObject());
             named.property = target->Name();
@@ -211,7 +211,7 @@ bool WriteStored(Property& p, const void* raw) {
 void ApplyFlags(Property& p, std::uint32_t fileFlags) {
     p.ModifyFlag(kPropertyReadOnly, (fileFlags & dsx::kFilePropertyReadOnly) != 0);
     p.ModifyFlag(kPropertyDisabled, (fileFlags & dsx::kFilePropertyDisabled) != 0);
-    if (p.AllowsLocking()) {
+    if (p.Definition().AllowsLocking()) {
         p.ModifyFlag(kPropertyLockAll, false);
         p.ModifyFlag((fileFlags & dsx::kFilePropertyLockMask) << kChannelShift, true);
         p.ModifyFlag(kMuteAll, false);
@@ -253,13 +253,13 @@ bool RetrieveValue(dsx::ObjectStore& store, Object& object, const dsx::FilePrope
         case ValueKind::kReference:
             return true;  // references resolve once every object exists
         case ValueKind::kStringList:
-            SetTexts(*p.EnumList(true), in.Texts());
+            SetTexts(*p.Definition().EnumList(true), in.Texts());
             p.NotifyEnumListChanged();
             return true;
         default: {
             if (p.TypeId() == kDataEnum && !in.Texts().empty() &&
-                (!p.HasEnumList() || p.EnumList()->Count() == 0)) {
-                SetTexts(*p.EnumList(true), in.Texts());
+                (!p.Definition().HasEnumList() || p.Definition().EnumList()->Count() == 0)) {
+                SetTexts(*p.Definition().EnumList(true), in.Texts());
                 p.NotifyEnumListChanged();
             }
             alignas(8) unsigned char raw[4 * sizeof(double)];
@@ -287,12 +287,12 @@ void ResolveReferences(dsx::ObjectStore& store, Object& object, const dsx::FileP
     const bool readOnly = p->IsReadOnly();
     if (readOnly) p->ModifyFlag(kPropertyReadOnly, false);
     if (in.Type() == dsx::kFileValueObject) {
-        p->ListClear();
+        p->Links().Clear();
         for (const dsx::ObjectTarget& t : in.Targets()) {
             Plug* target = AsPlug(session.Resolve(t));
             if (!target) {
                 missing(t);
-            } else if (!p->ListAdd(target)) {
+            } else if (!p->Links().Add(target)) {
                 session.Warn(Where(object, p->Name()) + ": '" + AsObject(target)->FullName() +
                              "' is refused as a source");
             }
@@ -303,10 +303,10 @@ void ResolveReferences(dsx::ObjectStore& store, Object& object, const dsx::FileP
         Property* target = owner ? owner->FindProperty(t.property.c_str()) : nullptr;
         if (!target)
             missing(t);
-        else if (!p->SetReferenced(target))
+        else if (!p->Links().SetReferenced(target))
             session.Warn(Where(object, p->Name()) + ": the reference is refused");
     } else {
-        p->SetReferenced(nullptr);
+        p->Links().SetReferenced(nullptr);
     }
     if (readOnly) p->ModifyFlag(kPropertyReadOnly, true);
 }
@@ -336,7 +336,7 @@ bool Object::Store(dsx::ObjectStore& store) {
                 continue;
             }
             out->SetFlags(FileFlagsOf(p));
-            if (p.TypeId() == kDataEnum) out->SetTexts(TextsOf(p.EnumList()));
+            if (p.TypeId() == kDataEnum) out->SetTexts(TextsOf(p.Definition().EnumList()));
             if (!StoreValue(store, *this, p, *out) || !StoreProperty(store, p, *out)) {
                 store.Session().Warn(Where(*this, p.Name()) + ": its value is not saved");
                 continue;

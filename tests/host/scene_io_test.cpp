@@ -119,7 +119,7 @@ Snapshot Take(const velora::Property& p) {
                                             velora::kPropertyLockAll),
                {}};
     p.Format(&s.text);
-    if (const velora::StringList* list = p.EnumList())
+    if (const velora::StringList* list = p.Definition().EnumList())
         for (int i = 0; i < list->Count(); ++i) s.texts.emplace_back(list->TextAt(i));
     return s;
 }
@@ -171,12 +171,12 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
                                                                   : 0u));
             ASSERT_NE(p, nullptr) << names.back();
             if (type == velora::kDataEnum)
-                for (const char* t : {"Off", "On", "Auto"}) p->EnumList(true)->Add(t, 0);
+                for (const char* t : {"Off", "On", "Auto"}) p->Definition().EnumList(true)->Add(t, 0);
             if (type == velora::kDataObject) {
-                ASSERT_TRUE(p->ListAdd(other));
+                ASSERT_TRUE(p->Links().Add(other));
             }
             if (type == velora::kDataReference) {
-                ASSERT_TRUE(p->SetReferenced(other->FindProperty("Target")));
+                ASSERT_TRUE(p->Links().SetReferenced(other->FindProperty("Target")));
             }
             if (const char* text = TextFor(type)) {
                 ASSERT_TRUE(p->Parse(text)) << names.back();
@@ -207,8 +207,8 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
             EXPECT_TRUE(p->IsUser()) << names[i];
             EXPECT_EQ(p->IsAnimatable(), names[i] == "P Vector") << names[i];
         }
-        EXPECT_EQ(holder->FindProperty("P Object")->ListAt(0), other);
-        EXPECT_EQ(holder->FindProperty("P Reference")->Referenced(), other->FindProperty("Target"));
+        EXPECT_EQ(holder->FindProperty("P Object")->Links().At(0), other);
+        EXPECT_EQ(holder->FindProperty("P Reference")->Links().Referenced(), other->FindProperty("Target"));
         holder->Destroy(0);
         other->Destroy(0);
         std::remove(path.c_str());
@@ -285,7 +285,7 @@ TEST(SceneIo, ReferencesResolveByNameOrSayWhatIsMissing) {
     ASSERT_NE(linker, nullptr);
     velora::Property* sources = linker->FindProperty("Sources");
     ASSERT_NE(sources, nullptr);
-    EXPECT_EQ(sources->ListFind(outside), 0);
+    EXPECT_EQ(sources->Links().Find(outside), 0);
     ASSERT_EQ(counts.warnings.size(), 1u);
     EXPECT_NE(counts.warnings[0].find("Nowhere::ToBeFound"), std::string::npos);
     linker->Destroy(0);

@@ -28,6 +28,7 @@ enum ObjectFlag : std::uint32_t {
     kObjectSystem = 0x4,        ///< created and kept by the host itself
     kObjectInDisplaySet = 0x8,  ///< a model in the display set
     kObjectLocked = 0x20,       ///< no flag changes, no deletion
+    kObjectDestructed = 0x40,   ///< the host's end of the object has run (host-set only)
     kObjectRenamable = 0x80,    ///< the object may be renamed
 };
 
@@ -74,13 +75,18 @@ public:
     const char* LabelName() const { return label_.c_str(); }
     /// "Group::label", the name that is unique in the scene.
     const char* FullName() const { return full_.c_str(); }
-    /// Renames; the namespace part is kept. Refused (false) on a locked object.
+    /// Renames; the namespace part is kept. Refused (false) on a locked
+    /// object and when a notification refuses: the object is told
+    /// kActRequestRename and kActRename before, kActRenamed after.
     bool SetName(const char* name);
-    /// Sets namespace and name from "a:b:name".
+    /// Sets namespace and name from "a:b:name", told as SetName.
     bool SetLongName(const char* text);
 
     std::uint32_t ObjectFlags() const { return flags_; }
-    void SetObjectFlags(std::uint32_t flags) { flags_ = flags; }
+    /// Overwrites the flags word; kObjectDestructed stays the host's.
+    void SetObjectFlags(std::uint32_t flags) {
+        flags_ = (flags & ~kObjectDestructed) | (flags_ & kObjectDestructed);
+    }
     bool HasObjectFlags(std::uint32_t flags) const { return (flags_ & flags) != 0; }
     /// Deletable and not locked.
     bool IsDeletable() const {
@@ -103,8 +109,11 @@ public:
 
     /// The namespace object this object belongs to, or null.
     Object* OwnerNamespace() const { return static_cast<Object*>(ownerNamespace_.Get()); }
-    /// Moves the object into `ns` (null: none); its label follows.
-    void SetOwnerNamespace(Object* ns);
+    /// Moves the object into `ns` (null: none); its label follows. The
+    /// object is told kActRequestPrefixRename and kActPrefixRename before
+    /// (either may refuse: false, nothing changed) and kActPrefixRenamed
+    /// after.
+    bool SetOwnerNamespace(Object* ns);
 
     /// Objects made by an extension class answer true, with the extension's
     /// class name; property editors then use that name for their view.
@@ -132,6 +141,13 @@ public:
     /// The SDK wrapper held in the slot, or null.
     IObject* Wrapper() const { return slot_.GetWrapper(); }
 
+    /// Data and state notifications about one of the object's properties
+    /// (`plug` is the property) reach the object before the property; the
+    /// host's own handling of those accepts them and leaves the scene to the
+    /// property. About the object itself they are a plug's.
+    bool PlugDataNotify(int action, Plug* plug, void* data, void* oldData, int size) override;
+    bool PlugStateNotify(int action, Plug* plug, void* data, void* oldData, int size) override;
+
     // Properties (velora/property.h). The object owns them; they end with it.
     /// A new property, or null for a null or empty name, a name already in
     /// use on this object, or an invalid data type id. `createFlags` are
@@ -147,6 +163,10 @@ public:
     int PropertyIndex(const Property* property) const;
     /// The property named exactly `name` (bytes equal), in constant time.
     Property* FindProperty(const char* name) const;
+    /// The same answer as FindProperty, through the class's own property
+    /// map where it keeps one (classes whose instances all make the same
+    /// properties); lookups from outside the host go through here.
+    virtual Property* LookupProperty(const char* name) const { return FindProperty(name); }
     /// The first property, in creation order, whose name equals `name` with
     /// ASCII letters compared regardless of case; with `translated`, a
     /// translated name that so equals `name` also matches.
@@ -174,6 +194,10 @@ protected:
 
 private:
     void UpdateNames();
+    /// Tells the object the three steps of a rename (request, announcement,
+    /// done) around `change`; false, nothing changed, when refused.
+    template <class Change>
+    bool Renaming(int request, Change change);
 
     // The slot comes first: wrapper lookups read it on every walk.
     WrapperSlot slot_{this};
