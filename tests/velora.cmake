@@ -145,3 +145,9 @@ add_test(NAME velora.main_job_frames_reopen COMMAND ${_expect_run}
   REJECT "warning|not opened|failed"
   -- ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-played.dsx --frames 3)
 set_tests_properties(velora.main_job_frames_reopen PROPERTIES FIXTURES_REQUIRED velora_played_scene)
+
+# The sample device is offered where the host lists devices, and is storable.
+add_test(NAME velora.motion_stream_listed COMMAND ${_expect_run}
+  EXPECT "\nDevices/Motion Capture\n  Motion Stream  \"Streams a BVH motion-capture file live, frame by frame\"  \\[[^\n]*motion_stream.so\\]"
+  EXPECT "\nDsxStorable/Devices\n  Motion Stream"
+  -- ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR} --list-plugins)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "velora/animation.h"
+#include "velora/device.h"
 #include "velora/evaluation.h"
 #include "velora/file_monitor.h"
 #include "velora/parallel.h"
@@ -323,6 +324,10 @@ void SceneEvaluator::EvaluateAt(long long time) {
     lastParallel_ = parallel && EvaluationThreadCount() > 1;
 
     manager.Raise(kTimingEvaluationBegin, &context);
+    // Devices take their samples and write their outputs; the live ones
+    // drive their models once the models' own animation has been read.
+    DeviceManager& devices = manager.Devices();
+    const bool devicesDrive = devices.EvaluateDevices(context);
     manager.Raise(kTimingDevicesEvaluated, &context);
     Plan& plan = CurrentPlan();
     bool activeChanged = false;
@@ -340,12 +345,13 @@ void SceneEvaluator::EvaluateAt(long long time) {
                 plan.roots.insert(plan.roots.end(), plan.relationBoxes[r].begin(), plan.relationBoxes[r].end());
     }
     plan.boxes.Update(plan.roots);
-    if (plan.boxes.BoxCount() == 0) {
+    if (plan.boxes.BoxCount() == 0 && !devicesDrive) {
         // Nothing reads a model between its curves and its matrix: each
         // hierarchy goes in one piece, its values still in the cache.
         EvaluateModels(plan, time, parallel, true, true);
     } else {
         EvaluateModels(plan, time, parallel, true, false);
+        if (devicesDrive) devices.ApplyBindings();
         plan.boxes.Run(context, parallel);
         EvaluateModels(plan, time, parallel, false, true);
     }

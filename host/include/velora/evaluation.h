@@ -50,6 +50,7 @@ namespace velora {
 
 class Object;
 class Property;
+class DeviceManager;
 
 /// Values of "ParallelScheduleType".
 enum ParallelSchedule : int {
@@ -94,6 +95,8 @@ public:
 
     /// The manager's host object, with the switch properties.
     Object* HostObject();
+    /// Every device, its commands, cycle and recording (velora/device.h).
+    DeviceManager& Devices();
     /// "ParallelScheduleType" is kScheduleParallel.
     bool IsParallel();
     void SetParallel(bool on);

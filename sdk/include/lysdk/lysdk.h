@@ -29,6 +29,8 @@
 #include "lysdk/lyevaluateinfo.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lymodel.h"
+#include "lysdk/lymodeltemplate.h"
+#include "lysdk/lydevice.h"
 #include "lysdk/lyscene.h"
 #include "lysdk/lysystem.h"
 #include "lysdk/lyevent.h"
