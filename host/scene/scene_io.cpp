@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "velora/class_registry.h"
+#include "velora/constraint.h"
 #include "velora/entity.h"
 #include "velora/object.h"
 #include "velora/object_directory.h"
@@ -229,9 +230,15 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
         session.Bind(file.Id(), object);
         made.push_back(object);
     }
+    // Constraints make their connectors once everything they reference is
+    // read.
+    Constraint::SetSetupIgnored(true);
     RunPasses(session, made, false, done);
+    Constraint::SetSetupIgnored(false);
     for (Object* object : made)
         if (object->IsA(kClassModel)) MainEntity::Instance().AddModelToScene(object);
+    for (Object* object : made)
+        if (Constraint* constraint = AsConstraint(object)) constraint->SetupAllConnectors(true);
     done.objects = static_cast<int>(made.size());
     if (counts) *counts = std::move(done);
 }
