@@ -377,6 +377,15 @@ void Constraint::SetSetupIgnored(bool on) { gSetupIgnored += on ? 1 : -1; }
 
 bool Constraint::IsLinked() const { return Scene::Main().SrcIndex(this) >= 0; }
 
+bool Constraint::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
+    const bool ok = Box::PlugNotify(action, plug, index, plug2, type, plug3);
+    if (!IsEnding() && plug == &Scene::Main() && (action == kActConnectedDst || action == kActDisconnectedDst)) {
+        RemoveAllConnectors();
+        SetupAllConnectors(false);
+    }
+    return ok;
+}
+
 // ---------------------------------------------------------------------------
 // Deformers
 

@@ -9,6 +9,7 @@
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -54,6 +55,9 @@ const Probe kProbes[] = {
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
+    {velora::kClassConstraintRelation, &Make<LyConstraintRelation>},
+    {velora::kClassConstraintSolver, &Make<LyConstraintSolver>},
+    {velora::kClassConstraint, &Make<LyConstraint>},
     {velora::kClassBox, &MakeBox},
     {velora::kClassObject, &Make<LyComponent>},
 };

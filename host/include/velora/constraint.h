@@ -114,7 +114,7 @@ public:
     bool IsActive() const;
     /// Turning on asks EnableObject for every constrained object, off
     /// DisableObject; a refused enabling leaves the constraint off.
-    void SetActive(bool on);
+    virtual void SetActive(bool on);
     bool IsLocked() const;
     void SetLocked(bool on);
     /// The weight as a fraction (0 to 1).
@@ -202,6 +202,8 @@ public:
     bool StoreBox(dsx::ObjectStore& store) override;
     bool RetrieveBox(dsx::ObjectStore& store) override;
     const char* StorageObjectType() const override { return "Constraint"; }
+    /// Joining or leaving the main scene rebuilds the connectors.
+    bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
 
 protected:
     Constraint(const char* name, int classId);

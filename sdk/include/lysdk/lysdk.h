@@ -29,6 +29,7 @@
 #include "lysdk/lyevaluateinfo.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lymodel.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyscene.h"
 #include "lysdk/lysystem.h"
 #include "lysdk/lyevent.h"
