@@ -29,7 +29,10 @@ bool StoreBoxFields(Box& box, dsx::ObjectStore& store) {
                  store.WriteInteger("ViewZ", layout[2]) && ok;
     }
     // A placeholder's inputs only pass connected values on.
-    const bool keepValues = box.ClassId() != kClassModelPlaceholder && box.ClassId() != kClassBoxPlaceholder;
+    // A constraint's inputs read the models it references: nothing of
+    // their own to keep.
+    const bool keepValues = box.ClassId() != kClassModelPlaceholder && box.ClassId() != kClassBoxPlaceholder &&
+                            (!box.IsA(kClassConstraint) || box.IsA(kClassConstraintRelation));
     int stored = 0;
     for (int i = 0; i < box.InConnectorCount(); ++i) {
         AnimationNode* input = box.InConnector(i);

@@ -9,11 +9,29 @@
 #include "velora/constraint.h"
 #include "velora/model.h"
 #include "velora/property.h"
+#include "velora/scene.h"
+#include "velora/scene_storage.h"
 
 namespace velora {
 
 void Model::SetGlobalMatrix(const double* m) {
     if (m) std::memcpy(global_, m, sizeof global_);
+}
+
+bool Model::Store(dsx::ObjectStore& store) {
+    if (!Box::Store(store)) return false;
+    Model* parent = Parent();
+    Scene& scene = Scene::Main();
+    if ((store.Pass() & dsx::kPassFields) && parent && parent != scene.RootModel() && parent != scene.GlobalRootModel())
+        store.WriteReference("Parent", parent);
+    return true;
+}
+
+bool Model::Retrieve(dsx::ObjectStore& store) {
+    if (!Box::Retrieve(store)) return false;
+    if (store.Pass() & dsx::kPassReferences)
+        if (Model* parent = AsModel(AsObject(store.ReadReference("Parent")))) SetParent(parent);
+    return true;
 }
 
 void MeshModel::SetPoints(const std::vector<float>& xyzw) {

@@ -198,10 +198,13 @@ void SceneEvaluator::BuildConstraintSteps(Plan& plan) {
         models.clear();
         found[c]->CollectDriven(&models);
         for (Model* m : models)
-            if (auto it = at.find(m); it != at.end()) {
+            if (auto it = at.find(m); it != at.end() &&
+                std::find(driven[c].begin(), driven[c].end(), it->second) == driven[c].end()) {
                 driven[c].push_back(it->second);
                 drivers[it->second].push_back(static_cast<int>(c));
             }
+        // Parents before children, so that each subtree follows its root.
+        std::sort(driven[c].begin(), driven[c].end());
         models.clear();
         found[c]->CollectSources(&models);
         for (Model* m : models)
@@ -236,9 +239,15 @@ void SceneEvaluator::EvaluateConstraints(Plan& plan, const EvaluationContext& co
         constraint->EvaluateConstraint(context);
         // The driven models' descendants follow at once; the driven models
         // compute from their own values again at the next frame.
+        // A driven model inside another's subtree keeps what the constraint
+        // gave it; its own descendants follow it.
+        auto driven = [&step](int j) {
+            return std::find(step.driven.begin(), step.driven.end(), j) != step.driven.end();
+        };
         for (int d : step.driven) {
             plan.models[static_cast<std::size_t>(d)].known = false;
             for (int j = d + 1, end = plan.subtreeEnd[static_cast<std::size_t>(d)]; j < end; ++j) {
+                if (step.driven.size() > 1 && driven(j)) continue;
                 const Plan::Entry& e = plan.models[static_cast<std::size_t>(j)];
                 e.model->UpdateGlobal(plan.models[static_cast<std::size_t>(e.parent)].model->GlobalMatrix());
             }

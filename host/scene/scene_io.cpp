@@ -9,6 +9,7 @@
 #include "velora/object.h"
 #include "velora/object_directory.h"
 #include "velora/object_registry.h"
+#include "velora/scene.h"
 #include "velora/scene_file.h"
 #include "velora/scene_storage.h"
 
@@ -235,8 +236,13 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
     Constraint::SetSetupIgnored(true);
     RunPasses(session, made, false, done);
     Constraint::SetSetupIgnored(false);
+    // Models join the scene's hierarchy (below the scene root when they
+    // have no parent of their own) and its list of models.
     for (Object* object : made)
-        if (object->IsA(kClassModel)) MainEntity::Instance().AddModelToScene(object);
+        if (Model* model = AsModel(object))
+            Scene::Main().AddModel(model);
+        else if (object->IsA(kClassModel))
+            MainEntity::Instance().AddModelToScene(object);
     for (Object* object : made)
         if (Constraint* constraint = AsConstraint(object)) constraint->SetupAllConnectors(true);
     done.objects = static_cast<int>(made.size());

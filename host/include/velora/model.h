@@ -89,6 +89,11 @@ public:
     /// properties keep their values.
     void SetGlobalMatrix(const double* m16);
 
+    /// Besides an object's part: the parent (a reference, unless it is one
+    /// of the scene's roots), so that a hierarchy opens as it was saved.
+    bool Store(dsx::ObjectStore& store) override;
+    bool Retrieve(dsx::ObjectStore& store) override;
+
 protected:
     Model(const char* name, int classId);
     bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
