@@ -11,6 +11,7 @@
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lydevice.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -58,6 +59,9 @@ const Probe kProbes[] = {
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
     {velora::kClassDevice, &MakeDevice},
+    {velora::kClassConstraintRelation, &Make<LyConstraintRelation>},
+    {velora::kClassConstraintSolver, &Make<LyConstraintSolver>},
+    {velora::kClassConstraint, &Make<LyConstraint>},
     {velora::kClassBox, &MakeBox},
     {velora::kClassObject, &Make<LyComponent>},
 };

@@ -102,6 +102,13 @@ public:
     void SetParallel(bool on);
     bool IsInteractiveMode();
     void SetInteractiveMode(bool on);
+    /// Device evaluation pauses while connectors are set up or removed
+    /// (pairs of calls may nest); devices are not evaluated while paused.
+    void PauseDeviceEvaluation() { ++devicePauses_; }
+    void ReleaseDeviceEvaluation() {
+        if (devicePauses_ > 0) --devicePauses_;
+    }
+    bool IsDeviceEvaluationPaused() const { return devicePauses_ > 0; }
     /// Marks the evaluation graph invalid (see the top of this file).
     void InvalidateDAG() { dagInvalid_ = true; }
     bool IsDAGInvalid() const { return dagInvalid_; }
@@ -138,6 +145,7 @@ private:
     Property* parallel_ = nullptr;
     Property* interactive_ = nullptr;
     bool dagInvalid_ = false;
+    int devicePauses_ = 0;
 };
 
 }  // namespace velora

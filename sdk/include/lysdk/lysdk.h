@@ -31,6 +31,7 @@
 #include "lysdk/lymodel.h"
 #include "lysdk/lymodeltemplate.h"
 #include "lysdk/lydevice.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyscene.h"
 #include "lysdk/lysystem.h"
 #include "lysdk/lyevent.h"
