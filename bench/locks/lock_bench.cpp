@@ -8,7 +8,7 @@
 // host that runs several threads, and glibc (2.35 and later) treats a process
 // that never started one differently: its pthread mutexes then take and free
 // themselves with plain loads and stores, no atomic instruction at all. The
-// same binary measured the fast lock at 1.4 to 1.6 times std::mutex without
+// same binary measured the fast lock at 1.3 to 1.6 times std::mutex without
 // the thread and 0.4 to 0.5 times with it; only the second says how the
 // locks compare where they are used.
 

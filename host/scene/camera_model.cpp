@@ -43,15 +43,15 @@ CameraModel* CameraModel::Create(const char* name) { return new CameraModel(name
 
 CameraModel::CameraModel(const char* name) : Model(name, kClassCamera) {
     const double fov = 40.0, nearPlane = 1.0, farPlane = 4000.0, zoom = 1.0;
-    KindValue("FieldOfView", kDataNumber, &fov, kCreateAnimatable)->SetMin(1e-3, true);
+    KindValue("FieldOfView", kDataNumber, &fov, kCreateAnimatable)->Definition().SetMin(1e-3, true);
     KindValue("NearPlane", kDataNumber, &nearPlane, kCreateAnimatable);
     KindValue("FarPlane", kDataNumber, &farPlane, kCreateAnimatable);
     const int width = 640, height = 480, perspective = 0;
-    KindValue("ResolutionWidth", kDataInteger, &width)->SetMin(1, true);
-    KindValue("ResolutionHeight", kDataInteger, &height)->SetMin(1, true);
+    KindValue("ResolutionWidth", kDataInteger, &width)->Definition().SetMin(1, true);
+    KindValue("ResolutionHeight", kDataInteger, &height)->Definition().SetMin(1, true);
     Property* type = KindValue("CameraType", kDataEnum, &perspective);
-    type->EnumList(true)->Add("Perspective", 0);
-    type->EnumList(true)->Add("Orthogonal", 0);
+    type->Definition().EnumList(true)->Add("Perspective", 0);
+    type->Definition().EnumList(true)->Add("Orthogonal", 0);
     KindValue("OrthoZoom", kDataNumber, &zoom);
 }
 

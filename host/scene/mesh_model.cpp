@@ -8,6 +8,7 @@
 
 #include "scene/transform_math.h"
 #include "velora/class_registry.h"
+#include "velora/constraint.h"
 #include "velora/model.h"
 #include "velora/object_directory.h"
 #include "velora/property.h"
@@ -17,8 +18,8 @@ namespace velora {
 
 namespace {
 
-constexpr double kCubeVertices[] = {-1, -1, -1, 1, -1, -1, 1, 1, -1, -1, 1, -1,
-                                    -1, -1, 1,  1, -1, 1,  1, 1, 1,  -1, 1, 1};
+constexpr float kCubePoints[] = {-1, -1, -1, 1, 1, -1, -1, 1, 1, 1, -1, 1, -1, 1, -1, 1,
+                                 -1, -1, 1,  1, 1, -1, 1,  1, 1, 1, 1,  1, -1, 1, 1,  1};
 // Two triangles a face, counter-clockwise seen from outside.
 constexpr int kCubeTriangles[] = {0, 3, 2, 0, 2, 1,   // -Z
                                   4, 5, 6, 4, 6, 7,   // +Z
@@ -26,10 +27,10 @@ constexpr int kCubeTriangles[] = {0, 3, 2, 0, 2, 1,   // -Z
                                   3, 7, 6, 3, 6, 2,   // +Y
                                   0, 4, 7, 0, 7, 3,   // -X
                                   1, 2, 6, 1, 6, 5};  // +X
-constexpr double kPlaneVertices[] = {-1, 0, -1, -1, 0, 1, 1, 0, 1, 1, 0, -1};
+constexpr float kPlanePoints[] = {-1, 0, -1, 1, -1, 0, 1, 1, 1, 0, 1, 1, 1, 0, -1, 1};
 constexpr int kPlaneTriangles[] = {0, 1, 2, 0, 2, 3};  // facing +Y
 
-constexpr const char* kVerticesField = "Vertices";
+constexpr const char* kPointsField = "Points";
 constexpr const char* kTrianglesField = "Triangles";
 constexpr const char* kSwitchesField = "DeformSwitches";
 
@@ -63,10 +64,12 @@ MeshModel* MeshModel::Create(const char* name, int classId) {
     if (!ClassRegistry::Instance().IsA(classId, kClassModelMesh)) classId = kClassModelMesh;
     auto* mesh = new MeshModel(name, classId);
     if (classId == kClassModelCube) {
-        mesh->SetGeometry(kCubeVertices, 8, kCubeTriangles, 12);
+        mesh->SetPoints(std::vector<float>(std::begin(kCubePoints), std::end(kCubePoints)));
+        mesh->SetTriangles(std::vector<int>(std::begin(kCubeTriangles), std::end(kCubeTriangles)));
         mesh->SetShadingMode(kShadingAll);
     } else if (classId == kClassModelPlane) {
-        mesh->SetGeometry(kPlaneVertices, 4, kPlaneTriangles, 2);
+        mesh->SetPoints(std::vector<float>(std::begin(kPlanePoints), std::end(kPlanePoints)));
+        mesh->SetTriangles(std::vector<int>(std::begin(kPlaneTriangles), std::end(kPlaneTriangles)));
         mesh->SetShadingMode(kShadingTexture);
     }
     return mesh;
@@ -80,38 +83,55 @@ MeshModel::MeshModel(const char* name, int classId) : Model(name, classId) {
 // ---------------------------------------------------------------------------
 // Geometry
 
-bool MeshModel::SetGeometry(const double* xyz, int vertexCount, const int* triangles, int triangleCount) {
-    if (vertexCount < 0 || triangleCount < 0) return false;
-    if ((vertexCount > 0 && !xyz) || (triangleCount > 0 && !triangles)) return false;
-    for (int i = 0; i < 3 * vertexCount; ++i)
-        if (!std::isfinite(xyz[i])) return false;
-    for (int i = 0; i < 3 * triangleCount; ++i)
-        if (triangles[i] < 0 || triangles[i] >= vertexCount) return false;
-    vertices_.assign(xyz, xyz + 3 * vertexCount);
-    triangles_.assign(triangles, triangles + 3 * triangleCount);
+bool MeshModel::SetPoints(const std::vector<float>& xyzw) {
+    const std::size_t n = xyzw.size() - xyzw.size() % 4;
+    for (std::size_t i = 0; i < n; ++i)
+        if (!std::isfinite(xyzw[i])) return false;
+    points_.assign(xyzw.begin(), xyzw.begin() + static_cast<std::ptrdiff_t>(n));
+    deformed_.clear();
+    // Triangles that named a point now gone go with it.
+    const int count = PointCount();
+    std::vector<int> kept;
+    for (std::size_t i = 0; i + 2 < triangles_.size(); i += 3)
+        if (triangles_[i] < count && triangles_[i + 1] < count && triangles_[i + 2] < count)
+            kept.insert(kept.end(), triangles_.begin() + static_cast<std::ptrdiff_t>(i),
+                        triangles_.begin() + static_cast<std::ptrdiff_t>(i + 3));
+    triangles_.swap(kept);
     ++geometryVersion_;
     return true;
 }
 
-bool MeshModel::SetVertex(int index, const double* xyz) {
-    if (!xyz || index < 0 || index >= VertexCount()) return false;
+void MeshModel::SetTriangles(const std::vector<int>& indices) {
+    triangles_.clear();
+    const int n = PointCount();
+    for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+        if (std::all_of(indices.begin() + static_cast<std::ptrdiff_t>(i), indices.begin() + static_cast<std::ptrdiff_t>(i + 3),
+                        [n](int k) { return k >= 0 && k < n; }))
+            triangles_.insert(triangles_.end(), indices.begin() + static_cast<std::ptrdiff_t>(i),
+                              indices.begin() + static_cast<std::ptrdiff_t>(i + 3));
+    ++geometryVersion_;
+}
+
+bool MeshModel::SetPoint(int index, const double* xyz) {
+    if (!xyz || index < 0 || index >= PointCount()) return false;
     if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2])) return false;
-    std::copy(xyz, xyz + 3, vertices_.begin() + 3 * index);
+    for (int k = 0; k < 3; ++k) points_[4 * static_cast<std::size_t>(index) + static_cast<std::size_t>(k)] = static_cast<float>(xyz[k]);
     ++geometryVersion_;
     return true;
 }
 
 bool MeshModel::BoundingBox(double* min3, double* max3) const {
-    if (vertices_.empty()) return Model::BoundingBox(min3, max3);
+    const std::vector<float>& p = DeformedPoints();
+    if (p.empty()) return Model::BoundingBox(min3, max3);
     if (boxVersion_ != geometryVersion_) {
         for (int k = 0; k < 3; ++k) {
             box_[k] = std::numeric_limits<double>::infinity();
             box_[3 + k] = -std::numeric_limits<double>::infinity();
         }
-        for (std::size_t i = 0; i < vertices_.size(); i += 3)
-            for (int k = 0; k < 3; ++k) {
-                box_[k] = std::min(box_[k], vertices_[i + k]);
-                box_[3 + k] = std::max(box_[3 + k], vertices_[i + k]);
+        for (std::size_t i = 0; i < p.size(); i += 4)
+            for (std::size_t k = 0; k < 3; ++k) {
+                box_[k] = std::min(box_[k], static_cast<double>(p[i + k]));
+                box_[3 + k] = std::max(box_[3 + k], static_cast<double>(p[i + k]));
             }
         boxVersion_ = geometryVersion_;
     }
@@ -146,13 +166,18 @@ bool MeshModel::ClosestRayIntersection(const double* start, const double* end, d
     tm::TransformPoint(o, toGeometry, start);
     tm::TransformPoint(e, toGeometry, end);
     const double d[3] = {e[0] - o[0], e[1] - o[1], e[2] - o[2]};
+    const std::vector<float>& p = DeformedPoints();
+    auto point = [&p](int index, double* out) {
+        const float* v = &p[4 * static_cast<std::size_t>(index)];
+        out[0] = v[0], out[1] = v[1], out[2] = v[2];
+    };
     double best = std::numeric_limits<double>::infinity();
     int hit = -1;
     for (std::size_t t = 0; t < triangles_.size(); t += 3) {
-        double at;
-        const double* a = &vertices_[3 * static_cast<std::size_t>(triangles_[t])];
-        const double* b = &vertices_[3 * static_cast<std::size_t>(triangles_[t + 1])];
-        const double* c = &vertices_[3 * static_cast<std::size_t>(triangles_[t + 2])];
+        double at, a[3], b[3], c[3];
+        point(triangles_[t], a);
+        point(triangles_[t + 1], b);
+        point(triangles_[t + 2], c);
         if (HitTriangle(o, d, a, b, c, &at) && at < best) {
             best = at;
             hit = static_cast<int>(t);
@@ -162,9 +187,10 @@ bool MeshModel::ClosestRayIntersection(const double* start, const double* end, d
     if (position)
         for (int k = 0; k < 3; ++k) position[k] = start[k] + best * (end[k] - start[k]);
     if (normal) {
-        const double* a = &vertices_[3 * static_cast<std::size_t>(triangles_[hit])];
-        const double* b = &vertices_[3 * static_cast<std::size_t>(triangles_[hit + 1])];
-        const double* c = &vertices_[3 * static_cast<std::size_t>(triangles_[hit + 2])];
+        double a[3], b[3], c[3];
+        point(triangles_[hit], a);
+        point(triangles_[hit + 1], b);
+        point(triangles_[hit + 2], c);
         const double e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
         const double e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
         double n[3];
@@ -195,11 +221,9 @@ MeshModel* MeshModel::Clone() const {
         to->SetRaw(from->ValuePtr());
         to->ModifyFlag(kPropertyReadOnly, readOnly);
     }
-    const bool off = false;
-    copy->deformable_->ModifyFlag(kPropertyReadOnly, false);
-    copy->deformable_->SetRaw(&off);  // the copy has no deformers
-    copy->deformable_->ModifyFlag(kPropertyReadOnly, true);
-    copy->SetGeometry(vertices_.data(), VertexCount(), triangles_.data(), TriangleCount());
+    copy->SetDeformable(false);  // the copy has no deformers
+    copy->SetPoints(points_);
+    copy->SetTriangles(triangles_);
     std::copy(switches_, switches_ + 5, copy->switches_);
     copy->SetShadingMode(ShadingMode());
     return copy;
@@ -208,15 +232,76 @@ MeshModel* MeshModel::Clone() const {
 // ---------------------------------------------------------------------------
 // Deformers
 
+void MeshModel::SetDeformable(bool on) {
+    // The property is read-only to users; the mesh itself keeps it current.
+    deformable_->ModifyFlag(kPropertyReadOnly, false);
+    deformable_->SetRaw(&on);
+    deformable_->ModifyFlag(kPropertyReadOnly, true);
+}
+
 void MeshModel::AddLink(Model* link) {
     if (!link || link == this) return;
     links_.emplace_back(link);
     linksDirty_ = true;
-    // The property is read-only to users; the mesh itself keeps it current.
-    deformable_->ModifyFlag(kPropertyReadOnly, false);
-    const bool on = true;
-    deformable_->SetRaw(&on);
-    deformable_->ModifyFlag(kPropertyReadOnly, true);
+    SetDeformable(true);
+}
+
+bool MeshModel::AddDeformer(Object* constraint) {
+    if (!AsConstraint(constraint)) return false;
+    for (const PlugHandle& h : deformers_)
+        if (h.Get() == constraint) return true;
+    deformers_.emplace_back(constraint);
+    SetDeformable(true);
+    BumpStructureVersion();
+    return true;
+}
+
+void MeshModel::RemoveDeformer(Object* constraint) {
+    deformers_.erase(std::remove_if(deformers_.begin(), deformers_.end(),
+                                    [constraint](const PlugHandle& h) { return !h.Get() || h.Get() == constraint; }),
+                     deformers_.end());
+    if (deformers_.empty() && !deformed_.empty()) {
+        deformed_.clear();
+        ++geometryVersion_;
+    }
+    BumpStructureVersion();
+}
+
+int MeshModel::DeformerCount() const {
+    int n = 0;
+    for (const PlugHandle& h : deformers_)
+        if (h.Get()) ++n;
+    return n;
+}
+
+Object* MeshModel::Deformer(int i) const {
+    for (const PlugHandle& h : deformers_)
+        if (h.Get() && i-- == 0) return static_cast<Object*>(h.Get());
+    return nullptr;
+}
+
+void MeshModel::Deform(const EvaluationContext& context, std::uint64_t frameStamp) {
+    // Each deformer works on what the previous one made; one that writes
+    // nothing passes its input on.
+    std::vector<float> source = points_, target(points_.size());
+    bool any = false;
+    const int count = PointCount();
+    for (const PlugHandle& h : deformers_) {
+        Constraint* constraint = AsConstraint(static_cast<Object*>(h.Get()));
+        if (!constraint || !constraint->IsDeformer() || count == 0) continue;
+        if (!constraint->DeformerPreNotify(this, &context, source.data(), target.data())) continue;
+        target = source;
+        if (constraint->DeformerNotify(this, source.data(), target.data(), count, nullptr, nullptr) != 0) {
+            source.swap(target);
+            any = true;
+        }
+    }
+    if (any)
+        deformed_.swap(source);
+    else
+        deformed_.clear();
+    ++geometryVersion_;
+    frameStamp_ = frameStamp;
 }
 
 int MeshModel::LinkCount() const {
@@ -269,7 +354,7 @@ bool MeshModel::Store(dsx::ObjectStore& store) {
     if (!Model::Store(store)) return false;
     if (!(store.Pass() & dsx::kPassFields)) return true;
     dsx::FileObject* record = store.WritableRecord();
-    record->SetField(kVerticesField, vertices_);
+    record->SetField(kPointsField, std::vector<double>(points_.begin(), points_.end()));
     record->SetField(kTrianglesField, std::vector<std::int64_t>(triangles_.begin(), triangles_.end()));
     std::int64_t bits = 0;
     for (int i = 0; i < 5; ++i)
@@ -285,24 +370,25 @@ bool MeshModel::Retrieve(dsx::ObjectStore& store) {
     std::int64_t bits = 0;
     if (store.ReadInteger(kSwitchesField, &bits))
         for (int i = 0; i < 5; ++i) switches_[i] = (bits >> i) & 1;
-    const auto* vertices = record->Field(kVerticesField);
+    const auto* points = record->Field(kPointsField);
     const auto* triangles = record->Field(kTrianglesField);
-    if (!vertices && !triangles) return true;  // the kind's own geometry stands
-    const auto* xyz = vertices ? std::get_if<std::vector<double>>(vertices) : nullptr;
+    if (!points && !triangles) return true;  // the kind's own geometry stands
+    const auto* xyzw = points ? std::get_if<std::vector<double>>(points) : nullptr;
     const auto* indices = triangles ? std::get_if<std::vector<std::int64_t>>(triangles) : nullptr;
+    bool ok = xyzw && indices && xyzw->size() % 4 == 0 && indices->size() % 3 == 0;
+    const std::int64_t count = ok ? static_cast<std::int64_t>(xyzw->size() / 4) : 0;
     std::vector<int> faces;
-    bool ok = xyz && indices && xyz->size() % 3 == 0 && indices->size() % 3 == 0;
-    if (ok) {
+    if (ok)
         for (std::int64_t i : *indices) {
-            if (i < 0 || i > std::numeric_limits<int>::max()) ok = false;
+            if (i < 0 || i >= count) ok = false;
             faces.push_back(static_cast<int>(i));
         }
-    }
-    ok = ok && SetGeometry(xyz->data(), static_cast<int>(xyz->size() / 3), faces.data(),
-                           static_cast<int>(faces.size() / 3));
-    if (!ok)
+    ok = ok && SetPoints(std::vector<float>(xyzw->begin(), xyzw->end()));
+    if (ok)
+        SetTriangles(faces);
+    else
         store.Session().Warn(std::string("'") + FullName() +
-                             "': its geometry in the file is not whole (vertices in threes, indices within "
+                             "': its geometry in the file is not whole (points in fours, indices within "
                              "them); the mesh keeps its own");
     return true;
 }

@@ -148,7 +148,7 @@ private:
         }
         Property* p = KindValue(spec.name, spec.type, raw, spec.animatable ? kCreateAnimatable : 0);
         if (p && spec.texts) {
-            StringList* list = p->EnumList(true);
+            StringList* list = p->Definition().EnumList(true);
             for (const char* const* text = spec.texts; *text; ++text) list->Add(*text, 0);
         }
         return p;
@@ -175,7 +175,7 @@ Property* Model::KindValue(const char* name, int dataType, const void* value, st
     Property* p = CreateProperty(name, dataType, createFlags);
     if (!p) return nullptr;
     if (value) p->SetRaw(value);
-    p->SetExternalHandlers(this, nullptr, &Model::TakeKindValue);
+    p->Definition().SetExternalHandlers(this, nullptr, &Model::TakeKindValue);
     return p;
 }
 

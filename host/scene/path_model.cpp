@@ -127,7 +127,7 @@ PathModel::PathModel(const char* name) : Model(name, kClassModelPath3D) {
                                  Choice{"End Cap Style", {"None", "Round", "Arrow"}}}) {
         const int first = 0;
         Property* p = KindValue(choice.name, kDataEnum, &first);
-        for (const char* text : choice.texts) p->EnumList(true)->Add(text, 0);
+        for (const char* text : choice.texts) p->Definition().EnumList(true)->Add(text, 0);
     }
     const double thickness = 1.0;
     KindValue("Thickness", kDataNumber, &thickness);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "velora/class_registry.h"
+#include "velora/constraint.h"
 #include "velora/entity.h"
 #include "velora/object.h"
 #include "velora/object_directory.h"
@@ -231,16 +232,22 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
         session.Bind(file.Id(), object);
         made.push_back(object);
     }
+    // Constraints make their connectors once everything they reference is
+    // read.
+    Constraint::SetSetupIgnored(true);
     RunPasses(session, made, false, done);
-    for (Object* object : made) {
-        if (!object->IsA(kClassModel)) continue;
-        // A hierarchy model without a parent in the file joins the top.
+    Constraint::SetSetupIgnored(false);
+    // Models join the scene's hierarchy (below the scene root when they
+    // have no parent of their own) and its list of models.
+    for (Object* object : made)
         if (Model* model = AsModel(object)) {
             model->EndRetrieve();
-            if (!model->Parent()) Scene::Main().AddModel(model);
+            Scene::Main().AddModel(model);
+        } else if (object->IsA(kClassModel)) {
+            MainEntity::Instance().AddModelToScene(object);
         }
-        MainEntity::Instance().AddModelToScene(object);
-    }
+    for (Object* object : made)
+        if (Constraint* constraint = AsConstraint(object)) constraint->SetupAllConnectors(true);
     done.objects = static_cast<int>(made.size());
     if (counts) *counts = std::move(done);
 }

@@ -376,10 +376,10 @@ void Model::MakeTransformValues() {
             const double v[3] = {spec.initial, spec.initial, spec.initial};
             p->SetRaw(v);
         } else if (spec.type == kDataEnum) {
-            StringList* texts = p->EnumList(true);
+            StringList* texts = p->Definition().EnumList(true);
             for (const char* text : kOrderTexts) texts->Add(text, 0);
         }
-        if (IsShapeValue(i)) p->SetExternalHandlers(this, nullptr, &Model::TakeShape);
+        if (IsShapeValue(i)) p->Definition().SetExternalHandlers(this, nullptr, &Model::TakeShape);
     }
     translation_ = values_[kTranslation];
     rotation_ = values_[kRotation];
@@ -389,7 +389,7 @@ void Model::MakeTransformValues() {
     s_ = static_cast<const double*>(scaling_->ValuePtr());
     lookAt_ = CreateProperty("LookAt", kDataObject, 0);
     upVector_ = CreateProperty("UpVector", kDataObject, 0);
-    for (Property* target : {lookAt_, upVector_}) target->SetConnectionFilter(kClassModel);
+    for (Property* target : {lookAt_, upVector_}) target->Definition().SetConnectionFilter(kClassModel);
 }
 
 void Model::TakeShape(IObject* self) {
@@ -427,7 +427,7 @@ const Model::Shape& Model::CurrentShape() const {
 
 Model* Model::Target(const Property* property) const {
     if (!property) return nullptr;
-    Model* target = AsModel(AsObject(property->ListAt(0)));
+    Model* target = AsModel(AsObject(property->Links().At(0)));
     return target && !target->IsEnding() && target != this ? target : nullptr;
 }
 
@@ -457,8 +457,8 @@ bool Model::SetTarget(Property* property, Model* target) {
     if (!property || IsEnding()) return false;
     if (target && (target->IsEnding() || target->DependsOn(this))) return false;
     if (Target(property) == target) return true;
-    property->ListClear();
-    if (target && !property->ListAdd(target)) return false;
+    property->Links().Clear();
+    if (target && !property->Links().Add(target)) return false;
     ++shapeVersion_;
     return true;
 }
@@ -470,7 +470,9 @@ bool Model::SetUpVector(Model* target) { return SetTarget(upVector_, target); }
 // The kept matrix
 
 bool Model::Refresh(const Model* parent) const {
-    if (refreshing_) return false;  // a target cycle: keep what there is
+    // A target cycle keeps what there is; so does a constraint's matrix
+    // until the next transform stage.
+    if (refreshing_ || overridden_) return false;
     const Shape& shape = CurrentShape();
     bool stale = stamp_ == 0 || parent != parentSeen_ || (parent && parent->stamp_ != parentStampSeen_) ||
                  shapeSeen_ != shapeVersion_ || std::memcmp(t_, seen_, 3 * sizeof(double)) != 0 ||
@@ -529,7 +531,20 @@ void Model::EnsureGlobal() const {
     }
 }
 
+void Model::SetGlobalMatrix(const double* m) {
+    if (!m) return;
+    EnsureGlobal();  // what the values give is the base the next frame compares with
+    tm::Copy(global_, m);
+    overridden_ = true;
+    stamp_ = NextStamp();
+    ++computes_;
+}
+
 bool Model::RefreshTransform(const Model* parent, unsigned evaluationId) {
+    if (overridden_) {
+        overridden_ = false;
+        stamp_ = 0;  // computed again from the values
+    }
     const bool computed = Refresh(parent);
     evaluatedId_ = evaluationId;
     return computed;

@@ -13,7 +13,12 @@ using namespace mathtest;
 TEST(SharedKernels, AModelsGlobalMatrixIsTheSdksComposition) {
     Random rnd;
     velora::Model* model = velora::Model::Create("Composed");
+    velora::Model* above = velora::Model::Create("ComposedParent");
     ASSERT_NE(model, nullptr);
+    const double at[3] = {3, -4, 5}, turned[3] = {30, -60, 95}, sized[3] = {2, 0.5, 1.5};
+    above->TranslationProperty()->SetRaw(at);
+    above->RotationProperty()->SetRaw(turned);
+    above->ScalingProperty()->SetRaw(sized);
     for (int n = 0; n < 2000; ++n) {
         const LyVector4<double> t(rnd.Uniform(-50, 50), rnd.Uniform(-50, 50), rnd.Uniform(-50, 50));
         const LyVector3<double> r = rnd.Angles(-720.0, 720.0);
@@ -22,8 +27,9 @@ TEST(SharedKernels, AModelsGlobalMatrixIsTheSdksComposition) {
         ASSERT_TRUE(model->TranslationProperty()->SetRaw(t.mValue));
         ASSERT_TRUE(model->RotationProperty()->SetRaw(r.mValue));
         ASSERT_TRUE(model->ScalingProperty()->SetRaw(s.mValue));
-        const LyMatrix parent = n % 2 ? rnd.Matrix(10.0) : LyMatrix();
-        model->UpdateGlobal(n % 2 ? parent.mValue : nullptr);
+        model->SetParent(n % 2 ? above : nullptr);
+        LyMatrix parent;
+        if (n % 2) std::copy(above->GlobalMatrix(), above->GlobalMatrix() + 16, parent.mValue);
 
         LyMatrix local, expected;
         LyTRSToMatrix(local, t, r, s);
@@ -31,6 +37,7 @@ TEST(SharedKernels, AModelsGlobalMatrixIsTheSdksComposition) {
         for (int i = 0; i < 16; ++i) ASSERT_EQ(model->GlobalMatrix()[i], expected.mValue[i]) << n << " " << i;
     }
     model->Destroy(0);
+    above->Destroy(0);
 }
 
 TEST(SharedKernels, OrthonormalisationIsTheFrameRotationsAreReadFrom) {

@@ -207,6 +207,10 @@ public:
     /// reading or writing any kept matrix (safe from any thread while the
     /// values themselves do not change).
     void ComputeGlobalMatrix(double* out16) const;
+    /// Makes `m16` the global matrix (a constraint's output); the local
+    /// values keep theirs. Reads keep it, and the models below follow it,
+    /// until the scene's next transform stage computes the model again.
+    void SetGlobalMatrix(const double* m16);
     /// The inverse of the global matrix (kept with it).
     void GlobalInverseMatrix(double* out16, const EvaluationContext* context = nullptr) const;
     /// The geometric offset alone, and the global matrix times it.
@@ -344,6 +348,7 @@ private:
     mutable std::uint64_t computes_ = 0;
     mutable bool known_ = false;
     mutable bool refreshing_ = false;
+    bool overridden_ = false;  // the kept matrix is a constraint's
     mutable Shape* shape_ = nullptr;  // owned; made on first use
     unsigned evaluatedId_ = 0;
 

@@ -22,12 +22,12 @@
 //   mesh, cube, plane: "IsDeformable" (bool, read-only)
 //   path and camera: see their classes.
 //
-// Meshes hold their geometry: vertices (x y z in the model's geometry
-// space, before the geometric offset) and triangles (three vertex indices
+// Meshes hold their geometry: points (x y z w in the model's geometry
+// space, before the geometric offset) and triangles (three point indices
 // each, counter-clockwise seen from the side the normal points to). The
-// cube is the box from -1 to 1 on each axis (8 vertices, 12 triangles, the
+// cube is the box from -1 to 1 on each axis (8 points, 12 triangles, the
 // normals outward); the plane is the square from -1 to 1 in X and Z at
-// Y = 0, facing +Y (4 vertices, 2 triangles). Both build their geometry
+// Y = 0, facing +Y (4 points, 2 triangles). Both build their geometry
 // when made and keep it as any mesh does afterwards.
 
 #include <cstdint>
@@ -36,10 +36,14 @@
 
 namespace velora {
 
-/// A polygon mesh (kClassModelMesh, or the cube and plane classes). Its
-/// "IsDeformable" property reads true while it has deformers; each
-/// deformation pass of the scene brings its deformed data up to the
-/// evaluated frame.
+/// A polygon mesh (kClassModelMesh, or the cube and plane classes).
+///
+/// Geometry: points (x, y, z, w) in the mesh's geometry space (before the
+/// geometric offset) and triangles of three point indices each. Deformers
+/// (constraints bound to the mesh) turn the points into the deformed points
+/// at each deformation pass of the scene; the bounding box and the ray tests
+/// read the deformed points. "IsDeformable" reads true while the mesh has
+/// deformers or skin links.
 class VELORA_API MeshModel : public Model {
 public:
     /// A mesh of class `classId` (a mesh class; the cube and plane build
@@ -47,37 +51,34 @@ public:
     static MeshModel* Create(const char* name, int classId = kClassModelMesh);
 
     // Geometry.
-    int VertexCount() const { return static_cast<int>(vertices_.size() / 3); }
-    /// x y z of each vertex.
-    const std::vector<double>& Vertices() const { return vertices_; }
+    /// Replaces the points (a trailing partial point is left out); the
+    /// deformed points are dropped. Non-finite coordinates refuse the whole
+    /// set (false, nothing changed).
+    bool SetPoints(const std::vector<float>& xyzw);
+    /// Replaces the triangles; triangles naming a point the mesh does not
+    /// have are left out.
+    void SetTriangles(const std::vector<int>& indices);
+    /// Moves one point (x y z; w stays); false out of range.
+    bool SetPoint(int index, const double* xyz);
+    int PointCount() const { return static_cast<int>(points_.size() / 4); }
+    const std::vector<float>& Points() const { return points_; }
+    const std::vector<float>& DeformedPoints() const { return deformed_.empty() ? points_ : deformed_; }
     int TriangleCount() const { return static_cast<int>(triangles_.size() / 3); }
-    /// Three vertex indices per triangle.
     const std::vector<int>& Triangles() const { return triangles_; }
-    /// Replaces the geometry. False, nothing changed, when a count is
-    /// negative, `xyz` or `triangles` is null with a non-zero count, a
-    /// coordinate is not finite, or an index is outside the vertices.
-    bool SetGeometry(const double* xyz, int vertexCount, const int* triangles, int triangleCount);
-    /// Moves one vertex; false out of range.
-    bool SetVertex(int index, const double* xyz);
-    /// Counts changes of the geometry (starts at 1 once it has any).
+    /// Counts changes of the geometry, deformation included.
     std::uint32_t GeometryVersion() const { return geometryVersion_; }
 
     bool BoundingBox(double* min3, double* max3) const override;
     bool ClosestRayIntersection(const double* start, const double* end, double* position,
                                 double* normal) const override;
     /// Whether the bounding box is known for the current geometry.
-    bool IsBoundingBoxDetermined() const { return boxVersion_ == geometryVersion_ && geometryVersion_ != 0; }
+    bool IsBoundingBoxDetermined() const { return boxVersion_ == geometryVersion_ && !points_.empty(); }
 
     /// A copy of the mesh (class, values, geometry, switches; no children,
     /// no deformers) named after it, not yet in the scene.
     MeshModel* Clone() const;
 
     // Deformation switches.
-    bool SkeletonDeformable() const { return switches_[0]; }
-    bool BlendShapeDeformable() const { return switches_[1]; }
-    bool ConstrainDeformable() const { return switches_[2]; }
-    bool PointCacheDeformable() const { return switches_[3]; }
-    bool PointCacheRecord() const { return switches_[4]; }
     /// Switch i: 0 skinning, 1 blend shapes, 2 deformation by constraint,
     /// 3 point-cache playback, 4 point-cache recording.
     bool Switch(int i) const { return i >= 0 && i < 5 && switches_[i]; }
@@ -85,8 +86,17 @@ public:
         if (i >= 0 && i < 5) switches_[i] = on;
     }
 
-    /// Deformers (skin links are models whose global matrices move the
-    /// mesh); adding the first makes IsDeformable true.
+    /// Constraints bound to the mesh as deformers, in binding order.
+    bool AddDeformer(Object* constraint);
+    void RemoveDeformer(Object* constraint);
+    int DeformerCount() const;
+    Object* Deformer(int i) const;
+    /// Runs the deformers on the points (the scene's deformation pass) and
+    /// stamps the mesh with `frameStamp`.
+    void Deform(const EvaluationContext& context, std::uint64_t frameStamp = 0);
+
+    /// Skin links: models whose global matrices move the mesh; adding the
+    /// first makes IsDeformable true.
     void AddLink(Model* link);
     int LinkCount() const;
     bool IsDeformable() const;
@@ -116,13 +126,17 @@ protected:
     MeshModel(const char* name, int classId);
 
 private:
-    std::vector<double> vertices_;
+    void SetDeformable(bool on);
+
+    std::vector<float> points_;
+    std::vector<float> deformed_;
     std::vector<int> triangles_;
     std::uint32_t geometryVersion_ = 0;
-    mutable std::uint32_t boxVersion_ = 0;
+    mutable std::uint32_t boxVersion_ = ~0u;
     mutable double box_[6] = {0, 0, 0, 0, 0, 0};
     bool switches_[5] = {false, false, false, false, false};
     std::vector<PlugHandle> links_;
+    std::vector<PlugHandle> deformers_;
     Property* deformable_ = nullptr;
     std::uint64_t frameStamp_ = 0;
     bool linksDirty_ = false;
