@@ -640,6 +640,47 @@ void Model::LocalScalingMatrix(double* out) const {
     out[10] = s_[2];
 }
 
+void Model::LocalRotationFromDof(double* out, const double* dof) const {
+    if (!out || !dof) return;
+    const Shape& shape = CurrentShape();
+    double R[16], M[16];
+    tm::Rotation(R, dof, shape.order);
+    if (shape.hasPre) {
+        Multiply3(M, shape.pre, R);
+        std::memcpy(R, M, sizeof R);
+    }
+    if (shape.hasPost) {
+        Multiply3(M, R, shape.postInverse);
+        std::memcpy(R, M, sizeof R);
+    }
+    tm::Copy(out, R);
+    lymath::SetNoTranslation(out);
+}
+
+void Model::DofFromLocalRotation(double* dof, const double* m) const {
+    if (!dof || !m) return;
+    const Shape& shape = CurrentShape();
+    // Undo the pre- and post-rotation: R = Pre^-1 . M . Post.
+    double R[16], T[16];
+    tm::Copy(R, m);
+    lymath::Orthonormalize(R);
+    if (shape.hasPre) {
+        double preInverse[16];
+        tm::Copy(preInverse, shape.pre);
+        Transpose3(preInverse);
+        Multiply3(T, preInverse, R);
+        std::memcpy(R, T, sizeof R);
+    }
+    if (shape.hasPost) {
+        double post[16];
+        tm::Copy(post, shape.postInverse);
+        Transpose3(post);
+        Multiply3(T, R, post);
+        std::memcpy(R, T, sizeof R);
+    }
+    tm::Angles(dof, R, shape.order);
+}
+
 // ---------------------------------------------------------------------------
 // Vectors and the attribute setter
 

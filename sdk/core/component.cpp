@@ -557,4 +557,15 @@ void LyComponent::KObjectEvent(IRegister*, EventRecord* event) {
     if (declared) wrapper->SetInternal(nullptr);
 }
 
+// ---------------------------------------------------------------------------
+// Folders and namespaces
+
+LYSDK_CLASS_IMPLEMENT(LyFolder, velora::kClassFolder);
+LYSDK_CLASS_IMPLEMENT(LyNamespace, velora::kClassNamespace);
+LYSDK_CLASS_IMPLEMENT(LyFileReference, velora::kClassFileReference);
+
+LyFolder::LyFolder(HIObject object) : LyComponent(object) {}
+LyNamespace::LyNamespace(HIObject object) : LyComponent(object) {}
+LyFileReference::LyFileReference(HIObject object) : LyNamespace(object) {}
+
 LYSDK_END_NAMESPACE

@@ -8,6 +8,7 @@
 
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
+#include "lysdk/lycamera.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lydevice.h"
@@ -51,7 +52,22 @@ LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr,
 LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
 LyPlug* MakeDevice(IObject* object) { return new LyDevice(nullptr, object); }
 
+// Model kinds take a name only when they make their host model.
+template <class Wrapper>
+LyPlug* MakeKind(IObject* object) {
+    return new Wrapper(nullptr, object);
+}
+
 const Probe kProbes[] = {
+    {velora::kClassModelMarker, &MakeKind<LyModelMarker>},
+    {velora::kClassModelRoot, &MakeKind<LyModelRoot>},
+    {velora::kClassModelSkeleton, &MakeKind<LyModelSkeleton>},
+    {velora::kClassModelNull, &MakeKind<LyModelNull>},
+    {velora::kClassCamera, &MakeKind<LyCamera>},
+    {velora::kClassLight, &MakeKind<LyLight>},
+    {velora::kClassModelPath3D, &MakeKind<LyModelPath3D>},
+    {velora::kClassModelCube, &MakeKind<LyModelCube>},
+    {velora::kClassModelPlane, &MakeKind<LyModelPlane>},
     {velora::kClassModel, &Make<LyModel>},
     {velora::kClassAnimationNode, &MakeAnimationNode},
     {velora::kClassFCurve, &Make<LyFCurve>},
@@ -63,6 +79,9 @@ const Probe kProbes[] = {
     {velora::kClassConstraintSolver, &Make<LyConstraintSolver>},
     {velora::kClassConstraint, &Make<LyConstraint>},
     {velora::kClassBox, &MakeBox},
+    {velora::kClassFileReference, &Make<LyFileReference>},
+    {velora::kClassNamespace, &Make<LyNamespace>},
+    {velora::kClassFolder, &Make<LyFolder>},
     {velora::kClassObject, &Make<LyComponent>},
 };
 

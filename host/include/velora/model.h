@@ -222,6 +222,11 @@ public:
     void GlobalScalingMatrix(double* out16, const EvaluationContext* context = nullptr) const;
     /// The scaling matrix of the local scaling.
     void LocalScalingMatrix(double* out16) const;
+    /// Between the rotation degrees of freedom (angles in the model's
+    /// order) and the local rotation matrix they give with the pre- and
+    /// post-rotation.
+    void LocalRotationFromDof(double* out16, const double* dof3) const;
+    void DofFromLocalRotation(double* dof3, const double* m16) const;
 
     /// A transform vector: local translation, rotation (Euler angles X then
     /// Y then Z) or scaling as the node applies them (limits held), or their
@@ -272,6 +277,18 @@ public:
                                         double* normal) const;
 
     // Display state kept with the model.
+    /// What viewers keep per model: the culling mode, the holds on frustum
+    /// culling, whether it is evaluated even when unseen, and its place in
+    /// the schematic view.
+    struct ViewState {
+        int culling = 0;
+        int noFrustumCulling = 0;
+        bool alwaysEvaluate = false;
+        int schematic[2] = {0, 0};
+        bool collapsed = false;
+    };
+    ViewState& View() { return view_; }
+    const ViewState& View() const { return view_; }
     int ShadingMode() const { return shadingMode_; }
     void SetShadingMode(int mode) { shadingMode_ = mode; }
     bool IsIcon3D() const { return icon3D_; }
@@ -352,6 +369,7 @@ private:
     mutable Shape* shape_ = nullptr;  // owned; made on first use
     unsigned evaluatedId_ = 0;
 
+    ViewState view_;
     int shadingMode_ = kShadingDefault;
     bool icon3D_ = false;
     bool softSelected_ = false;

@@ -309,6 +309,8 @@ public:
 
     int FrameWidth() const;
     int FrameHeight() const;
+    /// The distance to the far plane (how far the camera sees).
+    double FarPlaneDistance(const EvaluationContext* context = nullptr) const { return Number("FarPlane", context); }
     /// The ray through pixel (x, y): the world origin (the camera's position
     /// for a perspective camera, a point of the frame's plane through it for
     /// an orthogonal one) and the unit direction.

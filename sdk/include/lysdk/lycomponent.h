@@ -165,6 +165,30 @@ private:
     HIObject mCreatedHostObject;
 };
 
+/// A folder of the scene: a component that groups others for browsing.
+class LYSDK_API LyFolder : public LyComponent {
+    LYSDK_CLASS_DECLARE(LyFolder, LyComponent)
+public:
+    /// Wraps the host folder `object`.
+    explicit LyFolder(HIObject object);
+};
+
+/// A namespace of the scene: the objects whose long names begin with it.
+class LYSDK_API LyNamespace : public LyComponent {
+    LYSDK_CLASS_DECLARE(LyNamespace, LyComponent)
+public:
+    /// Wraps the host namespace `object`.
+    explicit LyNamespace(HIObject object);
+};
+
+/// A namespace whose content comes from a referenced file.
+class LYSDK_API LyFileReference : public LyNamespace {
+    LYSDK_CLASS_DECLARE(LyFileReference, LyNamespace)
+public:
+    /// Wraps the host file reference `object`.
+    explicit LyFileReference(HIObject object);
+};
+
 /// Getters and setters of the Name and LongName properties.
 LYSDK_API const char* LyComponentGetName(void* component);
 LYSDK_API void LyComponentSetName(void* component, const char* name);

@@ -28,6 +28,7 @@
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lyevaluateinfo.h"
 #include "lysdk/lybox.h"
+#include "lysdk/lycamera.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lymodeltemplate.h"
 #include "lysdk/lydevice.h"
