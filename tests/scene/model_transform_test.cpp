@@ -3,8 +3,15 @@
 // matrices are built here from the SDK's value functions, never read back
 // from the model under test.
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <random>
+#include <string>
+
+#include <velora/entity.h>
+#include <velora/scene_io.h>
 
 #include "scene/scene_fixture.h"
 
@@ -401,4 +408,58 @@ TEST_F(Models, DeleteRefusesSystemModels) {
     ASSERT_NE(root, nullptr);
     root->LyDelete();
     EXPECT_FALSE(Scene().RootModel()->IsEnding());
+}
+
+TEST_F(Models, AHierarchyWithGeometryAndAPathSurvivesSaveAndOpen) {
+    const std::string path = std::string(::testing::TempDir()) + "models-" + std::to_string(getpid()) + ".dsx";
+    LyMatrix leafGlobal;
+    LyVector4<double> along;
+    {
+        LyModel* top = Make("IoTop", nullptr, kParentT, kParentR, kParentS, velora::kClassModelNull);
+        LyModel* bone = Make("IoBone", top, kChildT, kChildR, kChildS, velora::kClassModelSkeleton);
+        LyModel* target = Make("IoTarget", nullptr, LyVector3<double>(0, 50, 0), LyVector3<double>(0, 0, 0));
+        LyModel* mesh = Make("IoMesh", bone, LyVector3<double>(0, 1, 0), LyVector3<double>(0, 0, 45),
+                             LyVector3<double>(1, 1, 1), velora::kClassModelMesh);
+        mesh->LookAt = target;
+        auto* host = static_cast<velora::MeshModel*>(velora::AsObject(mesh->GetHIObject()));
+        ASSERT_TRUE(host->SetPoints({0, 0, 0, 1, 4, 0, 0, 1, 0, 4, 0, 1}));
+        host->SetTriangles({0, 1, 2});
+        mesh->GetMatrix(leafGlobal, kModelTransformation, true);
+        auto* curve = static_cast<LyModelPath3D*>(Wrap(AddModel("IoPath", nullptr, velora::kClassModelPath3D)));
+        for (double x : {0.0, 10.0, 30.0}) curve->PathKeyEndAdd(LyVector4<double>(x, x / 2, 0, 1));
+        curve->PathKeySetRightTangent(1, LyVector4<double>(12, 9, 3, 1), true);
+        curve->PathKeySetControlNode(2, target);
+        along = curve->Total_GlobalPathEvaluate(70);
+        std::string error;
+        ASSERT_TRUE(velora::SaveScene(path, false, &error)) << error;
+        for (LyModel* m : {static_cast<LyModel*>(curve), mesh, target, bone, top})
+            velora::AsObject(m->GetHIObject())->Destroy(0);
+    }
+    std::string error;
+    velora::SceneCounts counts;
+    ASSERT_TRUE(velora::OpenScene(path, &error, &counts)) << error;
+    std::remove(path.c_str());
+    auto find = [this](const char* name) {
+        velora::Object* found = velora::MainEntity::Instance().Objects().FindByFullName(name);
+        if (found) Keep(found);
+        return found ? Wrap(found) : nullptr;
+    };
+    LyModel* bone = find("Model::IoBone");
+    LyModel* mesh = find("Model::IoMesh");
+    auto* curve = static_cast<LyModelPath3D*>(find("Model::IoPath"));
+    ASSERT_TRUE(bone && mesh && curve && find("Model::IoTop") && find("Model::IoTarget"));
+    EXPECT_TRUE(bone->Is(LyModelSkeleton::TypeInfo));
+    EXPECT_EQ(mesh->Parent, bone);
+    EXPECT_EQ(mesh->LookAt, find("Model::IoTarget"));
+    LyMatrix reopened;
+    mesh->GetMatrix(reopened, kModelTransformation, true);
+    EXPECT_LT(Distance(reopened, leafGlobal), 1e-12);
+    LyVector3<double> lo, hi;
+    mesh->GetBoundingBox(lo, hi);
+    EXPECT_EQ(hi, LyVector3<double>(4, 4, 0));
+    ASSERT_EQ(curve->PathKeyGetCount(), 3);
+    EXPECT_EQ(curve->PathKeyGetRightTangent(1), LyVector4<double>(12, 9, 3, 1));
+    EXPECT_EQ(curve->PathKeyGetControlNode(2), find("Model::IoTarget"));
+    const LyVector4<double> again = curve->Total_GlobalPathEvaluate(70);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(again[k], along[k], 1e-9);
 }
