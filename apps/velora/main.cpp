@@ -31,6 +31,8 @@
 #include <velora/application.h>
 #include <velora/class_registry.h>
 #include <velora/constraint.h>
+#include <velora/entity.h>
+#include <velora/model.h>
 #include <velora/object.h>
 #include <velora/object_registry.h>
 #include <velora/parallel.h>
@@ -231,6 +233,27 @@ void EvaluateFrames(int count) {
                     std::printf("velora:     %s: %s at %.4g %.4g %.4g\n", constraint->ReferenceGroupName(g),
                                 model->Name(), m[12], m[13], m[14]);
                 }
+    }
+    // Each skeleton with where its first chain ends, and each path with its
+    // length and its middle.
+    velora::MainEntity& entity = velora::MainEntity::Instance();
+    for (int i = 0; i < entity.SceneModelCount(); ++i) {
+        velora::Model* model = velora::AsModel(entity.SceneModel(i));
+        if (model && model->ClassId() == velora::kClassModelRoot) {
+            int bones = 0;
+            const velora::Model* end = model;
+            for (const velora::Model* m = model->ChildModel(0); m && m->IsA(velora::kClassModelSkeleton); m = m->ChildModel(0))
+                end = m, ++bones;
+            const double* m = end->GlobalMatrix();
+            std::printf("velora:   skeleton %s (%d bones in its first chain): %s at %.4g %.4g %.4g\n", model->Name(),
+                        bones, end->Name(), m[12], m[13], m[14]);
+        } else if (model && model->IsA(velora::kClassModelPath3D)) {
+            auto* path = static_cast<velora::PathModel*>(model);
+            double middle[3];
+            path->TotalEvaluate(50.0, middle, true);
+            std::printf("velora:   path %s (%d keys, length %.4g): half way at %.4g %.4g %.4g\n", path->Name(),
+                        path->KeyCount(), path->Length(), middle[0], middle[1], middle[2]);
+        }
     }
     for (int i = 0; i < scene.SrcCount(); ++i) {
         if (!scene.Src(i)->IsA(velora::kClassConstraintRelation)) continue;

@@ -451,10 +451,11 @@ void SceneEvaluator::EvaluateAt(long long time) {
     }
     EvaluateConstraints(plan, context);
     manager.Raise(kTimingSceneEvaluated, &context);
-    // Deformable models follow: each mesh's deformers move its points.
-    for (MeshModel* mesh : plan.meshes)
-        if (mesh->DeformerCount() > 0) mesh->Deform(context);
+    // Deformable models follow: each mesh's deformers move its points, and
+    // the mesh is stamped with the frame.
     ++frameStamp_;
+    for (MeshModel* mesh : plan.meshes)
+        if (mesh->DeformerCount() > 0) mesh->Deform(context, frameStamp_);
     ++stats_.evaluations;
     stats_.lastEvaluatedTime = time;
     manager.Raise(kTimingDeformationDone, &context);

@@ -230,6 +230,35 @@ struct TransformAccess {
         Limit(rOut, r, shape.rotationActive, shape.rotationBound, shape.rotationMin, shape.rotationMax);
     }
 
+    // R = Pre . R . Post^-1, and back: the rotation degrees of freedom
+    // between the fixed pre- and post-rotation (3 x 3 parts only).
+    static void AddPrePost(const Shape& shape, double* R) {
+        double T[16];
+        if (shape.hasPre) {
+            Multiply3(T, shape.pre, R);
+            std::memcpy(R, T, sizeof T);
+        }
+        if (shape.hasPost) {
+            Multiply3(T, R, shape.postInverse);
+            std::memcpy(R, T, sizeof T);
+        }
+    }
+    static void RemovePrePost(const Shape& shape, double* R) {
+        double T[16], M[16];
+        if (shape.hasPre) {
+            tm::Copy(M, shape.pre);
+            Transpose3(M);
+            Multiply3(T, M, R);
+            std::memcpy(R, T, sizeof T);
+        }
+        if (shape.hasPost) {
+            tm::Copy(M, shape.postInverse);
+            Transpose3(M);
+            Multiply3(T, R, M);
+            std::memcpy(R, T, sizeof T);
+        }
+    }
+
     static void Local(double* L, const double* t, const double* r, const double* s, const Shape& shape) {
         if (shape.plain) {
             lymath::EulerToAxes(L, r, tm::AxesOf(shape.order), s);
@@ -240,16 +269,7 @@ struct TransformAccess {
         Effective(shape, t, r, tt, rr);
         double R[16];
         lymath::EulerToAxes(R, rr, tm::AxesOf(shape.order), tm::kOnes);
-        if (shape.hasPre) {
-            double PR[16];
-            Multiply3(PR, shape.pre, R);
-            std::memcpy(R, PR, sizeof R);
-        }
-        if (shape.hasPost) {
-            double RP[16];
-            Multiply3(RP, R, shape.postInverse);
-            std::memcpy(R, RP, sizeof R);
-        }
+        AddPrePost(shape, R);
         for (int c = 0; c < 3; ++c)
             for (int i = 0; i < 3; ++i) L[4 * c + i] = R[4 * c + i] * s[c];
         lymath::SetTranslation(L, tt[0], tt[1], tt[2]);
@@ -642,43 +662,20 @@ void Model::LocalScalingMatrix(double* out) const {
 
 void Model::LocalRotationFromDof(double* out, const double* dof) const {
     if (!out || !dof) return;
-    const Shape& shape = CurrentShape();
-    double R[16], M[16];
-    tm::Rotation(R, dof, shape.order);
-    if (shape.hasPre) {
-        Multiply3(M, shape.pre, R);
-        std::memcpy(R, M, sizeof R);
-    }
-    if (shape.hasPost) {
-        Multiply3(M, R, shape.postInverse);
-        std::memcpy(R, M, sizeof R);
-    }
+    double R[16];
+    tm::Rotation(R, dof, RotationOrder());
+    TransformAccess::AddPrePost(CurrentShape(), R);
     tm::Copy(out, R);
     lymath::SetNoTranslation(out);
 }
 
 void Model::DofFromLocalRotation(double* dof, const double* m) const {
     if (!dof || !m) return;
-    const Shape& shape = CurrentShape();
-    // Undo the pre- and post-rotation: R = Pre^-1 . M . Post.
-    double R[16], T[16];
+    double R[16];
     tm::Copy(R, m);
     lymath::Orthonormalize(R);
-    if (shape.hasPre) {
-        double preInverse[16];
-        tm::Copy(preInverse, shape.pre);
-        Transpose3(preInverse);
-        Multiply3(T, preInverse, R);
-        std::memcpy(R, T, sizeof R);
-    }
-    if (shape.hasPost) {
-        double post[16];
-        tm::Copy(post, shape.postInverse);
-        Transpose3(post);
-        Multiply3(T, R, post);
-        std::memcpy(R, T, sizeof R);
-    }
-    tm::Angles(dof, R, shape.order);
+    TransformAccess::RemovePrePost(CurrentShape(), R);
+    tm::Angles(dof, R, RotationOrder());
 }
 
 // ---------------------------------------------------------------------------
@@ -784,20 +781,7 @@ bool Model::SetTransformVector(int kind, bool global, const double* values, int 
         Transpose3(frameRotation);
         Multiply3(toLocal, frameRotation, R);
         std::memcpy(R, toLocal, sizeof R);
-        if (shape.hasPre) {
-            double preInverse[16];
-            tm::Copy(preInverse, shape.pre);
-            Transpose3(preInverse);
-            Multiply3(toLocal, preInverse, R);
-            std::memcpy(R, toLocal, sizeof R);
-        }
-        if (shape.hasPost) {
-            double post[16];
-            tm::Copy(post, shape.postInverse);
-            Transpose3(post);
-            Multiply3(toLocal, R, post);
-            std::memcpy(R, toLocal, sizeof R);
-        }
+        TransformAccess::RemovePrePost(shape, R);
         lymath::Orthonormalize(R);
     }
     if (global || (shape.order != kRotationXYZ && shape.order != kRotationSphericXYZ))
