@@ -149,8 +149,10 @@ void Transpose3(double* m) {
 // What shapes the matrix besides the three animated values, read from the
 // values when one of them was written (or the graph changed, for targets).
 struct Model::Shape {
+    // What every refresh reads first.
     std::uint32_t version = 0;
     std::uint64_t structure = 0;
+    const Model* targets[2] = {nullptr, nullptr};  // look-at, up-vector
     int order = 0;
     bool plain = true;  // no limits, no pre- or post-rotation
     bool inheritScaling = true;
@@ -163,7 +165,6 @@ struct Model::Shape {
     double translationMin[3], translationMax[3], rotationMin[3], rotationMax[3];
     bool geometricIdentity = true;
     double geometric[16];
-    const Model* targets[2] = {nullptr, nullptr};  // look-at, up-vector
 };
 
 namespace {
@@ -379,7 +380,15 @@ struct TransformAccess {
     }
 };
 
-Model::~Model() { delete shape_; }
+struct Model::Branch {
+    std::uint64_t structure[2] = {~std::uint64_t(0), ~std::uint64_t(0)};
+    std::vector<const Model*> models[2];  // depth first, breadth first
+};
+
+Model::~Model() {
+    delete shape_;
+    delete branch_;
+}
 
 // ---------------------------------------------------------------------------
 // Values
@@ -598,9 +607,7 @@ void Model::ComputeGlobalMatrix(double* out) const {
 
 void Model::LocalMatrix(double* out) const {
     if (!out) return;
-    Shape shape;
-    TransformAccess::ReadShape(*this, shape);
-    TransformAccess::Local(out, t_, r_, s_, shape);
+    TransformAccess::Local(out, t_, r_, s_, CurrentShape());
 }
 
 void Model::GlobalInverseMatrix(double* out, const EvaluationContext* context) const {
@@ -739,12 +746,16 @@ bool Model::SetTransformVector(int kind, bool global, const double* values, int 
                                const EvaluationContext* context) {
     if (!values || count != 1 || IsEnding()) return false;
     if (kind != kTransformRotation && kind != kTransformScaling) kind = kTransformTranslation;
-    const Shape shape = CurrentShape();
+    const Shape& shape = CurrentShape();
+    // A local value in the model's own order goes in as it is.
+    if (!global && (kind != kTransformRotation || shape.order == kRotationXYZ || shape.order == kRotationSphericXYZ))
+        return WriteValue(kind == kTransformTranslation ? translation_ : kind == kTransformRotation ? rotation_ : scaling_,
+                          values, undo, context);
     // The frame the local values apply in: the parent's matrix, less the
     // parent's own scaling where that is not inherited.
     double frame[16];
     tm::Copy(frame, tm::kIdentity);
-    if (parent_) {
+    if (global && parent_) {
         parent_->GlobalMatrixAt(frame, context);
         if (!shape.inheritScaling) {
             double pt[3], pr[3], s[3];
@@ -794,20 +805,26 @@ bool Model::SetTransformVector(int kind, bool global, const double* values, int 
 
 int Model::HierarchyWorldMatrices(double* out, int capacity, int order, const EvaluationContext* context) const {
     if (!out || capacity <= 0) return 0;
-    // The branch in the order asked for, parents always before children.
-    std::vector<const Model*> branch{this};
-    if (order == kHierarchyBreadthFirst) {
-        for (std::size_t i = 0; i < branch.size() && static_cast<int>(branch.size()) < capacity; ++i)
-            for (const Model* child : branch[i]->children_) branch.push_back(child);
-    } else {
-        std::vector<const Model*> stack;
-        for (auto it = children_.rbegin(); it != children_.rend(); ++it) stack.push_back(*it);
-        while (!stack.empty() && static_cast<int>(branch.size()) < capacity) {
-            const Model* m = stack.back();
-            stack.pop_back();
-            branch.push_back(m);
-            for (auto it = m->children_.rbegin(); it != m->children_.rend(); ++it) stack.push_back(*it);
+    // The branch in the order asked for, parents always before children,
+    // listed again only when the hierarchy changed.
+    if (!branch_) branch_ = new Branch;
+    const int k = order == kHierarchyBreadthFirst ? 1 : 0;
+    std::vector<const Model*>& branch = branch_->models[k];
+    if (branch_->structure[k] != StructureVersion() || branch.empty()) {
+        branch.assign(1, this);
+        if (k == 1) {
+            for (std::size_t i = 0; i < branch.size(); ++i)
+                for (const Model* child : branch[i]->children_) branch.push_back(child);
+        } else {
+            std::vector<const Model*> stack(children_.rbegin(), children_.rend());
+            while (!stack.empty()) {
+                const Model* m = stack.back();
+                stack.pop_back();
+                branch.push_back(m);
+                stack.insert(stack.end(), m->children_.rbegin(), m->children_.rend());
+            }
         }
+        branch_->structure[k] = StructureVersion();
     }
     const int n = std::min(capacity, static_cast<int>(branch.size()));
     if (!IsDisplayTime(context)) {
@@ -816,15 +833,24 @@ int Model::HierarchyWorldMatrices(double* out, int capacity, int order, const Ev
     }
     EnsureGlobal();
     tm::Copy(out, global_);
-    constexpr int kAhead = 6;
+    // The models are scattered over the heap: each is announced well ahead
+    // of its turn, and the values it compares a few turns later, once its
+    // pointers to them have arrived.
+    constexpr int kModelAhead = 12, kValuesAhead = 6;
+    const Model* const* list = branch.data();
     for (int i = 1; i < n; ++i) {
-        if (i + kAhead < n) {
-            const Model* next = branch[static_cast<std::size_t>(i + kAhead)];
+        if (i + kModelAhead < n) {
+            const char* hot = reinterpret_cast<const char*>(&list[i + kModelAhead]->parent_);
+            for (int line = 0; line < 5; ++line) __builtin_prefetch(hot + 64 * line);
+        }
+        if (i + kValuesAhead < n) {
+            const Model* next = list[i + kValuesAhead];
             __builtin_prefetch(next->t_);
             __builtin_prefetch(next->r_);
             __builtin_prefetch(next->s_);
+            __builtin_prefetch(next->shape_);
         }
-        const Model* m = branch[static_cast<std::size_t>(i)];
+        const Model* m = list[i];
         m->Refresh(m->parent_);
         tm::Copy(out + 16 * i, m->global_);
     }

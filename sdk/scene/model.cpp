@@ -351,11 +351,21 @@ void LyModel::InitModelProperties() {
     for (std::size_t i = 0; i < sizeof later / sizeof later[0]; ++i) AddHostValue(*later[i], kLaterValues[i]);
 }
 
+void* LyModel::Node() const {
+    // The record keeps the host model the wrapper was bound to; a wrapper
+    // bound again since (or detached) finds it through its host object.
+    IObject* host = GetHIObject();
+    if (!host) return nullptr;
+    auto* node = static_cast<velora::Model*>(mData.node);
+    if (node && static_cast<IObject*>(node) == host) return node;
+    return HostModel(this);
+}
+
 // ---------------------------------------------------------------------------
 // Matrices and vectors
 
 void LyModel::GetMatrix(LyMatrix& matrix, LyModelTransformationType what, bool global, LyEvaluateInfo* info) {
-    velora::Model* model = HostModel(this);
+    auto* model = static_cast<velora::Model*>(Node());
     if (!model) return;
     matrix.Identity();
     const velora::EvaluationContext* context = ContextOf(info);
@@ -419,7 +429,7 @@ void LyModel::SetMatrix(LyMatrix matrix, LyModelTransformationType what, bool gl
 
 void LyModel::SetMatrixWithPrecision(LyMatrix matrix, LyModelTransformationType what, bool global, bool pushUndo,
                                      LyEvaluateInfo* info, double precision) {
-    velora::Model* model = HostModel(this);
+    auto* model = static_cast<velora::Model*>(Node());
     if (!model || what < kModelTransformation || what > kModelInverse_Transformation_Geometry) return;
     if (what == kModelTransformation_Geometry || what == kModelInverse_Transformation_Geometry) return;
     if (what >= kModelInverse_Transformation) Invert(matrix.mValue);
@@ -457,13 +467,13 @@ void LyModel::SetMatrixWithPrecision(LyMatrix matrix, LyModelTransformationType 
 
 void LyModel::GetVector(LyVector3<double>& vector, LyModelTransformationType what, bool global,
                         LyEvaluateInfo* info) {
-    velora::Model* model = HostModel(this);
+    auto* model = static_cast<velora::Model*>(Node());
     if (model) model->TransformVector(VectorKind(what), global, vector.mValue, ContextOf(info));
 }
 
 void LyModel::SetVector(LyVector3<double> vector, LyModelTransformationType what, bool global, bool pushUndo,
                         LyEvaluateInfo* info) {
-    velora::Model* model = HostModel(this);
+    auto* model = static_cast<velora::Model*>(Node());
     if (model) model->SetTransformVector(VectorKind(what), global, vector.mValue, 1, pushUndo, ContextOf(info));
 }
 
@@ -527,7 +537,7 @@ bool LyModel::ClosestRayIntersection(const LyVector4<double>& start, const LyVec
 int LyModel::GetHierarchyWorldMatrices(LyMatrix* matrices, int count, LyModelHiercharyTraverserType type,
                                        LyEvaluateInfo* info) {
     static_assert(sizeof(LyMatrix) == 16 * sizeof(double), "matrices are written as one block");
-    velora::Model* model = HostModel(this);
+    auto* model = static_cast<velora::Model*>(Node());
     if (!model || !matrices || count <= 0) return 0;
     return model->HierarchyWorldMatrices(matrices[0].mValue, count, type, ContextOf(info));
 }

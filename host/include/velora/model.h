@@ -334,7 +334,36 @@ private:
     Model* Target(const Property* property) const;
     bool SetTarget(Property* property, Model* target);
 
+    // What bringing the kept matrix up to date reads, together, so that a
+    // walk over many models touches few cache lines of each.
     Model* parent_ = nullptr;
+    // Straight pointers to the stored values the matrix is read from.
+    const double* t_ = nullptr;
+    const double* r_ = nullptr;
+    const double* s_ = nullptr;
+    mutable Shape* shape_ = nullptr;  // owned; made on first use
+    mutable const Model* parentSeen_ = nullptr;
+    mutable std::uint64_t stamp_ = 0;  // moves with every recomputation
+    mutable std::uint64_t parentStampSeen_ = 0;
+    mutable std::uint32_t shapeSeen_ = ~0u;
+    mutable std::uint32_t shapeVersion_ = 0;
+    mutable bool known_ = false;
+    mutable bool refreshing_ = false;
+    bool overridden_ = false;  // the kept matrix is a constraint's
+    mutable double seen_[9] = {};
+    // The kept matrix and what it was computed from.
+    mutable double global_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    mutable const Model* targetSeen_[2] = {nullptr, nullptr};
+    mutable std::uint64_t targetStampSeen_[2] = {0, 0};
+    mutable std::uint64_t computes_ = 0;
+    mutable double inverse_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    mutable std::uint64_t inverseStamp_ = ~std::uint64_t(0);
+    unsigned evaluatedId_ = 0;
+    // The branch below the model in each order, as HierarchyWorldMatrices
+    // last listed it (owned; made on first use).
+    struct Branch;
+    mutable Branch* branch_ = nullptr;
+
     std::vector<Model*> children_;
     std::uint64_t selectionOrder_ = 0;
     std::uint32_t color_ = 0;
@@ -345,29 +374,6 @@ private:
     Property* lookAt_ = nullptr;
     Property* upVector_ = nullptr;
     Property* values_[kTransformValueCount] = {};
-    // Straight pointers to the stored values the matrix is read from.
-    const double* t_ = nullptr;
-    const double* r_ = nullptr;
-    const double* s_ = nullptr;
-
-    // The kept matrix and what it was computed from.
-    mutable double global_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    mutable double inverse_[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    mutable double seen_[9] = {};
-    mutable std::uint64_t stamp_ = 0;  // moves with every recomputation
-    mutable std::uint64_t parentStampSeen_ = 0;
-    mutable std::uint64_t targetStampSeen_[2] = {0, 0};
-    mutable std::uint64_t inverseStamp_ = ~std::uint64_t(0);
-    mutable const Model* parentSeen_ = nullptr;
-    mutable const Model* targetSeen_[2] = {nullptr, nullptr};
-    mutable std::uint32_t shapeSeen_ = ~0u;
-    mutable std::uint32_t shapeVersion_ = 0;
-    mutable std::uint64_t computes_ = 0;
-    mutable bool known_ = false;
-    mutable bool refreshing_ = false;
-    bool overridden_ = false;  // the kept matrix is a constraint's
-    mutable Shape* shape_ = nullptr;  // owned; made on first use
-    unsigned evaluatedId_ = 0;
 
     ViewState view_;
     int shadingMode_ = kShadingDefault;

@@ -285,6 +285,8 @@ protected:
 
 private:
     void InitModelProperties();
+    /// The host model, read from the record while the wrapper is bound to it.
+    void* Node() const;
     struct Data {
         LyModel* wrapper;
         void* node;
