@@ -52,12 +52,13 @@ add_test(NAME velora.not_the_sdk COMMAND ${_expect_run} STATUS 1
 # be made: it is reported and left out, and the rest of the relation stays.
 add_test(NAME velora.scene_save COMMAND ${_expect_run}
   EXPECT "'Box::Spring' is not opened: the registry entry 'DsxStorable/Boxes/Damped Spring' that makes its class is not loaded"
-  EXPECT "opened scene [^\n]*default.dsx: 6 objects, [0-9]+ properties, 1 skipped"
-  EXPECT "saved scene [^\n]*velora-saved.dsx: 6 objects, [0-9]+ properties"
+  EXPECT "'Constraint::Arm IK' is not opened: the registry entry 'DsxStorable/Constraint/Two-Bone IK' that makes its class is not loaded"
+  EXPECT "opened scene [^\n]*default.dsx: 11 objects, [0-9]+ properties, 2 skipped"
+  EXPECT "saved scene [^\n]*velora-saved.dsx: 11 objects, [0-9]+ properties"
   -- ${_velora} --no-default-plugins --scene ${_scene} --save ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
 set_tests_properties(velora.scene_save PROPERTIES FIXTURES_SETUP velora_saved_scene)
 add_test(NAME velora.scene_reopen COMMAND ${_expect_run}
-  EXPECT "opened scene [^\n]*velora-saved.dsx: 6 objects, [0-9]+ properties, 0 skipped"
+  EXPECT "opened scene [^\n]*velora-saved.dsx: 11 objects, [0-9]+ properties, 0 skipped"
   -- ${_velora} --no-default-plugins --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-saved.dsx)
 set_tests_properties(velora.scene_reopen PROPERTIES FIXTURES_REQUIRED velora_saved_scene)
 add_test(NAME velora.scene_corrupt COMMAND ${_expect_run} STATUS 1
@@ -112,13 +113,13 @@ set_tests_properties(velora.hostile_files_kept PROPERTIES
 # comes back as the sample's own class when the scene is opened again.
 set(_main_job ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR})
 add_test(NAME velora.main_job_save COMMAND ${_expect_run}
-  EXPECT "saved scene [^\n]*velora-main-job.dsx: 8 objects, [0-9]+ properties"
+  EXPECT "saved scene [^\n]*velora-main-job.dsx: 14 objects, [0-9]+ properties"
   -- ${_main_job} --scene ${_scene} --create Browsing/Templates/Samples/Hello=Greeter
      --save ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
 set_tests_properties(velora.main_job_save PROPERTIES FIXTURES_SETUP velora_main_job_scene)
 add_test(NAME velora.main_job_reopen COMMAND ${_expect_run}
   EXPECT "hello: created Object::Greeter\n"
-  EXPECT "velora: opened scene [^\n]*velora-main-job.dsx: 8 objects, [0-9]+ properties, 0 skipped"
+  EXPECT "velora: opened scene [^\n]*velora-main-job.dsx: 14 objects, [0-9]+ properties, 0 skipped"
   -- ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-main-job.dsx)
 set_tests_properties(velora.main_job_reopen PROPERTIES FIXTURES_REQUIRED velora_main_job_scene)
 
@@ -128,20 +129,30 @@ add_test(NAME velora.spring_listed COMMAND ${_expect_run}
   -- ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR} --list-plugins)
 
 # The main job plays the bundled scene: the relation's spring box (a plug-in
-# box) is evaluated once per frame and drives the cube to the rig; saved and
-# opened again, the relation comes back whole, wired, and evaluates again.
+# box) is evaluated once per frame and drives the cube to the rig, and the
+# two-bone IK sample (a plug-in constraint) bends the arm chain so that the
+# wrist reaches its target; saved and opened again, the relation and the
+# constraint come back whole, wired and referencing, and evaluate again.
 add_test(NAME velora.main_job_frames COMMAND ${_expect_run}
-  EXPECT "evaluated 30 frames [^\n]*: 3 boxes in 1 groups"
+  EXPECT "evaluated 30 frames [^\n]*: 3 boxes in 1 groups, 1 constraints"
+  EXPECT "constraint Arm IK .TwoBoneIK, active.\n[^\n]*Chain Root: Shoulder at 0 150 0\n[^\n]*Middle: Elbow at [^\n]*\n[^\n]*End: Wrist at 40 130 20\n"
   EXPECT "Cube Follows Rig/Rig .ModelPlaceholder.: computed 30 times, Translation = 0 90 0"
   EXPECT "Cube Follows Rig/Spring .DampedSpringBox.: computed 30 times, Result = 0 90 0"
   EXPECT "Cube Follows Rig/Cube .ModelPlaceholder.: computed 30 times, Translation = 0 90 0"
-  EXPECT "saved scene [^\n]*velora-played.dsx: 7 objects"
+  EXPECT "saved scene [^\n]*velora-played.dsx: 13 objects"
   -- ${_main_job} --scene ${_scene} --frames 30 --save ${CMAKE_CURRENT_BINARY_DIR}/velora-played.dsx)
 set_tests_properties(velora.main_job_frames PROPERTIES FIXTURES_SETUP velora_played_scene)
 add_test(NAME velora.main_job_frames_reopen COMMAND ${_expect_run}
-  EXPECT "opened scene [^\n]*velora-played.dsx: 7 objects, [0-9]+ properties, 0 skipped"
-  EXPECT "evaluated 3 frames [^\n]*: 3 boxes in 1 groups"
+  EXPECT "opened scene [^\n]*velora-played.dsx: 13 objects, [0-9]+ properties, 0 skipped"
+  EXPECT "evaluated 3 frames [^\n]*: 3 boxes in 1 groups, 1 constraints"
+  EXPECT "End: Wrist at 40 130 20\n"
   EXPECT "Cube Follows Rig/Spring .DampedSpringBox.: computed 3 times, Result = 0 90 0"
   REJECT "warning|not opened|failed"
   -- ${_main_job} --scene ${CMAKE_CURRENT_BINARY_DIR}/velora-played.dsx --frames 3)
 set_tests_properties(velora.main_job_frames_reopen PROPERTIES FIXTURES_REQUIRED velora_played_scene)
+
+# The sample device is offered where the host lists devices, and is storable.
+add_test(NAME velora.motion_stream_listed COMMAND ${_expect_run}
+  EXPECT "\nDevices/Motion Capture\n  Motion Stream  \"Streams a BVH motion-capture file live, frame by frame\"  \\[[^\n]*motion_stream.so\\]"
+  EXPECT "\nDsxStorable/Devices\n  Motion Stream"
+  -- ${_velora} --no-default-plugins --plugin-path ${LYSDK_PLUGIN_OUTPUT_DIR} --list-plugins)

@@ -30,6 +30,7 @@
 
 #include <velora/application.h>
 #include <velora/class_registry.h>
+#include <velora/constraint.h>
 #include <velora/object.h>
 #include <velora/object_registry.h>
 #include <velora/parallel.h>
@@ -212,9 +213,25 @@ void EvaluateFrames(int count) {
         velora::SetCurrentTime(f * kFrame);
         scene.Evaluator().EvaluateFrame(f * kFrame);
     }
-    std::printf("velora: evaluated %d frames (%s, %s): %d boxes in %d groups\n", count,
+    std::printf("velora: evaluated %d frames (%s, %s): %d boxes in %d groups, %d constraints\n", count,
                 velora::ParallelBackend(), scene.Evaluator().LastRunParallel() ? "parallel" : "serial",
-                scene.Evaluator().ScheduledBoxes(), scene.Evaluator().ScheduledGroups());
+                scene.Evaluator().ScheduledBoxes(), scene.Evaluator().ScheduledGroups(),
+                scene.Evaluator().ScheduledConstraints());
+    // Each constraint with where its referenced models ended up.
+    for (int i = 0; i < scene.SrcCount(); ++i) {
+        velora::Constraint* constraint = velora::AsConstraint(velora::AsObject(scene.Src(i)));
+        if (!constraint || constraint->IsA(velora::kClassConstraintRelation)) continue;
+        std::printf("velora:   constraint %s (%s, %s)\n", constraint->Name(),
+                    constraint->IsCustomObject() ? constraint->CustomClassName() : constraint->TypeName(),
+                    constraint->IsActive() ? "active" : "inactive");
+        for (int g = 0; g < constraint->ReferenceGroupCount(); ++g)
+            for (int r = 0; r < constraint->ReferenceCount(g); ++r)
+                if (const velora::Model* model = velora::AsModel(constraint->Reference(g, r))) {
+                    const double* m = model->GlobalMatrix();
+                    std::printf("velora:     %s: %s at %.4g %.4g %.4g\n", constraint->ReferenceGroupName(g),
+                                model->Name(), m[12], m[13], m[14]);
+                }
+    }
     for (int i = 0; i < scene.SrcCount(); ++i) {
         if (!scene.Src(i)->IsA(velora::kClassConstraintRelation)) continue;
         auto* relation = static_cast<velora::Relation*>(scene.Src(i));

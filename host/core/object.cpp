@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "velora/constraint.h"
 #include "velora/file_reference.h"
 #include "velora/model.h"
 #include "velora/object_directory.h"
@@ -22,6 +23,7 @@ Object* Object::Create(const char* name, int classId) {
     if (classes.IsA(classId, kClassModel)) return Model::Create(name, classId);
     // Boxes: relations and placeholders have types of their own.
     if (classes.IsA(classId, kClassConstraintRelation)) return Relation::Create(name);
+    if (classes.IsA(classId, kClassConstraint)) return CreateConstraintOfClass(name, classId);
     if (classId == kClassModelPlaceholder) return ModelPlaceholder::Create(name);
     if (classId == kClassBoxPlaceholder) return BoxPlaceholder::Create(name);
     if (classes.IsA(classId, kClassBox)) return Box::Create(name, classId);

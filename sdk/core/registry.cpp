@@ -4,11 +4,14 @@
 #include <cstdio>
 
 #include <velora/animation.h>
+#include <velora/device.h>
 
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lydevice.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -46,6 +49,7 @@ LyPlug* Make(IObject* object) {
 
 LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr, object); }
 LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
+LyPlug* MakeDevice(IObject* object) { return new LyDevice(nullptr, object); }
 
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
@@ -54,6 +58,10 @@ const Probe kProbes[] = {
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
+    {velora::kClassDevice, &MakeDevice},
+    {velora::kClassConstraintRelation, &Make<LyConstraintRelation>},
+    {velora::kClassConstraintSolver, &Make<LyConstraintSolver>},
+    {velora::kClassConstraint, &Make<LyConstraint>},
     {velora::kClassBox, &MakeBox},
     {velora::kClassObject, &Make<LyComponent>},
 };
@@ -70,6 +78,7 @@ LyPlug* __LyObjectCreatorSub(IObject* object) {
         velora::AnimationNode* node = static_cast<velora::Connector*>(plug)->Node();
         return node && !node->IsEnding() ? MakeAnimationNode(node) : nullptr;
     }
+    if (classId == velora::ModelTemplate::ClassIdOf()) return new LyModelTemplate(object);
     for (const Probe& probe : kProbes)
         if (classes.IsA(classId, probe.hostClass)) return probe.make(object);
     return nullptr;

@@ -188,6 +188,12 @@ LyBox::LyBox(const char* name, HIObject object)
 
 LyBox::LyBox(HIObject object) : LyBox(nullptr, object) {}
 
+LyBox::LyBox(HIObject object, const char* name, bool created)
+    : LyComponent(object), mCreatedHost(created), mStorageSubType(nullptr) {
+    if (created) SetHIObject(GetHIObject(), true);
+    InitBoxProperties(name);
+}
+
 LyBox::~LyBox() { std::free(mStorageSubType); }
 
 void LyBox::InitBoxProperties(const char* name) {

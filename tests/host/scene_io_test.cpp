@@ -11,6 +11,7 @@
 #include <velora/data_type.h>
 #include <velora/entity.h>
 #include <velora/object.h>
+#include <velora/object_registry.h>
 #include <velora/property.h>
 #include <velora/scene_file.h>
 #include <velora/scene_io.h>
@@ -80,6 +81,54 @@ TEST(SceneIo, ObjectsAndTypedValuesComeBack) {
     EXPECT_EQ(again.skipped, counts.objects + counts.skipped);
     cube->Destroy(0);
     std::remove(path.c_str());
+}
+
+namespace {
+
+int gGadgetsMade = 0;
+
+velora::IObject* MakeGadget(velora::IObject*, const char* name, void*) {
+    ++gGadgetsMade;
+    return velora::Object::Create(name, velora::kClassObject);
+}
+
+}  // namespace
+
+TEST(SceneIo, AStorableEntryMakesItsObjectsAgain) {
+    velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    registry.Register("Tests/Gadgets", "Gadget", "", &MakeGadget, true);
+    velora::Object* made = velora::AsObject(registry.Create("Tests/Gadgets", "Gadget", nullptr, "IoGadget", nullptr));
+    ASSERT_NE(made, nullptr);
+    const std::string name = made->FullName();
+    velora::Object* plain = velora::Object::Create("IoPlain", velora::kClassObject);
+    EXPECT_EQ(registry.OriginOf(made), registry.Find("Tests/Gadgets", "Gadget"));
+    EXPECT_EQ(registry.OriginOf(plain), nullptr);
+    plain->Destroy(0);
+
+    // Not storable: kept as its host class, without the entry.
+    velora::dsx::Document doc;
+    velora::StoreScene(&doc);
+    ASSERT_NE(doc.FindObject(name), nullptr);
+    EXPECT_FALSE(doc.FindObject(name)->HasField("RegistryEntry"));
+
+    // Storable: the entry is saved with the object and makes it again.
+    registry.Register("DsxStorable/Tests", "Gadget", "", &MakeGadget, true);
+    velora::StoreScene(&doc);
+    ASSERT_NE(doc.FindObject(name), nullptr);
+    ASSERT_NE(doc.FindObject(name)->GetString("RegistryGroup"), nullptr);
+    EXPECT_EQ(*doc.FindObject(name)->GetString("RegistryGroup"), "DsxStorable/Tests");
+    made->Destroy(0);
+    const int before = gGadgetsMade;
+    velora::RetrieveScene(doc);
+    velora::Object* again = Find(name.c_str());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(gGadgetsMade, before + 1);
+    EXPECT_EQ(registry.OriginOf(again), registry.Find("DsxStorable/Tests", "Gadget"));
+    // The origin names an entry; once the entry goes, it finds nothing.
+    registry.Unregister("DsxStorable/Tests", "Gadget");
+    registry.Unregister("Tests/Gadgets", "Gadget");
+    EXPECT_EQ(registry.OriginOf(again), nullptr);
+    again->Destroy(0);
 }
 
 TEST(SceneIo, UnknownClassesAreSkippedAndBadFilesCreateNothing) {

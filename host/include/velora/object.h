@@ -5,6 +5,7 @@
 // state, an owning file reference and the wrapper-holder slot of the SDK.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,15 @@ class FileProperty;
 
 class EventSource;
 class FileReference;
+class ObjectRegistry;
 class Property;
 struct PropertyTable;
+
+/// The object-registry entry that made an object: its group and name.
+struct RegistryOrigin {
+    std::string group;
+    std::string name;
+};
 
 /// Bits of the object flags word.
 enum ObjectFlag : std::uint32_t {
@@ -122,6 +130,11 @@ public:
     /// The name of the property view editors show this object with.
     virtual const char* PropertyViewName() const;
 
+    /// The registry entry that made this object (ObjectRegistry::Create), or
+    /// null for an object made some other way. The entry itself may have
+    /// gone since; ObjectRegistry::OriginOf finds it when it is there.
+    const RegistryOrigin* Origin() const { return origin_.get(); }
+
     /// Scene storage, one pass at a time (the store says which: its Pass()
     /// holds dsx::PassFlag bits, several at once possibly). Every stored
     /// object goes through this pair. The host part here writes and reads
@@ -212,8 +225,10 @@ private:
     PlugHandle ownerFile_;
     PlugHandle ownerNamespace_;
     PropertyTable* properties_ = nullptr;  // made with the first property
+    std::unique_ptr<RegistryOrigin> origin_;  // only objects a registry entry made
 
     friend class Property;
+    friend class ObjectRegistry;  // records the entry that made the object
     /// Lets the properties go without touching the table, then frees it.
     void DetachProperties();
 };

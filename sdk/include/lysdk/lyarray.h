@@ -27,6 +27,7 @@ LYSDK_BEGIN_NAMESPACE
 class LyComponent;
 class LyConsoleChannel;
 class LyConstructionOperation;
+class LyDeviceInstrument;
 class LyDeviceOpticalMarker;
 class LyModel;
 class LyModelMarkerOptical;
