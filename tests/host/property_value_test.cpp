@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <velora/string_list.h>
 
@@ -62,13 +64,11 @@ protected:
 };
 
 TEST_F(PropertyValue, NewValuesAreZero) {
-    EXPECT_EQ(Text(New(velora::kDataInteger)), "0");
-    EXPECT_EQ(Text(New(velora::kDataNumber)), "0");
-    EXPECT_EQ(Text(New(velora::kDataBool)), "false");
-    EXPECT_EQ(Text(New(velora::kDataString)), "");
-    EXPECT_EQ(Text(New(velora::kDataVector)), "0 0 0");
-    EXPECT_EQ(Text(New(velora::kDataTime)), "0T");
-    EXPECT_EQ(Text(New(velora::kDataObject)), "");
+    const std::pair<int, const char*> zeros[] = {{velora::kDataInteger, "0"}, {velora::kDataNumber, "0"},
+                                                 {velora::kDataBool, "false"}, {velora::kDataString, ""},
+                                                 {velora::kDataVector, "0 0 0"}, {velora::kDataTime, "0T"},
+                                                 {velora::kDataObject, ""}};
+    for (const auto& [type, text] : zeros) EXPECT_EQ(Text(New(type)), text) << type;
     const char* s = nullptr;
     ASSERT_TRUE(New(velora::kDataString)->GetRaw(&s));
     ASSERT_NE(s, nullptr);
@@ -90,17 +90,28 @@ TEST_F(PropertyValue, IntegersRoundTripExactlyAtTheirLimits) {
     EXPECT_EQ(raw, ULLONG_MAX);
 }
 
-TEST_F(PropertyValue, BadIntegerTextIsRefused) {
-    Property* i = New(velora::kDataInteger);
-    ASSERT_TRUE(i->Parse("17"));
-    for (const char* t : {"", " ", "abc", "12x", "1 2", "2147483648", "-2147483649", "1.5", "0x10", "--1"})
-        ExpectRefused(i, t);
-    Property* l = New(velora::kDataInt64);
-    ASSERT_TRUE(l->Parse("-3"));
-    for (const char* t : {"9223372036854775808", "", "3e2"}) ExpectRefused(l, t);
-    Property* u = New(velora::kDataUInt64);
-    ASSERT_TRUE(u->Parse("5"));
-    for (const char* t : {"-1", " -0", "18446744073709551616", "+"}) ExpectRefused(u, t);
+TEST_F(PropertyValue, BadTextIsRefusedAndTheValueStays) {
+    struct Case {
+        int type;
+        const char* value;
+        std::vector<const char*> bad;
+    };
+    const Case cases[] = {
+        {velora::kDataInteger, "17", {"", " ", "abc", "12x", "1 2", "2147483648", "-2147483649", "1.5", "0x10", "--1"}},
+        {velora::kDataInt64, "-3", {"9223372036854775808", "", "3e2"}},
+        {velora::kDataUInt64, "5", {"-1", " -0", "18446744073709551616", "+"}},
+        {velora::kDataNumber, "2.5", {"", "  ", "x", "1.5.2", "1e", "1e999", "2.5 3", "1,", "--2"}},
+        {velora::kDataFloat, "0.1", {"1e39", "0.1 0.2"}},  // beyond a float
+        {velora::kDataVector, "1 2 3", {"1 2", "1 2 3 4", "1,,2,3", "1 2 x", "", "1-2 3", ", 1 2 3", "1 2 3,"}},
+        {velora::kDataColorAndAlpha, "1 1 1 1", {"1 1 1"}},  // alpha missing
+        {velora::kDataTime, "4T", {"T", "", "1.5T", "12 T", "1TT", "x", "9223372036854775808T"}},
+        {velora::kDataTimecode, "1 2 3", {"1 2"}},
+    };
+    for (const Case& c : cases) {
+        Property* p = New(c.type);
+        ASSERT_TRUE(p->Parse(c.value)) << c.value;
+        for (const char* t : c.bad) ExpectRefused(p, t);
+    }
 }
 
 TEST_F(PropertyValue, BoolsAndActions) {
@@ -131,7 +142,6 @@ TEST_F(PropertyValue, DoublesReadBackEqual) {
     const double third = 1.0 / 3.0;
     ASSERT_TRUE(d->SetRaw(&third));
     double back = 0;
-    ASSERT_TRUE(New(velora::kDataNumber)->Parse(Text(d).c_str()));
     Property* e = New(velora::kDataNumber);
     ASSERT_TRUE(e->Parse(Text(d).c_str()));
     ASSERT_TRUE(e->GetRaw(&back));
@@ -187,14 +197,6 @@ TEST_F(PropertyValue, FloatsReadBackEqual) {
     Property* f = New(velora::kDataFloat);
     ASSERT_TRUE(f->Parse("0.1"));
     EXPECT_EQ(Text(f), "0.1");
-    ExpectRefused(f, "1e39");  // beyond a float
-    ExpectRefused(f, "0.1 0.2");
-}
-
-TEST_F(PropertyValue, BadNumberTextIsRefused) {
-    Property* d = New(velora::kDataNumber);
-    ASSERT_TRUE(d->Parse("2.5"));
-    for (const char* t : {"", "  ", "x", "1.5.2", "1e", "1e999", "2.5 3", "1,", "--2"}) ExpectRefused(d, t);
 }
 
 TEST_F(PropertyValue, VectorsTakeSpacesOrCommas) {
@@ -207,13 +209,10 @@ TEST_F(PropertyValue, VectorsTakeSpacesOrCommas) {
     EXPECT_EQ(raw[0], 4.0);
     EXPECT_EQ(raw[1], 5.0);
     EXPECT_EQ(raw[2], 6.0);
-    for (const char* t : {"1 2", "1 2 3 4", "1,,2,3", "1 2 x", "", "1-2 3", ", 1 2 3", "1 2 3,"}) ExpectRefused(v, t);
     ExpectRoundTrip(velora::kDataVector2, "0.1 -0.2");
     ExpectRoundTrip(velora::kDataVector4, "1e-300 2 3 4");
     ExpectRoundTrip(velora::kDataColor, "0.25 0.5 0.75");
     ExpectRoundTrip(velora::kDataColorAndAlpha, "0.1, 0.2, 0.3, 1");
-    Property* c = New(velora::kDataColorAndAlpha);
-    ExpectRefused(c, "1 1 1");  // alpha missing
 }
 
 TEST_F(PropertyValue, StringsAreOwnedCopies) {
@@ -283,7 +282,6 @@ TEST_F(PropertyValue, TimesRoundTripAsTickCounts) {
     long long ticks = 0;
     ASSERT_TRUE(time->GetRaw(&ticks));
     EXPECT_EQ(ticks, 4704000);
-    for (const char* t : {"T", "", "1.5T", "12 T", "1TT", "x", "9223372036854775808T"}) ExpectRefused(time, t);
 }
 
 TEST_F(PropertyValue, TimecodesRoundTripTheirThreeValues) {
@@ -295,7 +293,6 @@ TEST_F(PropertyValue, TimecodesRoundTripTheirThreeValues) {
     EXPECT_EQ(raw[0], 1.0);
     EXPECT_EQ(raw[1], 2.0);
     EXPECT_EQ(raw[2], 30.0);
-    ExpectRefused(tc, "1 2");
 }
 
 TEST_F(PropertyValue, StringListsSplitAndJoinAtTilde) {
@@ -450,7 +447,7 @@ TEST_F(PropertyValue, FlagsAndLocks) {
     EXPECT_TRUE(plain->Parse("5"));
 }
 
-TEST_F(PropertyValue, IntegerView) {
+TEST_F(PropertyValue, IntegerViewAndRawAccess) {
     Property* d = New(velora::kDataNumber);
     ASSERT_TRUE(d->Parse("-2.9"));
     EXPECT_EQ(d->AsInt(), -2);  // toward zero
@@ -476,10 +473,7 @@ TEST_F(PropertyValue, IntegerView) {
     EXPECT_FALSE(New(velora::kDataVector)->SetInt(1));
     EXPECT_EQ(out, 99);
     EXPECT_FALSE(d->GetInt(nullptr));
-}
-
-TEST_F(PropertyValue, RawAccessNeedsABuffer) {
-    Property* d = New(velora::kDataNumber);
+    // Raw access needs a buffer.
     EXPECT_FALSE(d->GetRaw(nullptr));
     EXPECT_FALSE(d->SetRaw(nullptr));
     EXPECT_FALSE(d->Parse(nullptr));
