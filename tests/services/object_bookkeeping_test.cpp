@@ -207,6 +207,9 @@ TEST(Lists, ListsStartEmptyAndGoBackWithTheirElements) {
     LyDestroyModelList(nullptr);
     LyDestroyPickInfosList(nullptr);
     auto* plugs = LyCreatePlugList();
+    ASSERT_NE(plugs, nullptr);
+    EXPECT_EQ(plugs->GetCount(), 0);
     plugs->Add(nullptr);
     LyDestroyPlugList(plugs);
+    LyDestroyPlugList(nullptr);
 }
