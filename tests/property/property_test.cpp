@@ -39,9 +39,6 @@ bool gFlag = false;
 bool GetFlag(void*) { return gFlag; }
 void SetFlag(void*, bool v) { gFlag = v; }
 
-LyConnectionAction gAction = kLyRequestConnectSrc;
-LyConnectionAction GetAction(void*) { return gAction; }
-void SetAction(void*, LyConnectionAction v) { gAction = v; }
 
 class BoundProperties : public lysdk_test::HostScene {
 protected:
@@ -101,34 +98,6 @@ TEST(UnboundProperties, FunctionsServeTheValueAndBoolTextIsTrueOrFalse) {
     EXPECT_TRUE(flag.SetString("nope"));
     EXPECT_FALSE(gFlag);
     EXPECT_STREQ(flag.AsString(), "false");
-}
-
-TEST(EnumProperties, UnboundTextsComeFromTheEnumerationsTable) {
-    LyPropertyBaseEnum<LyConnectionAction> action;
-    EXPECT_STREQ(action.EnumList(0), "kLyRequestConnectSrc");
-    EXPECT_STREQ(action.EnumList(2), "kLyConnectSrc");
-    EXPECT_STREQ(action.EnumList(41), "kLyKeyingCurveEndChange");
-    EXPECT_EQ(action.EnumList(42), nullptr);
-    EXPECT_EQ(action.EnumList(-1), nullptr);
-
-    action.Init(nullptr, "Action", &GetAction, &SetAction);
-    EXPECT_TRUE(action.SetString("kLyConnectedSrc"));
-    EXPECT_EQ(gAction, kLyConnectedSrc);
-    EXPECT_FALSE(action.SetString("kLyconnectedSrc"));  // case matters
-    EXPECT_FALSE(action.SetString(nullptr));
-    EXPECT_EQ(gAction, kLyConnectedSrc);
-    gAction = kLyConnectDst;  // value 3: the fourth text
-    EXPECT_STREQ(action.AsString(), "kLyConnectDst");
-
-    LyPropertyBaseEnum<LyTimeMode> mode;
-    EXPECT_STREQ(mode.EnumList(12), "kLyTimeMode2997Frames_Drop");
-    EXPECT_STREQ(mode.EnumList(17), "kLyTimeModeCustom");
-    EXPECT_EQ(mode.EnumList(18), nullptr);
-
-    LyPropertyBaseEnum<LyConnectionType> type;
-    EXPECT_STREQ(type.EnumList(1), "kLyConnectionTypeSystem");
-    LyPropertyDefaultEnum none;  // no table: nothing unbound
-    EXPECT_EQ(none.EnumList(0), nullptr);
 }
 
 TEST_F(BoundProperties, EnumTextsComeFromTheHost) {
