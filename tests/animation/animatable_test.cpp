@@ -10,29 +10,21 @@
 #include <velora/scene_events.h>
 #include <velora/time.h>
 
+#include "common/event_log.h"
+
 using namespace VELSDK2025;
 
 namespace {
 
 constexpr long long kSecond = velora::kTicksPerSecond;
 
-// Counts keying notifications of the scene.
-class KeyingListener : public ICallback {
-public:
-    KeyingListener() {
-        velora::SceneEvents::Instance().Keying().AddHandler(
-            this, static_cast<Handler>(&KeyingListener::OnEvent), velora::kSceneKeyingNotify);
+// Counts the scene's keying notifications of one action.
+struct KeyingCount : lysdk_test::EventLog {
+    explicit KeyingCount(int action)
+        : EventLog(velora::SceneEvents::Instance().Keying(), {velora::kSceneKeyingNotify}) {
+        then = [this, action](EventRecord* r) { count += static_cast<velora::KeyingNotifyRecord*>(r)->action == action; };
     }
-    ~KeyingListener() { velora::SceneEvents::Instance().Keying().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(IRegister*, EventRecord* record) {
-        auto* keying = static_cast<velora::KeyingNotifyRecord*>(record);
-        if (keying->action == velora::kActKeyingKey) ++keys;
-        if (keying->action == velora::kActKeyingDeleteKey) ++removals;
-    }
-    int keys = 0;
-    int removals = 0;
+    int count = 0;
 };
 
 class AnimatableTest : public ::testing::Test {
@@ -88,7 +80,7 @@ TEST_F(AnimatableTest, KeyAnimatesAPlainPropertyAtTheCurrentTime) {
     *gain = 3.0;
     EXPECT_FALSE(gain->IsAnimated());
     EXPECT_EQ(gain->GetAnimationNode(), nullptr);
-    KeyingListener listener;
+    KeyingCount keys(velora::kActKeyingKey);
 
     velora::SetCurrentTime(2 * kSecond);
     gain->Key();
@@ -98,7 +90,7 @@ TEST_F(AnimatableTest, KeyAnimatesAPlainPropertyAtTheCurrentTime) {
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->GetKeyCount(), 1);
     EXPECT_TRUE(node->IsKey());
-    EXPECT_EQ(listener.keys, 1);
+    EXPECT_EQ(keys.count, 1);
     velora::FCurve* curve = velora::PropertyAnimationNode(velora::AsProperty(gain->GetInternal()))->Curve();
     ASSERT_EQ(curve->KeyCount(), 1);
     EXPECT_EQ(curve->KeyAt(0).time, 2 * kSecond);
@@ -173,15 +165,15 @@ TEST_F(AnimatableTest, VectorMembersHaveOneCurveEach) {
 
 TEST_F(AnimatableTest, KeyRemoveAtRemovesTheKey) {
     auto* gain = Make<LyPropertyAnimatableDouble>("Gain", velora::kDataNumber);
-    KeyingListener listener;
+    KeyingCount removals(velora::kActKeyingDeleteKey);
     gain->KeyAt(LyTime(kSecond));
     gain->KeyAt(LyTime(2 * kSecond));
     ASSERT_EQ(gain->GetAnimationNode()->GetKeyCount(), 2);
     gain->KeyRemoveAt(LyTime(kSecond));
     EXPECT_EQ(gain->GetAnimationNode()->GetKeyCount(), 1);
-    EXPECT_EQ(listener.removals, 1);
+    EXPECT_EQ(removals.count, 1);
     gain->KeyRemoveAt(LyTime(kSecond));  // nothing left there
-    EXPECT_EQ(listener.removals, 1);
+    EXPECT_EQ(removals.count, 1);
     // On a property that is not animated it animates first.
     auto* other = Make<LyPropertyAnimatableDouble>("Other", velora::kDataNumber);
     other->KeyRemoveAt(LyTime(0));

@@ -15,6 +15,8 @@
 #include <velora/fcurve.h>
 #include <velora/time.h>
 
+#include "common/event_log.h"
+
 namespace {
 
 using velora::FCurve;
@@ -117,8 +119,12 @@ TEST_F(CurveTest, PeakTangentsAgainstHandValues) {
         EXPECT_DOUBLE_EQ(curve->RightSlope(0), 10.0);  // the first key's slope is its secant
         EXPECT_NEAR(curve->LeftSlope(1), c.left, 1e-9);
         EXPECT_NEAR(curve->RightSlope(1), c.right, 1e-9);
-        if (!std::isnan(c.atHalf)) EXPECT_NEAR(curve->Evaluate(Sec(0.5)), c.atHalf, 1e-9);
-        if (!std::isnan(c.atTwo)) EXPECT_NEAR(curve->Evaluate(Sec(2)), c.atTwo, 1e-9);
+        if (!std::isnan(c.atHalf)) {
+            EXPECT_NEAR(curve->Evaluate(Sec(0.5)), c.atHalf, 1e-9);
+        }
+        if (!std::isnan(c.atTwo)) {
+            EXPECT_NEAR(curve->Evaluate(Sec(2)), c.atTwo, 1e-9);
+        }
     }
 }
 
@@ -343,23 +349,15 @@ TEST_F(CurveTest, SegmentLookupAgreesInAnyOrder) {
 // ---------------------------------------------------------------------------
 // Editing
 
-// Keeps every curve event it hears.
-class CurveListener : public lyiface::ICallback {
-public:
-    explicit CurveListener(FCurve* curve) : curve_(curve) {
-        curve->Events().AddHandler(this, static_cast<Handler>(&CurveListener::Heard), velora::kEventCurveChanged);
-    }
-    ~CurveListener() { curve_->Events().RemoveAll(this); }
-    lyiface::IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void Heard(lyiface::IRegister*, lyiface::EventRecord* event) {
-        auto* record = static_cast<velora::CurveEventRecord*>(event);
-        heard.emplace_back(record->code, record->keyIndex);
+// Keeps the code and key index of every curve event it hears.
+struct CurveListener : lysdk_test::EventLog {
+    explicit CurveListener(FCurve* curve) : EventLog(curve->Events(), {velora::kEventCurveChanged}) {
+        then = [this](lyiface::EventRecord* event) {
+            auto* record = static_cast<velora::CurveEventRecord*>(event);
+            heard.emplace_back(record->code, record->keyIndex);
+        };
     }
     std::vector<std::pair<std::uint32_t, int>> heard;
-
-private:
-    FCurve* curve_;
 };
 
 std::vector<long long> Times(const FCurve* curve) {

@@ -10,6 +10,8 @@
 #include <velora/time.h>
 #include <velora/undo.h>
 
+#include "common/event_log.h"
+
 using namespace VELSDK2025;
 
 namespace {
@@ -122,21 +124,13 @@ TEST_F(SdkNode, PropertiesOfTheNode) {
     EXPECT_EQ(node->ConvertGlobalToNodeTime(LyTime(5)).Get(), 5);
 }
 
-// Counts what OnChange delivers.
-struct Heard : ICallback {
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void On(IRegister*, EventRecord*) { ++count; }
-    int count = 0;
-};
-
 TEST_F(SdkNode, OnChangeHearsEveryMemberCurve) {
-    Heard heard;
-    node->OnChange.Add(&heard, static_cast<ICallback::Handler>(&Heard::On));
+    lysdk_test::EventLog heard;
+    node->OnChange.Add(&heard, heard.Fn());
     double values[3] = {1, 2, 3};
     node->KeyAdd(LyTime(0), values);
-    EXPECT_EQ(heard.count, 3);
-    node->OnChange.Remove(&heard, static_cast<ICallback::Handler>(&Heard::On));
+    EXPECT_EQ(heard.Count(), 3);
+    node->OnChange.Remove(&heard, heard.Fn());
 }
 
 TEST_F(SdkNode, DataPath) {

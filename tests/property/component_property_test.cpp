@@ -12,26 +12,13 @@
 #include <velora/property.h>
 #include <velora/trace.h>
 
+#include "common/event_log.h"
 #include "common/host_scene.h"
 #include "common/trace_capture.h"
 
 using namespace VELSDK2025;
 
 namespace {
-
-// Counts the host's flag-change notifications.
-class FlagListener : public ICallback {
-public:
-    FlagListener() {
-        velora::MainEntity::Instance().Events().AddHandler(
-            this, static_cast<Handler>(&FlagListener::OnEvent), velora::kEntityObjectFlagsChanged);
-    }
-    ~FlagListener() { velora::MainEntity::Instance().Events().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(IRegister*, EventRecord*) { ++count; }
-    int count = 0;
-};
 
 class ComponentProperties : public lysdk_test::HostScene {};
 class ComponentNamespaces : public lysdk_test::HostScene {};
@@ -172,19 +159,19 @@ TEST_F(ComponentProperties, ObjectListPropertiesUseTheHostList) {
 TEST(ComponentFlags, EnableAndDisableTellTheHostUnlessLocked) {
     velora::Object* model = velora::Object::Create("Cube", velora::kClassModel);
     LyComponent* component = LyGetLyComponent(model, true);
-    FlagListener listener;
+    lysdk_test::EventLog listener(velora::MainEntity::Instance().Events(), {velora::kEntityObjectFlagsChanged});
     component->EnableObjectFlags(kLyObjectFlagInDisplaySet);
     EXPECT_TRUE(model->HasObjectFlags(0x8));
     EXPECT_TRUE(velora::MainEntity::Instance().InDisplaySet(model));
-    EXPECT_EQ(listener.count, 1);
+    EXPECT_EQ(listener.Count(), 1);
     component->DisableObjectFlags(kLyObjectFlagInDisplaySet);
     EXPECT_FALSE(velora::MainEntity::Instance().InDisplaySet(model));
-    EXPECT_EQ(listener.count, 2);
+    EXPECT_EQ(listener.Count(), 2);
 
     model->SetObjectFlags(model->ObjectFlags() | kLyObjectFlagLocked);
     component->EnableObjectFlags(0x1000);
     EXPECT_FALSE(model->HasObjectFlags(0x1000));
-    EXPECT_EQ(listener.count, 2);
+    EXPECT_EQ(listener.Count(), 2);
     model->SetObjectFlags(kLyObjectFlagDeletable);
     model->Destroy(0);
 }

@@ -3,6 +3,7 @@
 
 #include <velora/entity.h>
 
+#include "common/event_log.h"
 #include "services/services_fixture.h"
 
 using namespace VELSDK2025;
@@ -26,27 +27,14 @@ protected:
 };
 int DepthProbe::depthAtEnd = -1;
 
-// Records the transaction events of the main entity.
-class TransactionWatch : public lyiface::ICallback {
-public:
-    TransactionWatch() {
-        velora::MainEntity::Instance().Events().AddHandler(this, Handler(), velora::kEntityAllModelsBegin);
-        velora::MainEntity::Instance().Events().AddHandler(this, Handler(), velora::kEntityAllModelsEnd);
+// Records the transaction events of the main entity and their arguments.
+struct TransactionWatch : lysdk_test::EventLog {
+    TransactionWatch()
+        : EventLog(velora::MainEntity::Instance().Events(),
+                   {velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}) {
+        then = [this](lyiface::EventRecord* r) { arguments.push_back(*static_cast<int*>(r->data)); };
     }
-    ~TransactionWatch() { velora::MainEntity::Instance().Events().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(lyiface::IRegister*, lyiface::EventRecord* event) {
-        events.push_back(event->type);
-        arguments.push_back(*static_cast<int*>(event->data));
-    }
-    std::vector<int> events;
     std::vector<int> arguments;
-
-private:
-    static lyiface::ICallback::Handler Handler() {
-        return static_cast<lyiface::ICallback::Handler>(&TransactionWatch::OnEvent);
-    }
 };
 
 }  // namespace
@@ -60,7 +48,7 @@ TEST_F(Deletion, EveryCallIsOneTransactionAndMatchesEndInsideIt) {
         TransactionWatch watch;
         EXPECT_EQ(LyDeleteObjectsByName("SvcNothingIsCalledThis*"), 0);  // no match: still opened and closed
         EXPECT_EQ(entity.AllModelsTransactionCount(), count + 1);
-        EXPECT_EQ(watch.events, (std::vector<int>{velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}));
+        EXPECT_EQ(watch.types, (std::vector<int>{velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}));
         EXPECT_EQ(watch.arguments, (std::vector<int>{0, 0}));
     }
     velora::PlugHandle probe(DepthProbe::Create("SvcProbe"));
@@ -78,7 +66,7 @@ TEST_F(Deletion, EveryCallIsOneTransactionAndMatchesEndInsideIt) {
     for (int i = 0; i < 3; ++i) entity.EndAllModelsTransaction();
     EXPECT_EQ(entity.AllModelsTransactionDepth(), 0);
     EXPECT_EQ(entity.AllModelsTransactionCount(), count + 3);
-    EXPECT_EQ(watch.events.size(), 2u);
+    EXPECT_EQ(watch.types.size(), 2u);
 }
 
 TEST_F(Deletion, UndeletableLockedAndSystemObjectsAreKeptAndOwnedObjectsCount) {
