@@ -24,7 +24,7 @@ std::string Encode(const dsx::Document& doc, dsx::Encoding encoding) {
 
 class RoundTrip : public ::testing::TestWithParam<dsx::Encoding> {};
 
-TEST_P(RoundTrip, EveryFieldAndPropertyType) {
+TEST_P(RoundTrip, EveryFieldAndPropertyTypeWithStableBytes) {
     const dsx::Document original = SampleDocument();
     dsx::Encoding found = dsx::Encoding(-1);
     const dsx::Document back = Decode(Encode(original, GetParam()), &found);
@@ -68,6 +68,12 @@ TEST_P(RoundTrip, EveryFieldAndPropertyType) {
     EXPECT_EQ(*static_cast<const dsx::CustomCurve*>(custom)->TangentNameList().Text(),
               "Smooth,Ease In,Ease Out");
     EXPECT_FALSE(t->Animation()->ChannelCurve(0)->IsA(dsx::kFileClassCustomCurve));
+
+    // Encoding what was decoded gives the same bytes: nothing drifts from
+    // one save to the next. An empty document comes back empty.
+    const std::string first = Encode(original, GetParam());
+    EXPECT_EQ(Encode(back, GetParam()), first);
+    EXPECT_EQ(Decode(Encode(dsx::Document(), GetParam())).ObjectCount(), 0);
 }
 
 TEST_P(RoundTrip, CurvesKeepEveryBit) {
@@ -104,13 +110,6 @@ TEST_P(RoundTrip, CurvesKeepEveryBit) {
     EXPECT_TRUE(dsx::SameContent(doc, back));
 }
 
-TEST_P(RoundTrip, EncodingIsStable) {
-    // Encoding what was decoded gives the same bytes: nothing drifts from
-    // one save to the next.
-    const std::string first = Encode(SampleDocument(), GetParam());
-    EXPECT_EQ(Encode(Decode(first), GetParam()), first);
-}
-
 // `j` with the members of every object in the opposite order.
 nlohmann::ordered_json Reversed(const nlohmann::ordered_json& j) {
     if (!j.is_structured()) return j;
@@ -139,11 +138,6 @@ TEST_P(RoundTrip, MembersInAnyOrder) {
         bytes = "\xD9\xD9\xF7" + std::string(cbor.begin(), cbor.end());
     }
     ASSERT_TRUE(dsx::SameContent(original, Decode(bytes)));
-}
-
-TEST_P(RoundTrip, EmptyDocument) {
-    const dsx::Document back = Decode(Encode(dsx::Document(), GetParam()));
-    EXPECT_EQ(back.ObjectCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, RoundTrip,
