@@ -371,7 +371,7 @@ TEST_F(AnimatableTest, EndingThePropertyEndsItsNode) {
 
 namespace {
 
-TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNode) {
+TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNodeAndANodeMadeByNameBelongsToItsWrapper) {
     velora::AnimationNode* node = velora::AnimationNode::Create("Lone", 2);
     LyComponent* wrapper = LyGetLyComponent(node, true);
     ASSERT_NE(wrapper, nullptr);
@@ -386,17 +386,16 @@ TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNode) {
     EXPECT_TRUE(animationNode->KeyRemoveAt(LyTime(0)));
     EXPECT_EQ(animationNode->GetKeyCount(), 0);
     node->Destroy(0);
-}
 
-TEST(AnimationNodeWrapper, ANodeMadeByNameBelongsToItsWrapper) {
-    auto* node = new LyAnimationNode("Made");
-    velora::Object* host = velora::AsObject(node->GetHIObject());
+    // A node made by name belongs to its wrapper.
+    auto* made = new LyAnimationNode("Made");
+    velora::Object* host = velora::AsObject(made->GetHIObject());
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(host->ClassId(), velora::kClassAnimationNode);
     EXPECT_STREQ(host->Name(), "Made");
-    EXPECT_TRUE(node->IsSDKComponent());
+    EXPECT_TRUE(made->IsSDKComponent());
     velora::PlugHandle watch(host);
-    node->LyDelete();  // deletes the host node, which ends the wrapper
+    made->LyDelete();  // deletes the host node, which ends the wrapper
     EXPECT_FALSE(watch.Valid());
 }
 

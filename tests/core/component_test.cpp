@@ -64,23 +64,6 @@ TEST_F(Components, WrappingAnExistingObjectDoesNotOwnIt) {
     }
 }
 
-TEST_F(Components, DestroyOnAMemberDetachesButDoesNotFree) {
-    struct Holder {
-        explicit Holder(IObject* object) : member(object) {}
-        int before = 1;
-        LyComponent member;
-        int after = 2;
-    };
-    velora::Object* cube = Make("Cube");
-    Holder holder(cube);
-    ASSERT_EQ(GetLyComponent(cube), &holder.member);
-    cube->Destroy(0);  // the host calls Destroy on the member: detach only
-    EXPECT_EQ(holder.member.GetHIObject(), nullptr);
-    EXPECT_EQ(holder.before, 1);
-    EXPECT_EQ(holder.after, 2);
-    EXPECT_STREQ(holder.member.ClassName(), "LyComponent");  // still a whole object
-}
-
 TEST_F(Components, LyDeleteEndsBothSidesUnlessTheObjectIsProtected) {
     velora::Object* a = velora::Object::Create("A");
     velora::Object* b = velora::Object::Create("B");
@@ -193,7 +176,7 @@ TEST_F(Components, AnObjectKeepsOneWrapperWhichForwardsQueries) {
     EXPECT_EQ(component->IQuery(12345), nullptr);
 }
 
-TEST_F(Components, MembersLetGoOfEverythingWhenTheHostEndsTheirObject) {
+TEST_F(Components, MembersDetachAndLetGoOfEverythingWhenTheHostEndsTheirObject) {
     velora::Object* group = velora::Object::Create("Group");
     velora::Object* child = Make("Child");
     group->CreateProperty("Weight", velora::kDataNumber);
@@ -209,4 +192,19 @@ TEST_F(Components, MembersLetGoOfEverythingWhenTheHostEndsTheirObject) {
     EXPECT_EQ(member.Parents.GetCount(), 0);
     EXPECT_FALSE(weight.IsInternal());
     EXPECT_EQ(static_cast<double>(weight), 0.0);
+    // A member is told by Destroy to detach, never freed.
+    struct Holder {
+        explicit Holder(IObject* object) : member(object) {}
+        int before = 1;
+        LyComponent member;
+        int after = 2;
+    };
+    velora::Object* cube = Make("Cube");
+    Holder holder(cube);
+    ASSERT_EQ(GetLyComponent(cube), &holder.member);
+    cube->Destroy(0);  // the host calls Destroy on the member: detach only
+    EXPECT_EQ(holder.member.GetHIObject(), nullptr);
+    EXPECT_EQ(holder.before, 1);
+    EXPECT_EQ(holder.after, 2);
+    EXPECT_STREQ(holder.member.ClassName(), "LyComponent");  // still a whole object
 }
