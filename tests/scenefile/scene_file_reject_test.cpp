@@ -8,12 +8,6 @@ using namespace scenefile_test;
 
 namespace {
 
-std::string Encode(const dsx::Document& doc, dsx::Encoding encoding) {
-    std::string bytes, error;
-    EXPECT_TRUE(dsx::EncodeDocument(doc, encoding, &bytes, &error)) << error;
-    return bytes;
-}
-
 // Decodes `bytes` expecting a refusal; returns the message. The document
 // handed in already holds an object, which a refusal must clear.
 std::string Refusal(const std::string& bytes) {
@@ -54,9 +48,7 @@ TEST_P(Truncation, EveryPrefixIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Encodings, Truncation,
                          ::testing::Values(dsx::Encoding::kText, dsx::Encoding::kBinary),
-                         [](const ::testing::TestParamInfo<dsx::Encoding>& info) {
-                             return info.param == dsx::Encoding::kText ? "Text" : "Binary";
-                         });
+                         EncodingName);
 
 TEST(SceneFileReject, EmptyAndForeignData) {
     EXPECT_NE(Refusal("").find("empty"), std::string::npos);

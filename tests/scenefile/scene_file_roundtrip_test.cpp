@@ -9,19 +9,6 @@ using namespace scenefile_test;
 
 namespace {
 
-dsx::Document Decode(const std::string& bytes, dsx::Encoding* found = nullptr) {
-    dsx::Document doc;
-    std::string error;
-    EXPECT_TRUE(dsx::DecodeDocument(bytes.data(), bytes.size(), &doc, &error, found)) << error;
-    return doc;
-}
-
-std::string Encode(const dsx::Document& doc, dsx::Encoding encoding) {
-    std::string bytes, error;
-    EXPECT_TRUE(dsx::EncodeDocument(doc, encoding, &bytes, &error)) << error;
-    return bytes;
-}
-
 class RoundTrip : public ::testing::TestWithParam<dsx::Encoding> {};
 
 TEST_P(RoundTrip, EveryFieldAndPropertyTypeWithStableBytes) {
@@ -142,9 +129,7 @@ TEST_P(RoundTrip, MembersInAnyOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Encodings, RoundTrip,
                          ::testing::Values(dsx::Encoding::kText, dsx::Encoding::kBinary),
-                         [](const ::testing::TestParamInfo<dsx::Encoding>& info) {
-                             return info.param == dsx::Encoding::kText ? "Text" : "Binary";
-                         });
+                         EncodingName);
 
 TEST(SceneFileText, ReadableLayout) {
     dsx::Document doc;
