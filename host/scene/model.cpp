@@ -115,7 +115,7 @@ void AddKindValues(Model& model, const KindSpec (&specs)[N], Property* (*make)(M
 Model* AsModel(Object* object) {
     // Plain objects may carry a model class (Object::Create with a model
     // class id), so the class id alone does not make a hierarchy model.
-    return dynamic_cast<Model*>(object);
+    return object && object->IsHierarchyModel() ? static_cast<Model*>(object) : nullptr;
 }
 
 namespace {
@@ -167,6 +167,7 @@ Model* Model::Create(const char* name, int classId) {
 }
 
 Model::Model(const char* name, int classId) : Box(name, classId) {
+    MarkHierarchyModel();
     MakeTransformValues();
     color_ = Colors().Allocate(this, 0);
 }
