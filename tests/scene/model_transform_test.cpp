@@ -463,3 +463,82 @@ TEST_F(Models, AHierarchyWithGeometryAndAPathSurvivesSaveAndOpen) {
     const LyVector4<double> again = curve->Total_GlobalPathEvaluate(70);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(again[k], along[k], 1e-9);
 }
+
+TEST_F(Models, RotationOrdersComposeAndConvert) {
+    const LyVector3<double> r(25, -50, 80), t(1, 2, 3), s(2, 1, 0.5);
+    for (int order = kLyEulerXYZ; order <= kLyEulerZYX; ++order) {
+        LyModel* model = Make("Ordered", nullptr, t, r, s);
+        model->RotationOrder = static_cast<LyModelRotationOrder>(order);
+        LyMatrix rotation, expected, got;
+        LyRotationToMatrix(rotation, r, static_cast<LyRotationOrder>(order));
+        LyMatrix scaling;
+        LyScalingToMatrix(scaling, LySVector(s[0], s[1], s[2]));
+        LyTranslationToMatrix(expected, LyVector4<double>(t[0], t[1], t[2], 1));
+        expected = Product(Product(expected, rotation), scaling);
+        model->GetMatrix(got, kModelTransformation, false);
+        EXPECT_LT(Distance(got, expected), 1e-12) << order;
+        // Vectors speak XYZ whatever the order: reading and writing back the
+        // same angles leaves the matrix as it was.
+        LyVector3<double> xyz;
+        model->GetVector(xyz, kModelRotation, false);
+        LyMatrix fromXyz;
+        LyRotationToMatrix(fromXyz, xyz, kLyRotationOrderXYZ);
+        EXPECT_LT(Distance(fromXyz, rotation), 1e-12) << order;
+        model->SetVector(xyz, kModelRotation, false);
+        model->GetMatrix(got, kModelTransformation, false);
+        EXPECT_LT(Distance(got, expected), 1e-9) << order;
+    }
+}
+
+TEST_F(Models, RotationExtractionHonoursItsPrecision) {
+    // A quarter turn about Y: the first and third angles share one axis.
+    LyMatrix gimbal;
+    LyRotationToMatrix(gimbal, LyVector3<double>(30, 90, 20));
+    LyModel* model = Make("Gimbal", nullptr, LyVector3<double>(0, 0, 0), LyVector3<double>(0, 0, 0));
+    for (double precision : {1.6e-9, 1e-3}) {
+        model->SetMatrixWithPrecision(gimbal, kModelRotation, false, false, nullptr, precision);
+        const LyVector3<double> r = model->Rotation;
+        LyMatrix back;
+        LyRotationToMatrix(back, r);
+        EXPECT_LT(Distance(back, gimbal), 1e-6) << precision;
+        if (precision > 1e-6) EXPECT_EQ(r[2], 0.0);
+    }
+}
+
+TEST_F(Models, AConstraintsMatrixHoldsUntilTheNextTransformStage) {
+    velora::Model* driven = AddModel("Driven");
+    velora::Model* child = AddModel("DrivenChild", driven);
+    const double offset[3] = {0, 5, 0};
+    child->TranslationProperty()->SetRaw(offset);
+    double placed[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 7, 0, 0, 1};
+    driven->SetGlobalMatrix(placed);
+    EXPECT_EQ(driven->GlobalMatrix()[12], 7.0);  // kept, not computed again from its values
+    EXPECT_EQ(child->GlobalMatrix()[12], 7.0);   // the child follows
+    EXPECT_EQ(child->GlobalMatrix()[13], 5.0);
+    Scene().Evaluator().UpdateTransformHierarchy();
+    EXPECT_EQ(driven->GlobalMatrix()[12], 0.0);  // its own values again
+    EXPECT_EQ(child->GlobalMatrix()[12], 0.0);
+}
+
+TEST_F(Models, MeshStatesFollowTheirGeometry) {
+    auto* mesh = static_cast<velora::MeshModel*>(AddModel("StateMesh", nullptr, velora::kClassModelMesh));
+    LyModel* model = Wrap(mesh);
+    EXPECT_FALSE(model->IsEvaluationReady(kLyModelEvaluationBoundingBox));  // no points yet
+    EXPECT_FALSE(mesh->SetPoints({0, 0, 0, 1, NAN, 0, 0, 1}));              // refused whole
+    ASSERT_TRUE(mesh->SetPoints({0, 0, 0, 1, 2, 0, 0, 1, 0, 2, 0, 1}));
+    mesh->SetTriangles({0, 1, 2, 0, 1, 9});  // the second names a point the mesh lacks
+    EXPECT_EQ(mesh->TriangleCount(), 1);
+    const int version = model->GeometryUpdateId;
+    LyVector3<double> lo, hi;
+    model->GetBoundingBox(lo, hi);
+    EXPECT_TRUE(model->IsEvaluationReady(kLyModelEvaluationBoundingBox));
+    const double far[3] = {0, 0, 6};
+    EXPECT_TRUE(mesh->SetPoint(2, far));
+    EXPECT_GT(model->GeometryUpdateId, version);
+    EXPECT_FALSE(model->IsEvaluationReady(kLyModelEvaluationBoundingBox));
+    model->GetBoundingBox(lo, hi);
+    EXPECT_EQ(hi, LyVector3<double>(2, 0, 6));
+    EXPECT_TRUE(model->IsEvaluationReady(kLyModelEvaluationDeformation));  // nothing deforms it
+    model->SkeletonDeformable = true;
+    EXPECT_TRUE(mesh->Switch(0));
+}
