@@ -353,6 +353,11 @@ TEST_F(Models, PathsEvaluateAlongSegmentsAndLength) {
     // In the world: the path's own transform applies.
     path->Translation = LyVector3<double>(0, 0, 100);
     EXPECT_NEAR(path->Segment_GlobalPathEvaluate(100)[2], 100.0, 1e-12);
+    // Each key is an animatable property of the path.
+    LyPropertyAnimatable* key = path->PathKeyGetProperty(1);
+    ASSERT_NE(key, nullptr);
+    EXPECT_STREQ(key->GetName(), "Key 1");
+    EXPECT_EQ(path->PathKeyGetProperty(3), nullptr);
     // Out of range and empty: neutral answers.
     path->PathKeyRemove(7);
     EXPECT_EQ(path->PathKeyGetCount(), 3);
