@@ -146,7 +146,7 @@ private:
                 std::memcpy(raw, &value, sizeof value);
             }
         }
-        Property* p = KindValue(spec.name, spec.type, raw, spec.animatable ? kCreateAnimatable : 0);
+        Property* p = KindValue(spec.name, spec.type, raw, spec.animatable ? static_cast<std::uint32_t>(kCreateAnimatable) : 0u);
         if (p && spec.texts) {
             StringList* list = p->Definition().EnumList(true);
             for (const char* const* text = spec.texts; *text; ++text) list->Add(*text, 0);

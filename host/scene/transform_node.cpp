@@ -396,7 +396,7 @@ Model::~Model() {
 void Model::MakeTransformValues() {
     for (int i = 0; i < kTransformValueCount; ++i) {
         const ValueSpec& spec = kValues[i];
-        Property* p = CreateProperty(spec.name, spec.type, spec.animatable ? kCreateAnimatable : 0);
+        Property* p = CreateProperty(spec.name, spec.type, spec.animatable ? static_cast<std::uint32_t>(kCreateAnimatable) : 0u);
         values_[i] = p;
         if (spec.type == kDataBool) {
             const bool on = spec.initial != 0.0;
@@ -729,8 +729,8 @@ namespace {
 // an animated value proposed as the candidate at the context's time.
 bool WriteValue(Property* p, const double* v, bool undo, const EvaluationContext* context) {
     if (!p || p->IsReadOnly()) return false;
-    UndoStack& stack = UndoStack::Instance();
-    if (undo && !stack.InUndoRedo()) {
+    if (undo && !UndoStack::Instance().InUndoRedo()) {
+        UndoStack& stack = UndoStack::Instance();
         const bool open = stack.IsOpen();
         if (!open) stack.Begin("Transform");
         stack.AddProperty(p);

@@ -440,29 +440,25 @@ void LyModel::SetMatrixWithPrecision(LyMatrix matrix, LyModelTransformationType 
         const double t[3] = {m[12], m[13], m[14]};
         model->SetTransformVector(velora::kTransformTranslation, global, t, 1, pushUndo, context);
     }
+    // The axis lengths, all taken negative when the matrix mirrors: the
+    // scaling, and what divides the axes into a proper rotation.
+    double lengths[3];
+    for (int c = 0; c < 3; ++c)
+        lengths[c] = std::sqrt(m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
+    const double det = m[0] * (m[5] * m[10] - m[6] * m[9]) + m[1] * (m[6] * m[8] - m[4] * m[10]) +
+                       m[2] * (m[4] * m[9] - m[5] * m[8]);
+    if (det < 0.0)
+        for (double& length : lengths) length = -length;
     if (all || what == kModelRotation || what == kModelInverse_Rotation) {
-        // Unit axes; a mirrored matrix takes its lengths negative so that
-        // what remains is a proper rotation.
-        double lengths[3];
-        for (int c = 0; c < 3; ++c)
-            lengths[c] = std::sqrt(m[4 * c] * m[4 * c] + m[4 * c + 1] * m[4 * c + 1] + m[4 * c + 2] * m[4 * c + 2]);
-        const double det = m[0] * (m[5] * m[10] - m[6] * m[9]) + m[1] * (m[6] * m[8] - m[4] * m[10]) +
-                           m[2] * (m[4] * m[9] - m[5] * m[8]);
         LyMatrix rotation;
-        for (int c = 0; c < 3; ++c) {
-            const double length = (det < 0.0 ? -1.0 : 1.0) * lengths[c];
-            for (int i = 0; i < 3; ++i) rotation.mValue[4 * c + i] = length != 0.0 ? m[4 * c + i] / length : 0.0;
-        }
+        for (int c = 0; c < 3; ++c)
+            for (int i = 0; i < 3; ++i) rotation.mValue[4 * c + i] = lengths[c] != 0.0 ? m[4 * c + i] / lengths[c] : 0.0;
         LyVector3<double> r;
         LyMatrixToRotationWithPrecision(r, rotation, kLyRotationOrderXYZ, precision);
         model->SetTransformVector(velora::kTransformRotation, global, r.mValue, 1, pushUndo, context);
     }
-    if (all || what == kModelScaling || what == kModelInverse_Scaling) {
-        LySVector s;
-        LyMatrixToScaling(s, matrix);
-        const double v[3] = {s[0], s[1], s[2]};
-        model->SetTransformVector(velora::kTransformScaling, global, v, 1, pushUndo, context);
-    }
+    if (all || what == kModelScaling || what == kModelInverse_Scaling)
+        model->SetTransformVector(velora::kTransformScaling, global, lengths, 1, pushUndo, context);
 }
 
 void LyModel::GetVector(LyVector3<double>& vector, LyModelTransformationType what, bool global,

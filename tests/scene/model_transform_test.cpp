@@ -506,7 +506,9 @@ TEST_F(Models, RotationExtractionHonoursItsPrecision) {
         LyMatrix back;
         LyRotationToMatrix(back, r);
         EXPECT_LT(Distance(back, gimbal), 1e-6) << precision;
-        if (precision > 1e-6) EXPECT_EQ(r[2], 0.0);
+        if (precision > 1e-6) {
+            EXPECT_EQ(r[2], 0.0);
+        }
     }
 }
 
