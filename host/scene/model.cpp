@@ -201,8 +201,13 @@ void Model::Teardown() {
 
 void Model::DetachFromParent() {
     if (Model* parent = parent_) {
+        // From the end: children made last are the ones most often removed.
         auto& siblings = parent->children_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        for (auto it = siblings.end(); it != siblings.begin();)
+            if (*--it == this) {
+                siblings.erase(it);
+                break;
+            }
     }
     parent_ = nullptr;
 }
@@ -217,8 +222,10 @@ bool Model::SetParent(Model* parent, int index) {
     DetachFromParent();
     if (!parent) return true;
     auto& siblings = parent->children_;
-    if (index < 0 || index > static_cast<int>(siblings.size())) index = static_cast<int>(siblings.size());
-    siblings.insert(siblings.begin() + index, this);
+    if (index < 0 || index >= static_cast<int>(siblings.size()))
+        siblings.push_back(this);  // appending, as opening a scene does for every model: no walk
+    else
+        siblings.insert(siblings.begin() + index, this);
     parent_ = parent;
     return true;
 }
