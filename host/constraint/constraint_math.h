@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <lymath/matrix.h>
+
 namespace velora {
 namespace cmath {
 
@@ -34,28 +36,7 @@ inline void Mult(double* r, const double* a, const double* b) {
 }
 
 /// The inverse of an affine matrix; false (r untouched) when singular.
-inline bool Inverse(double* r, const double* m) {
-    const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], k = m[10];
-    const double A = e * k - f * h, B = -(d * k - f * g), C = d * h - e * g;
-    const double det = a * A + b * B + c * C;
-    if (det == 0.0 || !std::isfinite(det)) return false;
-    const double s = 1.0 / det;
-    double t[16];
-    t[0] = A * s;
-    t[1] = B * s;
-    t[2] = C * s;
-    t[4] = -(b * k - c * h) * s;
-    t[5] = (a * k - c * g) * s;
-    t[6] = -(a * h - b * g) * s;
-    t[8] = (b * f - c * e) * s;
-    t[9] = -(a * f - c * d) * s;
-    t[10] = (a * e - b * d) * s;
-    for (int i = 0; i < 3; ++i) t[12 + i] = -(t[i] * m[12] + t[4 + i] * m[13] + t[8 + i] * m[14]);
-    t[3] = t[7] = t[11] = 0.0;
-    t[15] = 1.0;
-    std::memcpy(r, t, sizeof t);
-    return true;
-}
+inline bool Inverse(double* r, const double* m) { return lymath::InvertAffine(r, m); }
 
 /// The rotation matrix of Euler angles (degrees), no translation.
 inline void EulerToMatrix(double* m, const double* r) {

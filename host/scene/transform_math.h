@@ -51,31 +51,7 @@ inline void Scaling(double* out3, const double* m) {
 }
 
 /// The inverse of an affine matrix; false (out untouched) when singular.
-inline bool InvertAffine(double* out, const double* m) {
-    const double a = m[0], b = m[4], c = m[8];
-    const double d = m[1], e = m[5], f = m[9];
-    const double g = m[2], h = m[6], i = m[10];
-    const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
-    const double det = a * A + b * B + c * C;
-    if (det == 0.0 || !std::isfinite(det)) return false;
-    const double k = 1.0 / det;
-    double r[16];
-    r[0] = A * k;
-    r[4] = -(b * i - c * h) * k;
-    r[8] = (b * f - c * e) * k;
-    r[1] = B * k;
-    r[5] = (a * i - c * g) * k;
-    r[9] = -(a * f - c * d) * k;
-    r[2] = C * k;
-    r[6] = -(a * h - b * g) * k;
-    r[10] = (a * e - b * d) * k;
-    r[3] = r[7] = r[11] = 0.0;
-    for (int row = 0; row < 3; ++row)
-        r[12 + row] = -(r[row] * m[12] + r[4 + row] * m[13] + r[8 + row] * m[14]);
-    r[15] = 1.0;
-    Copy(out, r);
-    return true;
-}
+inline bool InvertAffine(double* out, const double* m) { return lymath::InvertAffine(out, m); }
 
 /// p' = m . p for a point (w = 1).
 inline void TransformPoint(double* out3, const double* m, const double* p) {

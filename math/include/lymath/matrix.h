@@ -4,6 +4,8 @@
 // 4 x 4 matrices as 16 doubles, column-major for column vectors: element
 // (row i, column c) at 4c + i, the translation at 12, 13 and 14.
 
+#include <cmath>
+
 namespace lymath {
 
 /// Index of element (row i, column c).
@@ -54,6 +56,32 @@ inline void SetTranslation(double* m, double x, double y, double z) noexcept {
     m[13] = y;
     m[14] = z;
     m[15] = 1.0;
+}
+
+/// The inverse of an affine matrix (its upper 3 x 4 part, by cofactors);
+/// false, r untouched, when the 3 x 3 part is singular or not finite. r may
+/// be m.
+inline bool InvertAffine(double* r, const double* m) noexcept {
+    const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], k = m[10];
+    const double A = e * k - f * h, B = -(d * k - f * g), C = d * h - e * g;
+    const double det = a * A + b * B + c * C;
+    if (det == 0.0 || !std::isfinite(det)) return false;
+    const double s = 1.0 / det;
+    double t[16];
+    t[0] = A * s;
+    t[1] = B * s;
+    t[2] = C * s;
+    t[4] = -(b * k - c * h) * s;
+    t[5] = (a * k - c * g) * s;
+    t[6] = -(a * h - b * g) * s;
+    t[8] = (b * f - c * e) * s;
+    t[9] = -(a * f - c * d) * s;
+    t[10] = (a * e - b * d) * s;
+    for (int i = 0; i < 3; ++i) t[12 + i] = -(t[i] * m[12] + t[4 + i] * m[13] + t[8 + i] * m[14]);
+    t[3] = t[7] = t[11] = 0.0;
+    t[15] = 1.0;
+    for (int i = 0; i < 16; ++i) r[i] = t[i];
+    return true;
 }
 
 }  // namespace lymath
