@@ -610,6 +610,17 @@ void Model::LocalMatrix(double* out) const {
     TransformAccess::Local(out, t_, r_, s_, CurrentShape());
 }
 
+void Model::LocalMatrixAt(double* out, const EvaluationContext* context) const {
+    if (!out) return;
+    if (IsDisplayTime(context)) {
+        LocalMatrix(out);
+        return;
+    }
+    double t[3], r[3], s[3];
+    TransformAccess::ValuesAt(*this, context, t, r, s);
+    TransformAccess::Local(out, t, r, s, CurrentShape());
+}
+
 void Model::GlobalInverseMatrix(double* out, const EvaluationContext* context) const {
     if (!out) return;
     if (!IsDisplayTime(context)) {

@@ -380,7 +380,7 @@ void LyModel::GetMatrix(LyMatrix& matrix, LyModelTransformationType what, bool g
             if (global)
                 model->GlobalMatrixAt(m, context);
             else
-                model->LocalMatrix(m);
+                model->LocalMatrixAt(m, context);
             if (what == kModelInverse_Transformation) Invert(m);
             return;
         case kModelRotation:
@@ -402,10 +402,13 @@ void LyModel::GetMatrix(LyMatrix& matrix, LyModelTransformationType what, bool g
         }
         case kModelScaling:
         case kModelInverse_Scaling:
-            if (global)
+            if (global) {
                 model->GlobalScalingMatrix(m, context);
-            else
-                model->LocalScalingMatrix(m);
+            } else {
+                double scaling[3];
+                model->TransformVector(velora::kTransformScaling, false, scaling, context);
+                m[0] = scaling[0], m[5] = scaling[1], m[10] = scaling[2];
+            }
             break;
         case kModelTransformation_Geometry:
         case kModelInverse_Transformation_Geometry:

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <velora/entity.h>
+#include <velora/animation.h>
 #include <velora/scene_io.h>
 
 #include "scene/scene_fixture.h"
@@ -493,6 +494,27 @@ TEST_F(Models, RotationOrdersComposeAndConvert) {
         model->GetMatrix(got, kModelTransformation, false);
         EXPECT_LT(Distance(got, expected), 1e-9) << order;
     }
+}
+
+TEST_F(Models, AContextAtAnotherTimeReadsTheAnimatedValuesThen) {
+    LyModel* parent = Make("TimedParent", nullptr, LyVector3<double>(0, 0, 0), LyVector3<double>(0, 0, 0));
+    LyModel* model = Make("Timed", parent, LyVector3<double>(0, 0, 0), LyVector3<double>(0, 0, 0));
+    for (LyModel* m : {parent, model}) {
+        m->Translation.SetAnimated(true);
+        double start[3] = {0, 0, 0}, end[3] = {10, 0, 0};
+        ASSERT_TRUE(m->Translation.GetAnimationNode()->KeyAdd(LyTime(0), start, kLyInterpolationLinear));
+        ASSERT_TRUE(m->Translation.GetAnimationNode()->KeyAdd(LyTime(141120000), end, kLyInterpolationLinear));
+    }
+    velora::EvaluationContext later;
+    later.time = 141120000 / 2;
+    auto* info = reinterpret_cast<LyEvaluateInfo*>(&later);
+    LyMatrix local, global, scaling;
+    model->GetMatrix(local, kModelTransformation, false, info);
+    model->GetMatrix(global, kModelTransformation, true, info);
+    model->GetMatrix(scaling, kModelScaling, false, info);
+    EXPECT_NEAR(local(0, 3), 5.0, 1e-9);
+    EXPECT_NEAR(global(0, 3), 10.0, 1e-9);
+    EXPECT_EQ(scaling(0, 0), 1.0);
 }
 
 TEST_F(Models, RotationExtractionHonoursItsPrecision) {

@@ -196,6 +196,10 @@ public:
     // Matrices (16 doubles, column-major, translation at 12, 13, 14).
     /// The local matrix from the stored values.
     void LocalMatrix(double* out16) const;
+    /// The local matrix in `context` (null: the global display context): at
+    /// another time than the display context's, from the animated values at
+    /// that time.
+    void LocalMatrixAt(double* out16, const EvaluationContext* context) const;
     /// The global matrix, brought up to date first (see the top of this
     /// file). The pointer stays valid while the model lives.
     const double* GlobalMatrix() const;
