@@ -73,6 +73,7 @@ constexpr BuiltinRow kBuiltins[] = {
     {kClassView, "View", kClassObject, "View"},
     {kClassWidgetHolder, "WidgetHolder", kClassObject, "WidgetHolder"},
     {kClassToolWindow, "ToolWindow", kClassObject, "Tool"},
+    {kClassAnimationLayer, "AnimationLayer", kClassObject, "AnimationLayer"},
 };
 static_assert(sizeof kBuiltins / sizeof kBuiltins[0] == kClassBuiltinCount - 1,
               "every builtin class needs a row");

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <velora/animation.h>
+#include <velora/take.h>
 
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
@@ -12,6 +13,7 @@
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
+#include "lysdk/lytake.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -46,6 +48,11 @@ LyPlug* Make(IObject* object) {
 
 LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr, object); }
 LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
+LyPlug* MakeTake(IObject* object) { return new LyTake(nullptr, object); }
+LyPlug* MakeLayer(IObject* object) {
+    auto* layer = static_cast<velora::AnimationLayer*>(velora::AsObject(object));
+    return new LyAnimationLayer(layer->Name(), layer->Index(), object);
+}
 
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
@@ -55,6 +62,8 @@ const Probe kProbes[] = {
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
     {velora::kClassBox, &MakeBox},
+    {velora::kClassTake, &MakeTake},
+    {velora::kClassAnimationLayer, &MakeLayer},
     {velora::kClassObject, &Make<LyComponent>},
 };
 

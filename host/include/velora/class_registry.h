@@ -72,6 +72,7 @@ enum BuiltinClass : int {
     kClassView,
     kClassWidgetHolder,
     kClassToolWindow,
+    kClassAnimationLayer,     ///< a layer of a take (velora/take.h)
     kClassBuiltinCount
 };
 

@@ -31,6 +31,8 @@
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
 #include "lysdk/lysystem.h"
+#include "lysdk/lyplayercontrol.h"
+#include "lysdk/lytake.h"
 #include "lysdk/lyevent.h"
 #include "lysdk/lyevaluatemanager.h"
 #include "lysdk/lyplugin.h"

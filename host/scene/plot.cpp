@@ -1,0 +1,366 @@
+// Plotting, merging layers, deleting and offsetting animation.
+
+#include "velora/plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "velora/animation.h"
+#include "velora/model.h"
+#include "velora/property.h"
+#include "velora/scene.h"
+#include "velora/time.h"
+#include "velora/timing.h"
+#include "velora/transport.h"
+#include "velora/undo.h"
+
+namespace velora {
+
+std::uint32_t PlotKeyFlags(int tangentMode, std::uint32_t nodeDefault) {
+    switch (tangentMode) {
+        case kPlotTangentSmoothClamp: return kKeyCubic | kTangentAuto | kTangentClamp;
+        case kPlotTangentSpline: return kKeyCubic | kTangentAuto | kTangentTimeIndependent;
+        case kPlotTangentSplineClamp: return kKeyCubic | kTangentAuto | kTangentClampProgressive;
+        case kPlotTangentAuto: return nodeDefault;
+        default: return kKeyCubic | kTangentAuto;
+    }
+}
+
+namespace {
+
+double Wrap180(double a) {
+    a = std::fmod(a + 180.0, 360.0);
+    if (a < 0) a += 360.0;
+    return a - 180.0;
+}
+
+double Distance(const double* a, const double* b) {
+    double d = 0;
+    for (int k = 0; k < 3; ++k) {
+        const double x = Wrap180(a[k] - b[k]);
+        d += x * x;
+    }
+    return d;
+}
+
+}  // namespace
+
+void FilterRotations(double* r, int frames, int filter) {
+    if (!r || frames < 2 || filter == kRotationFilterNone) return;
+    if (filter == kRotationFilterGimbalKiller) {
+        for (int f = 1; f < frames; ++f) {
+            double* now = r + f * 3;
+            const double other[3] = {now[0] + 180.0, 180.0 - now[1], now[2] + 180.0};
+            if (Distance(other, now - 3) < Distance(now, now - 3)) std::memcpy(now, other, sizeof other);
+        }
+    }
+    // Whole turns are added so each member moves by at most half a turn.
+    for (int f = 1; f < frames; ++f)
+        for (int k = 0; k < 3; ++k) {
+            double& v = r[f * 3 + k];
+            const double previous = r[(f - 1) * 3 + k];
+            v = previous + Wrap180(v - previous);
+        }
+}
+
+void PlotPropertiesOf(Object* object, std::vector<Property*>* out) {
+    if (!object || !out) return;
+    if (Model* model = AsModel(object)) {
+        out->push_back(model->TranslationProperty());
+        out->push_back(model->RotationProperty());
+        out->push_back(model->ScalingProperty());
+        return;
+    }
+    for (int i = 0; i < object->PropertyCount(); ++i)
+        if (CanAnimate(object->PropertyAt(i))) out->push_back(object->PropertyAt(i));
+}
+
+void AnimatedPropertiesOf(const std::vector<Object*>& objects, std::vector<Property*>* out) {
+    if (!out) return;
+    for (Object* object : objects)
+        if (object)
+            for (int i = 0; i < object->PropertyCount(); ++i)
+                if (object->PropertyAt(i)->HasFlag(kPropertyAnimated)) out->push_back(object->PropertyAt(i));
+}
+
+namespace {
+
+bool IsRotation(const Property* p) {
+    const Model* model = p && p->OwnerObject() ? AsModel(p->OwnerObject()) : nullptr;
+    return model && model->RotationProperty() == p;
+}
+
+// The plot times over [start, stop].
+std::vector<long long> PlotTimes(long long start, long long stop, const PlotOptions& options) {
+    std::vector<long long> times;
+    const long long period = options.period > 0 ? options.period : kTicksPerSecond / 30;
+    if (stop < start) return times;
+    const int mode = TimeSettings::DefaultMode();
+    times.reserve(static_cast<std::size_t>((stop - start) / period + 2));
+    for (long long t = start;; t += period) {
+        long long at = t > stop ? stop : t;
+        if (options.onFrames) at = FrameToTime(TimeToFrame(at + FrameToTime(1, mode) / 2, mode), mode);
+        if (times.empty() || at > times.back()) times.push_back(at);
+        if (t >= stop) break;
+    }
+    return times;
+}
+
+// Replaces the keys of [times.front(), times.back()] of `curve` with one
+// key per time from `values` (stride `stride`).
+void WriteKeys(FCurve* curve, const std::vector<long long>& times, const double* values, int stride,
+               std::uint32_t flags, const PlotOptions& options, std::vector<FCurveKey>* buffer) {
+    const long long start = times.front(), stop = times.back();
+    std::vector<FCurveKey>& keys = *buffer;
+    keys.clear();
+    keys.reserve(static_cast<std::size_t>(curve->KeyCount()) + times.size());
+    int i = 0;
+    const int count = curve->KeyCount();
+    for (; i < count && curve->KeyAt(i).time < start; ++i) keys.push_back(curve->KeyAt(i));
+    FCurveKey key;
+    key.flags = flags;
+    const std::size_t n = times.size();
+    bool flat = true;
+    for (std::size_t f = 0; f < n; ++f) flat = flat && static_cast<float>(values[f * stride]) == static_cast<float>(values[0]);
+    const std::size_t first = keys.size();
+    for (std::size_t f = 0; f < n; ++f) {
+        const float value = static_cast<float>(values[f * static_cast<std::size_t>(stride)]);
+        if (options.reduceKeys && f > 0 && f + 1 < n &&
+            value == static_cast<float>(values[(f - 1) * stride]) &&
+            value == static_cast<float>(values[(f + 1) * stride]))
+            continue;
+        if (options.keepOneKey && flat && keys.size() > first) break;
+        key.time = times[f];
+        key.value = value;
+        keys.push_back(key);
+    }
+    while (i < count && curve->KeyAt(i).time <= stop) ++i;
+    for (; i < count; ++i) keys.push_back(curve->KeyAt(i));
+    curve->SwapKeys(&keys);
+}
+
+bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOptions& options,
+             const ProgressFn& progress) {
+    Scene& scene = Scene::Main();
+    Transport& transport = Transport::Instance();
+    const long long start = options.useLoopRange ? transport.LoopStart() : take->LocalStart();
+    const long long stop = options.useLoopRange ? transport.LoopStop() : take->LocalStop();
+    const std::vector<long long> times = PlotTimes(start, stop, options);
+    if (times.empty()) return false;
+    const std::size_t n = times.size();
+    struct Target {
+        Property* property;
+        int members;
+        std::vector<double> values;  // frame-major
+    };
+    std::vector<Target> targets;
+    targets.reserve(properties.size());
+    for (Property* p : properties) {
+        if (!CanAnimate(p) || !AnimatedPerTake(p)) continue;
+        Target t{p, std::min(p->MemberCount(), 4), {}};
+        t.values.resize(n * static_cast<std::size_t>(t.members));
+        targets.push_back(std::move(t));
+    }
+    if (targets.empty()) return false;
+    SceneEvaluator& evaluator = scene.Evaluator();
+    for (std::size_t f = 0; f < n; ++f) {
+        SetCurrentTime(times[f]);
+        evaluator.EvaluateAt(times[f]);
+        for (Target& t : targets) {
+            double* out = t.values.data() + f * static_cast<std::size_t>(t.members);
+            if (t.property->Type()->IsDoubles()) {
+                std::memcpy(out, t.property->ValuePtr(), sizeof(double) * static_cast<std::size_t>(t.members));
+            } else {
+                alignas(8) unsigned char raw[64];
+                if (t.property->GetRaw(raw)) ValueToDoubles(t.property->Type(), raw, out);
+            }
+        }
+        if (progress && (f % 16 == 15 || f + 1 == n)) progress(static_cast<long long>(f + 1), static_cast<long long>(n));
+    }
+    AnimationLayer* layer = options.toCurrentLayer ? take->CurrentLayer() : take->BaseLayer();
+    std::vector<FCurveKey> buffer;
+    for (Target& t : targets) {
+        if (IsRotation(t.property) && t.members == 3)
+            FilterRotations(t.values.data(), static_cast<int>(n), options.rotationFilter);
+        AnimationNode* node = EnsureLayerNode(t.property, layer);
+        if (!node) continue;
+        const std::uint32_t locks = options.honourLocks ? PropertyLockMask(t.property) : 0u;
+        const std::uint32_t flags = PlotKeyFlags(options.tangentMode, node->NodeSettings().defaultKeyFlags);
+        for (int m = 0; m < t.members; ++m)
+            if (!((locks >> m) & 1u))
+                if (FCurve* curve = node->Curve(m)) WriteKeys(curve, times, t.values.data() + m, t.members, flags, options, &buffer);
+        if (options.clearLayers) {
+            std::vector<LayerNodeRef> nodes;
+            TakeNodesOf(t.property, take, &nodes);
+            for (const LayerNodeRef& ref : nodes)
+                if (ref.layer != layer && ref.index != 0) ref.node->Destroy();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PlotProperties(Take* take, const std::vector<Property*>& properties, const PlotOptions& options,
+                    const ProgressFn& progress) {
+    Scene& scene = Scene::Main();
+    Take* before = CurrentTake(false);
+    if (!take) take = CurrentTake(true);
+    std::vector<Take*> takes;
+    if (options.allTakes) {
+        for (int i = 0; i < scene.ObjectCount(kSceneTakes); ++i)
+            if (Object* t = scene.ObjectAt(kSceneTakes, i); t->ClassId() == kClassTake)
+                takes.push_back(static_cast<Take*>(t));
+    } else {
+        takes.push_back(take);
+    }
+    Transport& transport = Transport::Instance();
+    transport.Stop();
+    const long long now = TimingManager::Instance().LocalTime();
+    transport.SetPlotting(true);
+    bool plotted = false;
+    for (Take* t : takes) {
+        scene.SetCurrentTake(t);
+        plotted = PlotOne(t, properties, options, progress) || plotted;
+    }
+    transport.SetPlotting(false);
+    if (before) scene.SetCurrentTake(before);
+    SetCurrentTime(now);
+    transport.EvaluateNow();
+    return plotted;
+}
+
+// ---------------------------------------------------------------------------
+// Merging
+
+namespace {
+
+bool SelectedProperty(const Property* p) {
+    const KeyingSelection& focus = KeyingSelection::Instance();
+    if (focus.IsFocused(p)) return true;
+    for (int m = 0; m < p->MemberCount() && m < 4; ++m)
+        if (focus.IsMemberFocused(p, m)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool MergeLayers(Take* take, int scope, bool deleteMerged, int mode, bool mergeLocked) {
+    if (!take || scope < kMergeSelectedLayersSelectedProperties || scope > kMergeAllLayersCompleteScene) return false;
+    const bool allLayers = scope % 2 == 0;
+    std::vector<char> include(static_cast<std::size_t>(take->LayerCount()), 0);
+    int count = 0;
+    int destination = -1;
+    for (int i = 0; i < take->LayerCount(); ++i) {
+        AnimationLayer* layer = take->Layer(i);
+        if ((allLayers || layer->IsSelected()) && (mergeLocked || !layer->IsLocked())) {
+            include[static_cast<std::size_t>(i)] = 1;
+            ++count;
+            if (destination < 0) destination = i;
+        }
+    }
+    if (count < 2) return false;
+    AnimationLayer* into = take->Layer(destination);
+    // The properties: every one animated on a merged layer, narrowed to the
+    // selected ones or those of selected objects.
+    std::vector<Property*> properties;
+    for (int i = 0; i < take->LayerCount(); ++i) {
+        if (!include[static_cast<std::size_t>(i)]) continue;
+        AnimationLayer* layer = take->Layer(i);
+        for (int n = 0; n < layer->NodeCount(); ++n) {
+            Property* p = layer->NodeAt(n)->ConnectedProperty();
+            if (!p || std::find(properties.begin(), properties.end(), p) != properties.end()) continue;
+            const bool wanted = scope <= kMergeAllLayersSelectedProperties ? SelectedProperty(p)
+                                : scope <= kMergeAllLayersAllProperties ? p->OwnerObject() && p->OwnerObject()->IsSelected()
+                                                                       : true;
+            if (wanted) properties.push_back(p);
+        }
+    }
+    const int outMode = destination == 0 ? kLayerModeOverride
+                        : mode == kMergeModeOverride ? kLayerModeOverride
+                                                     : kLayerModeAdditive;
+    std::vector<FCurveKey> buffer;
+    std::vector<LayerNodeRef> nodes;
+    for (Property* p : properties) {
+        TakeNodesOf(p, take, &nodes);
+        std::vector<long long> times;
+        for (const LayerNodeRef& ref : nodes) {
+            if (!include[static_cast<std::size_t>(ref.index)]) continue;
+            for (int m = 0; m < ref.node->Channels(); ++m)
+                if (FCurve* c = ref.node->Curve(m))
+                    for (int k = 0; k < c->KeyCount(); ++k) times.push_back(c->KeyAt(k).time);
+        }
+        std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
+        if (times.empty()) continue;
+        const int members = std::min(p->MemberCount(), 4);
+        double stored[4] = {0, 0, 0, 0};
+        alignas(8) unsigned char raw[64];
+        if (outMode == kLayerModeOverride && p->GetRaw(raw)) ValueToDoubles(p->Type(), raw, stored);
+        // Into an upper layer the merged layers' sum is kept (additive), or
+        // the whole result from the base up (override).
+        std::vector<char> blendSet = include;
+        if (destination > 0 && outMode == kLayerModeOverride)
+            for (int i = 0; i < destination; ++i) blendSet[static_cast<std::size_t>(i)] = 1;
+        std::vector<double> values(times.size() * static_cast<std::size_t>(members));
+        for (std::size_t f = 0; f < times.size(); ++f) {
+            double out[4];
+            BlendTakeLayers(p, take, times[f], stored, out, 0, false, false, &blendSet);
+            for (int m = 0; m < members; ++m) values[f * static_cast<std::size_t>(members) + static_cast<std::size_t>(m)] = out[m];
+        }
+        AnimationNode* node = EnsureLayerNode(p, into);
+        if (!node) continue;
+        PlotOptions keys;
+        for (int m = 0; m < members; ++m)
+            if (FCurve* c = node->Curve(m)) {
+                c->KeyClear();
+                WriteKeys(c, times, values.data() + m, members, node->NodeSettings().defaultKeyFlags, keys, &buffer);
+            }
+        TakeNodesOf(p, take, &nodes);
+        for (const LayerNodeRef& ref : nodes)
+            if (ref.index != destination && include[static_cast<std::size_t>(ref.index)]) ref.node->Destroy();
+    }
+    if (destination > 0) {
+        into->SetMode(outMode);
+        const double full = 100.0;
+        if (!into->WeightProperty()->HasFlag(kPropertyAnimated)) into->WeightProperty()->SetRaw(&full);
+    }
+    if (deleteMerged)
+        for (int i = take->LayerCount() - 1; i > destination; --i)
+            if (include[static_cast<std::size_t>(i)] && take->Layer(i)->NodeCount() == 0) take->RemoveLayer(i);
+    BumpStructureVersion();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Deleting and offsetting
+
+bool EditTakeAnimation(Take* take, const std::vector<Property*>& properties, long long start, long long stop,
+                       bool inclusive, int layer, bool includeLocked, std::uint32_t memberMask, bool move,
+                       long long offset) {
+    if (!take) return false;
+    UndoStack& undo = UndoStack::Instance();
+    undo.Begin(move ? "KeyOffset" : "KeyDelete");
+    bool changed = false;
+    std::vector<LayerNodeRef> nodes;
+    for (Property* p : properties) {
+        TakeNodesOf(p, take, &nodes);
+        const std::uint32_t locks = includeLocked ? 0u : PropertyLockMask(p);
+        for (const LayerNodeRef& ref : nodes) {
+            if (layer >= 0 && ref.index != layer) continue;
+            if (!includeLocked && ref.layer->IsLocked()) continue;
+            undo.AddAnimationNode(ref.node);
+            for (int m = 0; m < ref.node->Channels(); ++m) {
+                FCurve* curve = ref.node->Curve(m);
+                if (!curve || !((memberMask >> m) & 1u) || ((locks >> m) & 1u)) continue;
+                changed = (move ? curve->KeyOffset(offset, start, stop, inclusive)
+                                : curve->KeyDelete(start, stop, inclusive)) || changed;
+            }
+        }
+    }
+    undo.End(changed);
+    return changed;
+}
+
+}  // namespace velora
