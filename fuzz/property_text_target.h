@@ -35,7 +35,7 @@ inline void PropertyCheck(bool condition) {
 // Enumeration texts that look like numbers and like the "#<n>" form of
 // values without a text, so that the reader's order of preference is tried.
 inline void FillEnum(velora::Property* p) {
-    velora::StringList* list = p->EnumList(true);
+    velora::StringList* list = p->Definition().EnumList(true);
     for (const char* t : {"Constant", "Linear", "7", "#3", "", "Cubic Spline"}) list->Add(t, 0);
 }
 
@@ -44,8 +44,8 @@ inline velora::Property* MakeFuzzProperty(velora::Object* holder, const char* na
     PropertyCheck(p != nullptr);
     if (type == velora::kDataEnum) FillEnum(p);
     if (clamp) {
-        p->SetMin(-1000.5, true);
-        p->SetMax(1e6, true);
+        p->Definition().SetMin(-1000.5, true);
+        p->Definition().SetMax(1e6, true);
     }
     return p;
 }

@@ -22,6 +22,7 @@
 #include <velora/entity.h>
 #include <velora/object.h>
 #include <velora/object_directory.h>
+#include <velora/scene.h>
 #include <velora/scene_file.h>
 #include <velora/scene_io.h>
 
@@ -37,6 +38,9 @@ inline int SceneOpen(const std::uint8_t* data, std::size_t size) {
     std::string error;
     if (!dsx::DecodeDocument(data, size, &doc, &error)) return 0;
     velora::ObjectDirectory& directory = velora::MainEntity::Instance().Objects();
+    // The main scene lives for the process; made before the snapshot so the
+    // clean-up below never counts it among the opened objects.
+    velora::Scene::Main();
     std::unordered_set<velora::Object*> before;
     for (velora::Object* object : directory.Livings()) before.insert(object);
 

@@ -75,9 +75,10 @@ void BM_Baseline_HostSourceWalk(benchmark::State& state) {
 BENCHMARK(BM_Baseline_HostSourceWalk);
 
 // The least any wrapper-returning walk must do: the host walk plus reading
-// each source's wrapper slot. It shows the SDK's own share of the cost apart
-// from the first touch of every source object, which the plain host walk
-// never makes.
+// each source's wrapper slot. It is the baseline of the walk's goal: the
+// plain host walk reads only the source list and never touches the 1,000
+// source objects, so against it the SDK would be charged for memory traffic
+// that any caller wanting the sources pays.
 void BM_Baseline_HostWalkWithSlotRead(benchmark::State& state) {
     velora::Plug* target = TheScene().target;
     for (auto _ : state) {
@@ -128,10 +129,10 @@ int main(int argc, char** argv) {
     static const LyBenchPair pairs[] = {
         {"LyGetLyObject (wrapped) / IQuery(51)+slot", "BM_LyGetLyObject_Wrapped",
          "BM_Baseline_IQuerySlotRead", 1.5},
-        {"GetSrc walk of 1,000 / host list walk", "BM_LyPlug_GetSrcWalk",
-         "BM_Baseline_HostSourceWalk", 2.0},
         {"GetSrc walk of 1,000 / host walk + slot read", "BM_LyPlug_GetSrcWalk",
-         "BM_Baseline_HostWalkWithSlotRead", 0.0},
+         "BM_Baseline_HostWalkWithSlotRead", 1.5},
+        {"GetSrc walk of 1,000 / host list walk", "BM_LyPlug_GetSrcWalk",
+         "BM_Baseline_HostSourceWalk", 0.0},
         {"LyPropertyBase<double,6> read / host value read", "BM_LyPropertyDouble_Read",
          "BM_Baseline_HostDoubleRead", 1.5},
         {"PropertyList.Find, 1,000 properties / 10 properties", "BM_Find_1000", "BM_Find_10", 1.5},

@@ -6,6 +6,7 @@
 
 #include "velora/animation.h"
 #include "velora/box.h"
+#include "velora/device.h"
 
 namespace velora {
 
@@ -57,6 +58,11 @@ bool AnimationNode::WriteData(const double* in, const EvaluationContext* context
     if (!in || !box_) return false;
     const EvaluationContext& ctx = context ? *context : GlobalDisplayContext();
     if (output_) {
+        // A device's cycle publishes samples; the frame takes them.
+        if (ctx.sample) {
+            Device* device = AsDevice(box_);
+            return device && device->PublishSample(this, in, *ctx.sample);
+        }
         if (disabled_ || std::memcmp(live_, in, sizeof(double) * static_cast<std::size_t>(channels_)) != 0)
             changed_ = true;
         CopyMembers(live_, in, channels_);

@@ -332,7 +332,7 @@ void CopyLockedPropertyValue(Property* property, const dsx::FileProperty* file, 
 }
 
 void CopyPropertyLockedStatus(Property* property, const dsx::FileProperty* file) {
-    if (!property || !file || !property->AllowsLocking()) return;
+    if (!property || !file || !property->Definition().AllowsLocking()) return;
     const std::uint32_t bits = file->LockBits() << kFileShift;
     property->ModifyFlag(kLockBits & ~bits, false);
     property->ModifyFlag(bits, true);
@@ -346,7 +346,7 @@ void CopyPropertyMutedStatus(Property* property, const dsx::FileProperty* file) 
 }
 
 void CombinePropertyLockedStatus(Property* property, const dsx::FileProperty* file) {
-    if (!property || !file || !property->AllowsLocking()) return;
+    if (!property || !file || !property->Definition().AllowsLocking()) return;
     property->ModifyFlag(file->LockBits() << kFileShift, true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "velora/constraint.h"
 #include "velora/file_reference.h"
 #include "velora/model.h"
 #include "velora/object_directory.h"
@@ -23,6 +24,7 @@ Object* Object::Create(const char* name, int classId) {
     if (classes.IsA(classId, kClassModel)) return Model::Create(name, classId);
     // Boxes: relations and placeholders have types of their own.
     if (classes.IsA(classId, kClassConstraintRelation)) return Relation::Create(name);
+    if (classes.IsA(classId, kClassConstraint)) return CreateConstraintOfClass(name, classId);
     if (classId == kClassModelPlaceholder) return ModelPlaceholder::Create(name);
     if (classId == kClassBoxPlaceholder) return BoxPlaceholder::Create(name);
     if (classes.IsA(classId, kClassBox)) return Box::Create(name, classId);
@@ -57,6 +59,7 @@ IObject* Object::IQuery(std::uint32_t id, int arg) {
 }
 
 void Object::Teardown() {
+    flags_ |= kObjectDestructed;
     // Out of the directory first: an ending object is not found any more.
     ObjectDirectory::Instance().Remove(this);
     // The wrapper hears of the end first, while the object is still whole.
@@ -73,22 +76,36 @@ void Object::SplitName(const char* text, std::string* nameSpace, std::string* na
     if (name) name->assign(colon ? colon + 1 : t);
 }
 
+// request, request + 1 (the announcement) and request + 2 (done) are the
+// three actions of a rename and of a prefix rename alike.
+template <class Change>
+bool Object::Renaming(int request, Change change) {
+    if (IsEnding()) return false;
+    const PlugHandle alive(this);
+    if (!PlugNotify(request, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
+    if (!PlugNotify(request + 1, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
+    change();
+    UpdateNames();
+    ModFlags() |= kModSelfName;
+    PlugNotify(request + 2, this, 0, nullptr, 0, nullptr);
+    return true;
+}
+
 bool Object::SetName(const char* name) {
     if (flags_ & kObjectLocked) return false;
     std::string plain;
     SplitName(name, nullptr, &plain);
-    name_ = plain;
-    UpdateNames();
-    ModFlags() |= kModSelfName;
-    return true;
+    return Renaming(kActRequestRename, [&] { name_ = plain; });
 }
 
 bool Object::SetLongName(const char* text) {
     if (flags_ & kObjectLocked) return false;
-    SplitName(text, &namespace_, &name_);
-    UpdateNames();
-    ModFlags() |= kModSelfName;
-    return true;
+    std::string nameSpace, plain;
+    SplitName(text, &nameSpace, &plain);
+    return Renaming(kActRequestRename, [&] {
+        namespace_ = nameSpace;
+        name_ = plain;
+    });
 }
 
 void Object::UpdateNames() {
@@ -112,10 +129,24 @@ void Object::HardSelect() {
     if (was) PlugNotify(kActReselect, this, 0, nullptr, 0, nullptr);
 }
 
-void Object::SetOwnerNamespace(Object* ns) {
-    ownerNamespace_.Reset(ns);
-    namespace_ = ns ? ns->LabelName() : std::string();
-    UpdateNames();
+bool Object::SetOwnerNamespace(Object* ns) {
+    const PlugHandle target(ns);
+    return Renaming(kActRequestPrefixRename, [&] {
+        // A handler may have ended the namespace meanwhile.
+        Object* still = static_cast<Object*>(target.Get());
+        ownerNamespace_.Reset(still);
+        namespace_ = still ? still->LabelName() : std::string();
+    });
+}
+
+bool Object::PlugDataNotify(int action, Plug* plug, void* data, void* oldData, int size) {
+    if (plug && plug != this && plug->Owner() == this) return true;
+    return Plug::PlugDataNotify(action, plug, data, oldData, size);
+}
+
+bool Object::PlugStateNotify(int action, Plug* plug, void* data, void* oldData, int size) {
+    if (plug && plug != this && plug->Owner() == this) return true;
+    return Plug::PlugStateNotify(action, plug, data, oldData, size);
 }
 
 FileReference* Object::OwnerFileReference() const {

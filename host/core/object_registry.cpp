@@ -219,13 +219,9 @@ IObject* ObjectRegistry::Create(const char* group, const char* name, IObject* ow
         else Trace::Instance().Printf(Trace::kDefaultLevel, "Warning: %s\n", why.c_str());
         return nullptr;
     }
-    if (Object* object = AsObject(made)) {
-        // Entries of objects that ended make room now and then.
-        if (origins_.size() > 1024 && origins_.size() % 1024 == 0)
-            for (auto it = origins_.begin(); it != origins_.end();)
-                it = it->second.object.Valid() ? std::next(it) : origins_.erase(it);
-        origins_[object] = Origin{PlugHandle(object), group, name};
-    }
+    // The object keeps its origin, and the record ends with it.
+    if (Object* object = AsObject(made))
+        object->origin_ = std::make_unique<RegistryOrigin>(RegistryOrigin{group, name});
     return made;
 }
 
@@ -241,9 +237,8 @@ const RegistryEntry* ObjectRegistry::StorableEntryFor(const RegistryEntry* entry
 }
 
 const RegistryEntry* ObjectRegistry::OriginOf(const Object* object) const {
-    auto it = origins_.find(object);
-    if (it == origins_.end() || it->second.object.Get() != object) return nullptr;
-    return Find(it->second.group.c_str(), it->second.name.c_str());
+    const RegistryOrigin* origin = object ? object->Origin() : nullptr;
+    return origin ? Find(origin->group.c_str(), origin->name.c_str()) : nullptr;
 }
 
 std::string EntryLibrary(const RegistryEntry& entry) {

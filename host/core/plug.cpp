@@ -29,11 +29,15 @@ IObject* Plug::IQuery(std::uint32_t id, int) {
     }
 }
 
-void Plug::Destroy(int) {
-    if (ending_) return;  // already on its way out (re-entered from a notification)
+bool Plug::End() {
+    if (ending_) return false;  // already on its way out (re-entered from a notification)
     ending_ = true;
     Teardown();
-    delete this;
+    return true;
+}
+
+void Plug::Destroy(int) {
+    if (End()) delete this;
 }
 
 void Plug::Teardown() {
@@ -292,16 +296,18 @@ bool Plug::RevertModification(std::uint32_t flag) {
 }
 
 // The host's own handling of a notification: the scene entity hears it.
+// Proposed values and flags (kActCandidate) are the plug's and its owner's
+// business; the scene hears what was taken.
 bool Plug::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
     SceneEvents::Instance().RaiseConnection(this, action, plug, index, plug2, type, plug3);
     return true;
 }
 bool Plug::PlugDataNotify(int action, Plug* plug, void* data, void* oldData, int size) {
-    SceneEvents::Instance().RaiseData(plug, action, data, oldData, size);
+    if (action != kActCandidate) SceneEvents::Instance().RaiseData(plug, action, data, oldData, size);
     return true;
 }
 bool Plug::PlugStateNotify(int action, Plug* plug, void* data, void* oldData, int size) {
-    SceneEvents::Instance().RaiseState(plug, action, data, oldData, size);
+    if (action != kActCandidate) SceneEvents::Instance().RaiseState(plug, action, data, oldData, size);
     return true;
 }
 

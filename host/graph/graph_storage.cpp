@@ -21,10 +21,18 @@ bool StoreBoxFields(Box& box, dsx::ObjectStore& store) {
     if (!(store.Pass() & dsx::kPassFields)) return true;
     bool ok = store.WriteInteger("PlayMode", box.PlayMode()) && store.WriteInteger("RecordMode", box.RecordMode()) &&
               store.WriteInteger("Animatable", box.IsAnimatableBox() ? 1 : 0);
-    if (Plug* owner = box.Owner(); owner && owner->IsA(kClassConstraintRelation))
+    if (Plug* owner = box.Owner(); owner && owner->IsA(kClassConstraintRelation)) {
         ok = store.WriteReference("Relation", static_cast<Relation*>(owner)) && ok;
+        const int* layout = box.ViewLayout();
+        if (layout[0] || layout[1] || layout[2])
+            ok = store.WriteInteger("ViewX", layout[0]) && store.WriteInteger("ViewY", layout[1]) &&
+                 store.WriteInteger("ViewZ", layout[2]) && ok;
+    }
     // A placeholder's inputs only pass connected values on.
-    const bool keepValues = box.ClassId() != kClassModelPlaceholder && box.ClassId() != kClassBoxPlaceholder;
+    // A constraint's inputs read the models it references: nothing of
+    // their own to keep.
+    const bool keepValues = box.ClassId() != kClassModelPlaceholder && box.ClassId() != kClassBoxPlaceholder &&
+                            (!box.IsA(kClassConstraint) || box.IsA(kClassConstraintRelation));
     int stored = 0;
     for (int i = 0; i < box.InConnectorCount(); ++i) {
         AnimationNode* input = box.InConnector(i);
@@ -57,6 +65,10 @@ bool RetrieveBoxFields(Box& box, dsx::ObjectStore& store) {
         if (store.ReadInteger("PlayMode", &value)) box.SetPlayMode(static_cast<int>(value));
         if (store.ReadInteger("RecordMode", &value)) box.SetRecordMode(static_cast<int>(value));
         if (store.ReadInteger("Animatable", &value)) box.SetAnimatableBox(value != 0);
+        std::int64_t view[3] = {0, 0, 0};
+        if (store.ReadInteger("ViewX", &view[0]) | store.ReadInteger("ViewY", &view[1]) |
+            store.ReadInteger("ViewZ", &view[2]))
+            box.SetViewLayout(static_cast<int>(view[0]), static_cast<int>(view[1]), static_cast<int>(view[2]));
         for (int i = 0; i < box.InConnectorCount(); ++i) {
             AnimationNode* input = box.InConnector(i);
             double values[4];

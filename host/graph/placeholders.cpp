@@ -12,19 +12,19 @@ namespace {
 
 Property* MakeReference(Object* owner, const char* name, int filter) {
     Property* property = owner->CreateProperty(name, kDataObject);
-    if (property) property->SetConnectionFilter(filter);
+    if (property) property->Definition().SetConnectionFilter(filter);
     return property;
 }
 
 Object* Referenced(const Property* property) {
-    return property && property->ListCount() > 0 ? AsObject(property->ListAt(0)) : nullptr;
+    return property && property->Links().Count() > 0 ? AsObject(property->Links().At(0)) : nullptr;
 }
 
 bool SetReferenced(Property* property, Object* target) {
     if (!property) return false;
-    property->ListClear();
+    property->Links().Clear();
     BumpStructureVersion();  // schedules group a placeholder with what it stands for
-    return !target || property->ListAdd(target);
+    return !target || property->Links().Add(target);
 }
 
 // Inverse of an affine column-major matrix (the last row 0 0 0 1); false

@@ -16,20 +16,17 @@ namespace velora {
 // ---------------------------------------------------------------------------
 // Relation
 
-Relation* Relation::Create(const char* name) { return new Relation(name ? name : "Relation"); }
-
-Relation::Relation(const char* name) : Box(name, kClassConstraintRelation) {
-    active_ = CreateProperty("Active", kDataBool);
-    SetActive(true);
+Relation* Relation::Create(const char* name) {
+    return new Relation(name ? name : "Relation", kClassConstraintRelation);
 }
 
-bool Relation::IsActive() const {
-    bool on = false;
-    return active_ && active_->GetRaw(&on) && on;
-}
+Relation::Relation(const char* name, int classId) : Constraint(name, classId) { SetActive(true); }
 
-void Relation::SetActive(bool on) {
-    if (active_) active_->SetRaw(&on);
+bool Relation::SetBoxPosition(Box* box, int x, int y) {
+    if (!box || box->Owner() != this) return false;
+    box->SetViewLayout(x, y, box->ViewLayout()[2]);
+    viewChanged_ = true;
+    return true;
 }
 
 bool Relation::AddBox(Box* box) {
@@ -86,21 +83,6 @@ void Relation::EvaluateBoxes(const EvaluationContext& context) {
     std::vector<Box*> boxes;
     CollectBoxes(&boxes);
     for (Box* box : boxes) box->Evaluate(context);
-}
-
-bool Relation::StoreBox(dsx::ObjectStore& store) {
-    if (!Box::StoreBox(store)) return false;
-    if (!(store.Pass() & dsx::kPassFields)) return true;
-    return store.WriteInteger("InScene", Scene::Main().SrcIndex(this) >= 0 ? 1 : 0);
-}
-
-bool Relation::RetrieveBox(dsx::ObjectStore& store) {
-    if (!Box::RetrieveBox(store)) return false;
-    std::int64_t inScene = 0;
-    if ((store.Pass() & dsx::kPassFields) && store.ReadInteger("InScene", &inScene) && inScene &&
-        Scene::Main().SrcIndex(this) < 0)
-        return Scene::Main().AddObject(this);
-    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "property/property_table.h"
 #include "velora/object.h"
@@ -18,21 +19,6 @@
 #include "velora/string_list.h"
 
 namespace velora {
-
-// What most properties never use lives here, made on first use, so that a
-// plain property pays one pointer for it.
-struct Property::Extras {
-    std::string translated;
-    std::unique_ptr<StringList> enumList;
-    unsigned enumVersion = 0;
-    IObject* handlerObject = nullptr;
-    PropertyHandler produce = nullptr;
-    PropertyHandler take = nullptr;
-    double min = 0.0;
-    double max = 0.0;
-    int filterClass = 0;
-    PlugHandle referenced;
-};
 
 namespace {
 
@@ -46,26 +32,30 @@ char* CopyText(const char* text) {
 
 }  // namespace
 
+static_assert(sizeof(PlugHandle) <= sizeof(double[4]) && alignof(PlugHandle) <= alignof(double),
+              "a reference's handle is kept in the value's bytes");
+
 Property::Property(Object* object, const char* name, const DataType* type, std::uint32_t createFlags)
     : object_(object), type_(type), name_(name) {
-    if (createFlags & kCreateAnimatable) attributes_ |= kAttrAnimatable | kAttrAllowsLocking;
-    if (createFlags & kCreateUser) attributes_ |= kAttrUser;
-    if (createFlags & kCreateTemporary) attributes_ |= kAttrTemporary;
-    if (createFlags & kCreateConnectable) attributes_ |= kAttrConnectable;
+    PropertyDefinition& d = definition_;
+    if (createFlags & kCreateAnimatable) d.SetAttribute(kAttrAnimatable | kAttrAllowsLocking, true);
+    if (createFlags & kCreateUser) d.SetAttribute(kAttrUser, true);
+    if (createFlags & kCreateTemporary) d.SetAttribute(kAttrTemporary, true);
+    if (createFlags & kCreateConnectable) d.SetAttribute(kAttrConnectable, true);
     switch (type_->Kind()) {
         case ValueKind::kString:
             value_.s = CopyText("");
             break;
         case ValueKind::kStringList:
-            Ext().enumList = std::make_unique<StringList>();
-            attributes_ |= kAttrList;
+            d.EnumList(true);
+            d.SetAttribute(kAttrList, true);
             break;
         case ValueKind::kObject:
             // A connectable object property lists objects; a plain one holds one.
-            if (createFlags & kCreateConnectable)
-                attributes_ |= kAttrList;
-            else
-                attributes_ |= kAttrSingleConnect;
+            d.SetAttribute((createFlags & kCreateConnectable) ? kAttrList : kAttrSingleConnect, true);
+            break;
+        case ValueKind::kReference:
+            new (&value_) PlugHandle();
             break;
         default:
             break;
@@ -74,14 +64,19 @@ Property::Property(Object* object, const char* name, const DataType* type, std::
 
 Property::~Property() {
     if (type_->Kind() == ValueKind::kString) std::free(value_.s);
-    delete extras_;
+    if (type_->Kind() == ValueKind::kReference) ReferenceSlot().~PlugHandle();
+}
+
+PlugHandle& Property::ReferenceSlot() { return *std::launder(reinterpret_cast<PlugHandle*>(&value_)); }
+const PlugHandle& Property::ReferenceSlot() const {
+    return *std::launder(reinterpret_cast<const PlugHandle*>(&value_));
 }
 
 void Property::Teardown() {
     if (Object* object = object_) {
         PropertyTable* table = object->properties_;
         object_ = nullptr;
-        table->byName.erase(std::string_view(name_));
+        table->byName.Erase(this);
         auto& order = table->order;
         order.erase(std::remove(order.begin(), order.end(), this), order.end());
         object->ModFlags() |= kModSelfProperty;
@@ -109,138 +104,76 @@ IObject* Property::IQuery(std::uint32_t id, int) {
     }
 }
 
-Property::Extras& Property::Ext() {
-    if (!extras_) extras_ = new Extras();
-    return *extras_;
-}
-
 bool Property::SetName(const char* name) {
     if (!name || !*name) return false;
     if (name_ == name) return true;
+    if (object_ && object_->properties_->byName.Find(name)) return false;
+    const std::string wanted(name);  // `name` may point into a handler's storage
+    const PlugHandle alive(this);
+    if (!PlugNotify(kActRequestRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
+    if (!PlugNotify(kActRename, this, 0, nullptr, 0, nullptr) || !alive.Valid()) return false;
     if (object_) {
         PropertyTable* table = object_->properties_;
-        if (table->byName.count(std::string_view(name))) return false;
-        // The key views name_: out of the index before it changes.
-        table->byName.erase(std::string_view(name_));
-        name_ = name;
-        table->byName.emplace(std::string_view(name_), this);
+        if (table->byName.Find(wanted)) return false;  // taken meanwhile
+        // Indexed by its name: out of the index before it changes.
+        table->byName.Erase(this);
+        name_ = wanted;
+        table->byName.Insert(this);
     } else {
-        name_ = name;
+        name_ = wanted;
     }
     ModFlags() |= kModSelfName;
+    PlugNotify(kActRenamed, this, 0, nullptr, 0, nullptr);
     return true;
 }
 
 const char* Property::TranslatedName() const {
-    return extras_ && !extras_->translated.empty() ? extras_->translated.c_str() : name_.c_str();
-}
-
-void Property::SetTranslatedName(const char* name) {
-    if (!name || !*name) {
-        if (extras_) extras_->translated.clear();
-        return;
-    }
-    Ext().translated = name;
-}
-
-void Property::SetAttribute(std::uint32_t a, bool on) {
-    attributes_ = on ? attributes_ | a : attributes_ & ~a;
-}
-
-void Property::SetExternalHandlers(IObject* object, PropertyHandler produce, PropertyHandler take) {
-    Extras& e = Ext();
-    e.handlerObject = object;
-    e.produce = produce;
-    e.take = take;
-    attributes_ |= kAttrExternal;
-}
-
-void Property::ClearExternalHandlers() {
-    if (extras_) {
-        extras_->handlerObject = nullptr;
-        extras_->produce = nullptr;
-        extras_->take = nullptr;
-    }
-    attributes_ &= ~kAttrExternal;
-}
-
-IObject* Property::HandlerObject() const { return extras_ ? extras_->handlerObject : nullptr; }
-PropertyHandler Property::ProduceHandler() const { return extras_ ? extras_->produce : nullptr; }
-PropertyHandler Property::TakeHandler() const { return extras_ ? extras_->take : nullptr; }
-
-void Property::Produce() const {
-    if (IsExternallyHandled() && extras_ && extras_->produce) extras_->produce(extras_->handlerObject);
-}
-
-void Property::Take() {
-    if (IsExternallyHandled() && extras_ && extras_->take) extras_->take(extras_->handlerObject);
-}
-
-double Property::Min() const { return extras_ ? extras_->min : 0.0; }
-double Property::Max() const { return extras_ ? extras_->max : 0.0; }
-
-void Property::SetMin(double value, bool clamp) {
-    Ext().min = value;
-    SetAttribute(kAttrMinClamp, clamp);
-}
-
-void Property::SetMax(double value, bool clamp) {
-    Ext().max = value;
-    SetAttribute(kAttrMaxClamp, clamp);
-}
-
-bool Property::HasEnumList() const { return extras_ && extras_->enumList; }
-
-StringList* Property::EnumList(bool create) {
-    if (create && !HasEnumList()) Ext().enumList = std::make_unique<StringList>();
-    return extras_ ? extras_->enumList.get() : nullptr;
-}
-
-const StringList* Property::EnumList() const { return extras_ ? extras_->enumList.get() : nullptr; }
-
-const char* Property::EnumText(int i) const {
-    const StringList* list = EnumList();
-    return list ? list->TextAt(i) : nullptr;
+    const char* translation = definition_.Translation();
+    return translation ? translation : name_.c_str();
 }
 
 void Property::NotifyEnumListChanged() {
-    ++Ext().enumVersion;
+    definition_.CountEnumListChange();
     ModFlags() |= kModSelfOther;
-}
-
-unsigned Property::EnumListVersion() const { return extras_ ? extras_->enumVersion : 0u; }
-
-int Property::ConnectionFilter() const { return extras_ ? extras_->filterClass : 0; }
-
-void Property::SetConnectionFilter(int classId) {
-    if (classId == 0 && !extras_) return;
-    Ext().filterClass = classId;
-}
-
-bool Property::AcceptsSource(const Plug* source) const {
-    if (!source) return false;
-    const int filter = ConnectionFilter();
-    return filter == 0 || source->IsA(filter);
 }
 
 bool Property::PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) {
     if (action == kActRequestConnectSrc) {
-        if (!AcceptsSource(plug)) return false;
-        if (IsSingleConnect() && SrcCount() >= 1) return false;
+        if (!definition_.AcceptsSource(plug)) return false;
+        if (definition_.IsSingleConnect() && SrcCount() >= 1) return false;
     }
     return Plug::PlugNotify(action, plug, index, plug2, type, plug3);
 }
 
-void Property::ModifyFlag(std::uint32_t f, bool on) {
-    const std::uint32_t before = flags_;
-    flags_ = on ? flags_ | f : flags_ & ~f;
-    if (flags_ != before) {
-        // Evaluation schedules list the animated properties.
-        if ((flags_ ^ before) & kPropertyAnimated) BumpStructureVersion();
-        ModFlags() |= kModSelfFlags;
-        std::uint32_t old = before;
-        PlugStateNotify(kActValueChanged, this, &flags_, &old, sizeof flags_);
+bool Property::Tell(ValueNotify notify, int action, const void* data, const void* oldData, int size) {
+    void* now = const_cast<void*>(data);
+    void* before = const_cast<void*>(oldData);
+    if (Object* owner = object_) {
+        if (owner->Wrapper()) {
+            // An extension hears it through the owner's wrapper and may end
+            // the property meanwhile.
+            const PlugHandle alive(this);
+            if (!(owner->*notify)(action, this, now, before, size) || !alive.Valid()) return false;
+        } else if (!(owner->*notify)(action, this, now, before, size)) {
+            return false;
+        }
     }
+    return (this->*notify)(action, this, now, before, size);
+}
+
+bool Property::ModifyFlag(std::uint32_t f, bool on) {
+    const std::uint32_t before = flags_;
+    const std::uint32_t proposed = on ? flags_ | f : flags_ & ~f;
+    if (proposed == before) return true;
+    if (!Tell(&Plug::PlugStateNotify, kActCandidate, &proposed, &before, sizeof flags_)) return false;
+    const std::uint32_t old = flags_;  // a handler may have changed other bits
+    flags_ = on ? flags_ | f : flags_ & ~f;
+    if (flags_ == old) return true;
+    // Evaluation schedules list the animated properties.
+    if ((flags_ ^ old) & kPropertyAnimated) BumpStructureVersion();
+    ModFlags() |= kModSelfFlags;
+    Tell(&Plug::PlugStateNotify, kActValueChanged, &flags_, &old, sizeof flags_);
+    return true;
 }
 
 bool Property::IsMemberLocked(int i) const {
@@ -250,15 +183,13 @@ bool Property::IsMemberLocked(int i) const {
 
 bool Property::SetMemberLocked(int i, bool on) {
     if (i < 0 || i >= MemberCount() || i > 3) return false;
-    if (on && !AllowsLocking()) return false;
-    ModifyFlag(kPropertyLockMember0 << i, on);
-    return true;
+    if (on && !definition_.AllowsLocking()) return false;
+    return ModifyFlag(kPropertyLockMember0 << i, on);
 }
 
 bool Property::SetLocked(bool on) {
-    if (on && !AllowsLocking()) return false;
-    ModifyFlag(kPropertyLockAll, on);
-    return true;
+    if (on && !definition_.AllowsLocking()) return false;
+    return ModifyFlag(kPropertyLockAll, on);
 }
 
 void* Property::ValuePtr() { return const_cast<void*>(static_cast<const Property*>(this)->ValuePtr()); }
@@ -277,7 +208,7 @@ const void* Property::ValuePtr() const {
 
 bool Property::GetRaw(void* out) const {
     if (!out) return false;
-    Produce();
+    definition_.Produce();
     switch (type_->Kind()) {
         case ValueKind::kNone:
             return false;
@@ -292,12 +223,12 @@ bool Property::GetRaw(void* out) const {
             return true;
         }
         case ValueKind::kStringList: {
-            const StringList* list = EnumList();
+            const StringList* list = definition_.EnumList();
             std::memcpy(out, &list, sizeof list);
             return true;
         }
         case ValueKind::kReference: {
-            IObject* target = Referenced();
+            IObject* target = static_cast<Property*>(ReferenceSlot().Get());
             std::memcpy(out, &target, sizeof target);
             return true;
         }
@@ -317,9 +248,12 @@ bool Property::SetRaw(const void* in, std::size_t size) {
 
 bool Property::SetRaw(const void* in) {
     if (!in || IsReadOnly()) return false;
-    // The scene's data listeners get the old value too: keep a copy, only
-    // when someone listens (a text's copy outlives the write that frees it).
-    const bool heard = !SceneEvents::Instance().Data().Empty();
+    const int size = static_cast<int>(type_->ValueSize());
+    // The proposal: the owner's wrapper may refuse the value.
+    if (!Tell(&Plug::PlugDataNotify, kActCandidate, in, ValuePtr(), size)) return false;
+    // Those told of the change get the old value too: keep a copy, only when
+    // someone listens (a text's copy outlives the write that frees it).
+    const bool heard = !SceneEvents::Instance().Data().Empty() || (object_ && object_->Wrapper());
     const bool inline_ = ValuePtr() != nullptr;
     Value before{};
     std::string beforeText;
@@ -332,9 +266,8 @@ bool Property::SetRaw(const void* in) {
     }
     if (!WriteChecked(in)) return false;
     ModFlags() |= kModSelfValue;
-    Take();
-    PlugDataNotify(kActValueChanged, this, ValuePtr(), heard && inline_ ? &before : nullptr,
-                   static_cast<int>(type_->ValueSize()));
+    definition_.Take();
+    Tell(&Plug::PlugDataNotify, kActValueChanged, ValuePtr(), heard && inline_ ? &before : nullptr, size);
     return true;
 }
 
@@ -375,10 +308,11 @@ T ClampReal(T v, bool useMin, double min, bool useMax, double max) {
 }  // namespace
 
 bool Property::WriteChecked(const void* in) {
-    const bool useMin = IsMinClamp();
-    const bool useMax = IsMaxClamp();
-    const double min = Min();
-    const double max = Max();
+    const PropertyDefinition& d = definition_;
+    const bool useMin = d.IsMinClamp();
+    const bool useMax = d.IsMaxClamp();
+    const double min = useMin ? d.Min() : 0.0;
+    const double max = useMax ? d.Max() : 0.0;
     const bool scalarLocked = HasFlag(kPropertyLockMember0);
     switch (type_->Kind()) {
         case ValueKind::kNone:
@@ -452,7 +386,7 @@ bool Property::WriteChecked(const void* in) {
             std::memcpy(&object, in, sizeof object);
             Plug* plug = AsPlug(object);
             if (object && !plug) return false;
-            if (plug && !AcceptsSource(plug)) return false;
+            if (plug && !definition_.AcceptsSource(plug)) return false;
             if (plug && SrcCount() == 1 && Src(0) == plug) return true;
             DisconnectAllSrc();
             if (SrcCount() != 0) return false;  // a disconnection was refused
@@ -461,7 +395,7 @@ bool Property::WriteChecked(const void* in) {
         case ValueKind::kStringList: {
             const StringList* list;
             std::memcpy(&list, in, sizeof list);
-            StringList* own = EnumList(true);
+            StringList* own = definition_.EnumList(true);
             if (list == own) return true;
             if (list)
                 *own = *list;
@@ -475,7 +409,7 @@ bool Property::WriteChecked(const void* in) {
             std::memcpy(&object, in, sizeof object);
             Property* target = AsProperty(object);
             if ((object && !target) || target == this) return false;
-            Ext().referenced.Reset(target);
+            ReferenceSlot().Reset(target);
             return true;
         }
     }
@@ -484,7 +418,7 @@ bool Property::WriteChecked(const void* in) {
 
 bool Property::GetInt(int* out) const {
     if (!out) return false;
-    Produce();
+    definition_.Produce();
     auto saturate = [](double d) {
         if (std::isnan(d)) return 0;
         if (d >= static_cast<double>(INT_MAX)) return INT_MAX;
@@ -550,50 +484,6 @@ bool Property::SetInt(int value) {
         default:
             return false;
     }
-}
-
-Property* Property::Referenced() const {
-    if (type_->Kind() != ValueKind::kReference || !extras_) return nullptr;
-    return static_cast<Property*>(extras_->referenced.Get());
-}
-
-bool Property::SetReferenced(Property* target) {
-    if (type_->Kind() != ValueKind::kReference) return false;
-    IObject* object = target;
-    return SetRaw(&object);
-}
-
-int Property::ListCount() const { return type_->Kind() == ValueKind::kObject ? SrcCount() : 0; }
-
-Plug* Property::ListAt(int i) const { return type_->Kind() == ValueKind::kObject ? Src(i) : nullptr; }
-
-bool Property::ListAdd(Plug* object) {
-    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
-    return ConnectSrc(object);  // filter and single-connect: PlugNotify
-}
-
-bool Property::ListInsert(int i, Plug* object) {
-    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
-    return ConnectSrcAt(i, object);
-}
-
-bool Property::ListSetAt(int i, Plug* object) {
-    if (type_->Kind() != ValueKind::kObject || IsReadOnly() || !AcceptsSource(object)) return false;
-    if (Src(i) == object) return true;
-    return ReplaceSrcAt(i, object);
-}
-
-bool Property::ListRemoveAt(int i) {
-    if (type_->Kind() != ValueKind::kObject || IsReadOnly()) return false;
-    return DisconnectSrcAt(i);
-}
-
-void Property::ListClear() {
-    if (type_->Kind() == ValueKind::kObject && !IsReadOnly()) DisconnectAllSrc();
-}
-
-int Property::ListFind(const Plug* object) const {
-    return type_->Kind() == ValueKind::kObject && object ? SrcIndex(object) : -1;
 }
 
 }  // namespace velora

@@ -28,10 +28,10 @@ Property* Object::CreateProperty(const char* name, int dataType, std::uint32_t c
     const DataType* type = DataType::Get(dataType);
     if (!type || !name || !*name || IsEnding()) return nullptr;
     if (!properties_) properties_ = new PropertyTable();
-    if (properties_->byName.count(std::string_view(name))) return nullptr;
+    if (properties_->byName.Find(name)) return nullptr;
     Property* property = new Property(this, name, type, createFlags);
     properties_->order.push_back(property);
-    properties_->byName.emplace(std::string_view(property->name_), property);
+    properties_->byName.Insert(property);
     property->SetOwner(this);
     ModFlags() |= kModSelfProperty;
     return property;
@@ -39,7 +39,7 @@ Property* Object::CreateProperty(const char* name, int dataType, std::uint32_t c
 
 bool Object::RemoveProperty(Property* property) {
     if (!property || property->object_ != this) return false;
-    if (!property->IsUser() && !property->IsTemporary()) return false;
+    if (!property->IsUser() && !property->Definition().IsTemporary()) return false;
     property->Destroy(0);  // Teardown takes it out of the table and tells listeners
     return true;
 }
@@ -62,8 +62,7 @@ int Object::PropertyIndex(const Property* property) const {
 
 Property* Object::FindProperty(const char* name) const {
     if (!properties_ || !name) return nullptr;
-    const auto it = properties_->byName.find(std::string_view(name));
-    return it == properties_->byName.end() ? nullptr : it->second;
+    return properties_->byName.Find(name);
 }
 
 Property* Object::FindPropertyNoCase(const char* name, bool translated) const {

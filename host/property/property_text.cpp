@@ -150,11 +150,11 @@ void AppendLabel(std::string& out, Plug* plug) {
 }  // namespace
 
 void Property::FormatText(std::string& out) const {
-    Produce();
+    definition_.Produce();
     switch (type_->Kind()) {
         case ValueKind::kInt32:
             if (type_->Id() == kDataEnum) {
-                if (const char* text = EnumText(value_.i)) {
+                if (const char* text = definition_.EnumText(value_.i)) {
                     out += text;
                 } else {
                     out += '#';
@@ -193,13 +193,13 @@ void Property::FormatText(std::string& out) const {
             out += 'T';
             break;
         case ValueKind::kStringList:
-            if (const StringList* list = EnumList()) list->Join(kListSeparator, out);
+            if (const StringList* list = definition_.EnumList()) list->Join(kListSeparator, out);
             break;
         case ValueKind::kObject:
             AppendLabel(out, Src(0));
             break;
         case ValueKind::kReference:
-            AppendLabel(out, Referenced());
+            AppendLabel(out, ReferenceSlot().Get());
             break;
         case ValueKind::kNone:
             break;
@@ -240,7 +240,7 @@ bool Property::ParseText(const char* text) {
             if (type_->Id() == kDataEnum) {
                 // A text of the list first, so texts that look like numbers
                 // still name their own value.
-                if (const StringList* list = EnumList()) {
+                if (const StringList* list = definition_.EnumList()) {
                     const int at = list->FindText(text, true, false);
                     if (at >= 0) return SetRaw(&at);
                 }

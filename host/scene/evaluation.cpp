@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "velora/device.h"
 #include "velora/object.h"
 #include "velora/property.h"
 
@@ -32,6 +33,8 @@ int EvaluationManager::Raise(int timing, void* context) {
     record.context = context;
     return source.Raise(record);
 }
+
+DeviceManager& EvaluationManager::Devices() { return DeviceManager::Instance(); }
 
 Object* EvaluationManager::HostObject() {
     if (!object_) {

@@ -8,6 +8,9 @@
 #include <mutex>
 #include <unordered_map>
 
+#include <lymath/euler.h>
+#include <lymath/matrix.h>
+
 #include "velora/class_registry.h"
 #include "velora/property.h"
 
@@ -61,8 +64,6 @@ void ToBytes(std::uint32_t color, std::uint8_t rgba[4]) {
     rgba[2] = static_cast<std::uint8_t>(color >> 16);
     rgba[3] = 255;
 }
-
-constexpr double kDegrees = 3.14159265358979323846 / 180.0;
 
 }  // namespace
 
@@ -201,25 +202,7 @@ void Model::LocalMatrix(double* local) const {
     const double* r = static_cast<const double*>(rotation_->ValuePtr());
     const double* s = static_cast<const double*>(scaling_->ValuePtr());
     // Local = T * Rz * Ry * Rx * S (X applied first), column-major.
-    const double cx = std::cos(r[0] * kDegrees), sx = std::sin(r[0] * kDegrees);
-    const double cy = std::cos(r[1] * kDegrees), sy = std::sin(r[1] * kDegrees);
-    const double cz = std::cos(r[2] * kDegrees), sz = std::sin(r[2] * kDegrees);
-    local[0] = cz * cy * s[0];
-    local[1] = sz * cy * s[0];
-    local[2] = -sy * s[0];
-    local[3] = 0;
-    local[4] = (cz * sy * sx - sz * cx) * s[1];
-    local[5] = (sz * sy * sx + cz * cx) * s[1];
-    local[6] = cy * sx * s[1];
-    local[7] = 0;
-    local[8] = (cz * sy * cx + sz * sx) * s[2];
-    local[9] = (sz * sy * cx - cz * sx) * s[2];
-    local[10] = cy * cx * s[2];
-    local[11] = 0;
-    local[12] = t[0];
-    local[13] = t[1];
-    local[14] = t[2];
-    local[15] = 1;
+    lymath::ComposeTRS(local, t, r, s);
 }
 
 void Model::UpdateGlobal(const double* parentGlobal) {
@@ -229,12 +212,7 @@ void Model::UpdateGlobal(const double* parentGlobal) {
         std::copy(local, local + 16, global_);
         return;
     }
-    for (int c = 0; c < 4; ++c)
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) sum += parentGlobal[k * 4 + row] * local[c * 4 + k];
-            global_[c * 4 + row] = sum;
-        }
+    lymath::Multiply(global_, parentGlobal, local);
 }
 
 // ---------------------------------------------------------------------------
@@ -320,14 +298,7 @@ void Model::ComputeGlobalMatrix(double* out) const {
             first = false;
             continue;
         }
-        double next[16];
-        for (int c = 0; c < 4; ++c)
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0;
-                for (int k = 0; k < 4; ++k) sum += global[k * 4 + row] * local[c * 4 + k];
-                next[c * 4 + row] = sum;
-            }
-        std::copy(next, next + 16, global);
+        lymath::Multiply(global, global, local);
     }
     std::copy(global, global + 16, out);
 }

@@ -16,36 +16,40 @@ namespace velora {
 
 namespace dsx {
 
+namespace {
+
+// A raw value of type T read from, or written to, memory that need not be
+// aligned for it.
+template <class T>
+T Load(const void* raw) {
+    T v;
+    std::memcpy(&v, raw, sizeof v);
+    return v;
+}
+
+template <class T>
+bool Put(void* raw, T v) {
+    std::memcpy(raw, &v, sizeof v);
+    return true;
+}
+
+}  // namespace
+
 bool StoreRawValue(int dataType, const void* raw, FileProperty& out) {
     const DataType* type = DataType::Get(dataType);
     if (!type || !raw || out.Type() != type->FileType()) return false;
     switch (type->Kind()) {
-        case ValueKind::kInt32: {
-            int v;
-            std::memcpy(&v, raw, sizeof v);
-            return out.SetInteger(v);
-        }
+        case ValueKind::kInt32:
+            return out.SetInteger(Load<int>(raw));
         case ValueKind::kInt64:
-        case ValueKind::kTime: {
-            long long v;
-            std::memcpy(&v, raw, sizeof v);
-            return out.SetInteger(v);
-        }
-        case ValueKind::kUInt64: {
-            unsigned long long v;
-            std::memcpy(&v, raw, sizeof v);
-            return out.SetUnsigned(v);
-        }
-        case ValueKind::kBool: {
-            unsigned char v;
-            std::memcpy(&v, raw, 1);
-            return out.SetInteger(v ? 1 : 0);
-        }
-        case ValueKind::kFloat: {
-            float v;
-            std::memcpy(&v, raw, sizeof v);
-            return out.SetNumber(v);
-        }
+        case ValueKind::kTime:
+            return out.SetInteger(Load<long long>(raw));
+        case ValueKind::kUInt64:
+            return out.SetUnsigned(Load<unsigned long long>(raw));
+        case ValueKind::kBool:
+            return out.SetInteger(Load<unsigned char>(raw) ? 1 : 0);
+        case ValueKind::kFloat:
+            return out.SetNumber(Load<float>(raw));
         case ValueKind::kDoubles:
         case ValueKind::kTimecode: {
             double v[4] = {};
@@ -53,8 +57,7 @@ bool StoreRawValue(int dataType, const void* raw, FileProperty& out) {
             return out.SetNumbers(v, out.MemberCount());
         }
         case ValueKind::kString: {
-            const char* v;
-            std::memcpy(&v, raw, sizeof v);
+            const char* v = Load<const char*>(raw);
             return out.SetText(v ? v : "");
         }
         default:
@@ -69,37 +72,17 @@ bool RetrieveRawValue(const FileProperty& in, int dataType, void* raw, std::size
     std::uint64_t u = 0;
     double d[4] = {};
     switch (type->Kind()) {
-        case ValueKind::kInt32: {
-            if (!in.GetInteger(&i)) return false;
-            const int v = static_cast<int>(i);  // the file holds the 32-bit range
-            std::memcpy(raw, &v, sizeof v);
-            return true;
-        }
+        case ValueKind::kInt32:  // the file holds the 32-bit range
+            return in.GetInteger(&i) && Put(raw, static_cast<int>(i));
         case ValueKind::kInt64:
-        case ValueKind::kTime: {
-            if (!in.GetInteger(&i)) return false;
-            const long long v = i;
-            std::memcpy(raw, &v, sizeof v);
-            return true;
-        }
-        case ValueKind::kUInt64: {
-            if (!in.GetUnsigned(&u)) return false;
-            const unsigned long long v = u;
-            std::memcpy(raw, &v, sizeof v);
-            return true;
-        }
-        case ValueKind::kBool: {
-            if (!in.GetInteger(&i)) return false;
-            const bool v = i != 0;
-            std::memcpy(raw, &v, sizeof v);
-            return true;
-        }
-        case ValueKind::kFloat: {
-            if (!in.GetNumber(d)) return false;
-            const float v = static_cast<float>(d[0]);
-            std::memcpy(raw, &v, sizeof v);
-            return true;
-        }
+        case ValueKind::kTime:
+            return in.GetInteger(&i) && Put(raw, static_cast<long long>(i));
+        case ValueKind::kUInt64:
+            return in.GetUnsigned(&u) && Put(raw, static_cast<unsigned long long>(u));
+        case ValueKind::kBool:
+            return in.GetInteger(&i) && Put(raw, i != 0);
+        case ValueKind::kFloat:
+            return in.GetNumber(d) && Put(raw, static_cast<float>(d[0]));
         case ValueKind::kDoubles:
         case ValueKind::kTimecode:
             if (!in.GetNumbers(d, in.MemberCount())) return false;
@@ -107,10 +90,7 @@ bool RetrieveRawValue(const FileProperty& in, int dataType, void* raw, std::size
             return true;
         case ValueKind::kString: {
             const std::string* text = in.Text();
-            if (!text) return false;
-            const char* v = text->c_str();
-            std::memcpy(raw, &v, sizeof v);
-            return true;
+            return text && Put(raw, text->c_str());
         }
         default:
             return false;
@@ -170,11 +150,11 @@ bool StoreValue(dsx::ObjectStore& store, const Object& object, const Property& p
         case ValueKind::kNone:
             return true;
         case ValueKind::kStringList:
-            return out.SetTexts(TextsOf(p.EnumList()));
+            return out.SetTexts(TextsOf(p.Definition().EnumList()));
         case ValueKind::kObject: {
             std::vector<dsx::ObjectTarget> targets;
-            for (int i = 0; i < p.ListCount(); ++i) {
-                Object* source = AsObject(p.ListAt(i));
+            for (int i = 0; i < p.Links().Count(); ++i) {
+                Object* source = AsObject(p.Links().At(i));
                 if (!source) {
                     session.Warn(Where(object, p.Name()) + ": source " + std::to_string(i) +
                                  " is not an object and is not saved");
@@ -185,7 +165,7 @@ bool StoreValue(dsx::ObjectStore& store, const Object& object, const Property& p
             return out.SetTargets(std::move(targets));
         }
         case ValueKind::kReference: {
-            const Property* target = p.Referenced();
+            const Property* target = p.Links().Referenced();
             if (!target || !target->OwnerObject()) return true;
             dsx::ObjectTarget named = session.TargetOf(target->OwnerObject());
             named.property = target->Name();
@@ -211,7 +191,7 @@ bool WriteStored(Property& p, const void* raw) {
 void ApplyFlags(Property& p, std::uint32_t fileFlags) {
     p.ModifyFlag(kPropertyReadOnly, (fileFlags & dsx::kFilePropertyReadOnly) != 0);
     p.ModifyFlag(kPropertyDisabled, (fileFlags & dsx::kFilePropertyDisabled) != 0);
-    if (p.AllowsLocking()) {
+    if (p.Definition().AllowsLocking()) {
         p.ModifyFlag(kPropertyLockAll, false);
         p.ModifyFlag((fileFlags & dsx::kFilePropertyLockMask) << kChannelShift, true);
         p.ModifyFlag(kMuteAll, false);
@@ -253,13 +233,13 @@ bool RetrieveValue(dsx::ObjectStore& store, Object& object, const dsx::FilePrope
         case ValueKind::kReference:
             return true;  // references resolve once every object exists
         case ValueKind::kStringList:
-            SetTexts(*p.EnumList(true), in.Texts());
+            SetTexts(*p.Definition().EnumList(true), in.Texts());
             p.NotifyEnumListChanged();
             return true;
         default: {
             if (p.TypeId() == kDataEnum && !in.Texts().empty() &&
-                (!p.HasEnumList() || p.EnumList()->Count() == 0)) {
-                SetTexts(*p.EnumList(true), in.Texts());
+                (!p.Definition().HasEnumList() || p.Definition().EnumList()->Count() == 0)) {
+                SetTexts(*p.Definition().EnumList(true), in.Texts());
                 p.NotifyEnumListChanged();
             }
             alignas(8) unsigned char raw[4 * sizeof(double)];
@@ -287,12 +267,12 @@ void ResolveReferences(dsx::ObjectStore& store, Object& object, const dsx::FileP
     const bool readOnly = p->IsReadOnly();
     if (readOnly) p->ModifyFlag(kPropertyReadOnly, false);
     if (in.Type() == dsx::kFileValueObject) {
-        p->ListClear();
+        p->Links().Clear();
         for (const dsx::ObjectTarget& t : in.Targets()) {
             Plug* target = AsPlug(session.Resolve(t));
             if (!target) {
                 missing(t);
-            } else if (!p->ListAdd(target)) {
+            } else if (!p->Links().Add(target)) {
                 session.Warn(Where(object, p->Name()) + ": '" + AsObject(target)->FullName() +
                              "' is refused as a source");
             }
@@ -303,10 +283,10 @@ void ResolveReferences(dsx::ObjectStore& store, Object& object, const dsx::FileP
         Property* target = owner ? owner->FindProperty(t.property.c_str()) : nullptr;
         if (!target)
             missing(t);
-        else if (!p->SetReferenced(target))
+        else if (!p->Links().SetReferenced(target))
             session.Warn(Where(object, p->Name()) + ": the reference is refused");
     } else {
-        p->SetReferenced(nullptr);
+        p->Links().SetReferenced(nullptr);
     }
     if (readOnly) p->ModifyFlag(kPropertyReadOnly, true);
 }
@@ -336,7 +316,7 @@ bool Object::Store(dsx::ObjectStore& store) {
                 continue;
             }
             out->SetFlags(FileFlagsOf(p));
-            if (p.TypeId() == kDataEnum) out->SetTexts(TextsOf(p.EnumList()));
+            if (p.TypeId() == kDataEnum) out->SetTexts(TextsOf(p.Definition().EnumList()));
             if (!StoreValue(store, *this, p, *out) || !StoreProperty(store, p, *out)) {
                 store.Session().Warn(Where(*this, p.Name()) + ": its value is not saved");
                 continue;

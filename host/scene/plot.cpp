@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstring>
 
+#include <lymath/euler.h>
+#include <lymath/matrix.h>
+
 #include "velora/animation.h"
 #include "velora/model.h"
 #include "velora/property.h"
@@ -86,9 +89,101 @@ void AnimatedPropertiesOf(const std::vector<Object*>& objects, std::vector<Prope
 
 namespace {
 
+double det3(const double* m) {
+    auto M = [m](int row, int col) { return m[lymath::At(row, col)]; };
+    return M(0, 0) * (M(1, 1) * M(2, 2) - M(1, 2) * M(2, 1)) - M(0, 1) * (M(1, 0) * M(2, 2) - M(1, 2) * M(2, 0)) +
+           M(0, 2) * (M(1, 0) * M(2, 1) - M(1, 1) * M(2, 0));
+}
+
 bool IsRotation(const Property* p) {
     const Model* model = p && p->OwnerObject() ? AsModel(p->OwnerObject()) : nullptr;
     return model && model->RotationProperty() == p;
+}
+
+// Which part of its model's transform a property is: 0 translation, 1
+// rotation, 2 scaling; -1 for any other property.
+int TransformPart(const Property* p, Model** model) {
+    *model = p && p->OwnerObject() ? AsModel(p->OwnerObject()) : nullptr;
+    if (!*model) return -1;
+    if ((*model)->TranslationProperty() == p) return 0;
+    if ((*model)->RotationProperty() == p) return 1;
+    if ((*model)->ScalingProperty() == p) return 2;
+    return -1;
+}
+
+// A model's local transform as the scene evaluated it, as translation,
+// rotation (degrees, X then Y then Z) and scaling. A constraint moves a
+// model's global matrix and leaves its local properties alone, so the
+// local transform comes from the global matrices of the model and its
+// parent; where those agree with the properties (nothing constrains the
+// model) the properties' own values are kept, exactly.
+void EvaluatedLocal(const Model* model, double trs[9]) {
+    const double* t = static_cast<const double*>(model->TranslationProperty()->ValuePtr());
+    const double* r = static_cast<const double*>(model->RotationProperty()->ValuePtr());
+    const double* s = static_cast<const double*>(model->ScalingProperty()->ValuePtr());
+    for (int k = 0; k < 3; ++k) {
+        trs[k] = t[k];
+        trs[3 + k] = r[k];
+        trs[6 + k] = s[k];
+    }
+    const double* g = model->GlobalMatrix();
+    double local[16];
+    if (const Model* parent = model->Parent()) {
+        // The inverse of the parent's affine matrix: the inverse of its 3 x 3
+        // part by cofactors, and the translation taken back through it.
+        const double* p = parent->GlobalMatrix();
+        auto P = [p](int row, int col) { return p[lymath::At(row, col)]; };
+        double inv[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        const double c00 = P(1, 1) * P(2, 2) - P(1, 2) * P(2, 1);
+        const double c01 = P(1, 2) * P(2, 0) - P(1, 0) * P(2, 2);
+        const double c02 = P(1, 0) * P(2, 1) - P(1, 1) * P(2, 0);
+        const double det = P(0, 0) * c00 + P(0, 1) * c01 + P(0, 2) * c02;
+        if (std::fabs(det) < 1e-300) return;
+        const double d = 1.0 / det;
+        inv[lymath::At(0, 0)] = c00 * d;
+        inv[lymath::At(1, 0)] = c01 * d;
+        inv[lymath::At(2, 0)] = c02 * d;
+        inv[lymath::At(0, 1)] = (P(0, 2) * P(2, 1) - P(0, 1) * P(2, 2)) * d;
+        inv[lymath::At(1, 1)] = (P(0, 0) * P(2, 2) - P(0, 2) * P(2, 0)) * d;
+        inv[lymath::At(2, 1)] = (P(0, 1) * P(2, 0) - P(0, 0) * P(2, 1)) * d;
+        inv[lymath::At(0, 2)] = (P(0, 1) * P(1, 2) - P(0, 2) * P(1, 1)) * d;
+        inv[lymath::At(1, 2)] = (P(0, 2) * P(1, 0) - P(0, 0) * P(1, 2)) * d;
+        inv[lymath::At(2, 2)] = (P(0, 0) * P(1, 1) - P(0, 1) * P(1, 0)) * d;
+        for (int row = 0; row < 3; ++row)
+            inv[lymath::At(row, 3)] = -(inv[lymath::At(row, 0)] * P(0, 3) + inv[lymath::At(row, 1)] * P(1, 3) +
+                                        inv[lymath::At(row, 2)] * P(2, 3));
+        lymath::MultiplyAffine(local, inv, g);
+    } else {
+        std::copy(g, g + 16, local);
+    }
+    double fromProperties[16];
+    lymath::ComposeTRS(fromProperties, t, r, s);
+    double scale = 1.0, diff = 0.0;
+    for (int k = 0; k < 16; ++k) {
+        scale = std::max(scale, std::fabs(local[k]));
+        diff = std::max(diff, std::fabs(local[k] - fromProperties[k]));
+    }
+    if (diff <= 1e-9 * scale) return;
+    // Scaling: the axes' lengths (one of them negative for a mirror);
+    // rotation: the axes made unit.
+    double axes[16];
+    std::copy(local, local + 16, axes);
+    const double mirror = det3(local) < 0 ? -1.0 : 1.0;
+    for (int col = 0; col < 3; ++col) {
+        double len = 0;
+        for (int row = 0; row < 3; ++row) len += local[lymath::At(row, col)] * local[lymath::At(row, col)];
+        len = std::sqrt(len) * (col == 0 ? mirror : 1.0);
+        trs[6 + col] = len;
+        for (int row = 0; row < 3; ++row) axes[lymath::At(row, col)] = len != 0 ? local[lymath::At(row, col)] / len : 0;
+        trs[col] = local[lymath::At(col, 3)];
+    }
+    double rotation[3];
+    lymath::AxesToEuler(rotation, axes, lymath::EulerAxesOf(0), 1e-12);
+    // The same rotation nearest the properties' angles.
+    for (int k = 0; k < 3; ++k) {
+        const double near = r[k] + std::remainder(rotation[k] - r[k], 360.0);
+        trs[3 + k] = near;
+    }
 }
 
 // The plot times over [start, stop].
@@ -152,13 +247,16 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
     struct Target {
         Property* property;
         int members;
+        Model* model;
+        int part;                    // of the model's transform, or -1
         std::vector<double> values;  // frame-major
     };
     std::vector<Target> targets;
     targets.reserve(properties.size());
     for (Property* p : properties) {
         if (!CanAnimate(p) || !AnimatedPerTake(p)) continue;
-        Target t{p, std::min(p->MemberCount(), 4), {}};
+        Target t{p, std::min(p->MemberCount(), 4), nullptr, -1, {}};
+        t.part = TransformPart(p, &t.model);
         t.values.resize(n * static_cast<std::size_t>(t.members));
         targets.push_back(std::move(t));
     }
@@ -167,9 +265,17 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
     for (std::size_t f = 0; f < n; ++f) {
         SetCurrentTime(times[f]);
         evaluator.EvaluateAt(times[f]);
+        const Model* decomposed = nullptr;
+        double trs[9];
         for (Target& t : targets) {
             double* out = t.values.data() + f * static_cast<std::size_t>(t.members);
-            if (t.property->Type()->IsDoubles()) {
+            if (t.part >= 0 && t.members == 3) {
+                if (decomposed != t.model) {
+                    EvaluatedLocal(t.model, trs);
+                    decomposed = t.model;
+                }
+                std::memcpy(out, trs + 3 * t.part, sizeof(double) * 3);
+            } else if (t.property->Type()->IsDoubles()) {
                 std::memcpy(out, t.property->ValuePtr(), sizeof(double) * static_cast<std::size_t>(t.members));
             } else {
                 alignas(8) unsigned char raw[64];

@@ -2,11 +2,15 @@
 
 #include "velora/scene_evaluation.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "velora/animation.h"
+#include "velora/device.h"
+#include "velora/constraint.h"
 #include "velora/evaluation.h"
 #include "velora/file_monitor.h"
 #include "velora/parallel.h"
@@ -76,6 +80,15 @@ struct SceneEvaluator::Plan {
     std::vector<Box*> roots;                       // boxes of the active relations
     std::vector<bool> active;
     GraphSchedule boxes;
+    // The constraints of the scene, each after those whose driven models
+    // (or their ancestors) it reads or drives, with the plan positions of
+    // the models it drives; and, per model, the end of its subtree.
+    struct ConstraintStep {
+        Constraint* constraint;
+        std::vector<int> driven;
+    };
+    std::vector<ConstraintStep> constraints;
+    std::vector<int> subtreeEnd;
     std::uint64_t version = 0;
     bool built = false;
 };
@@ -135,8 +148,6 @@ void AddChannels(SceneEvaluator::Plan& plan, Model* model) {
             if (ref.node->Channels() != channel.members) channel.fast = false;
         }
         channel.upperEnd = static_cast<int>(plan.uppers.size());
-        // A property the current take does not animate keeps its value.
-        if (!channel.node && nodes.empty()) continue;
         if (channel.fast)
             for (int m = 0; m < channel.members; ++m) channel.curves[m] = channel.node->Curve(m);
         plan.channels.push_back(channel);
@@ -234,6 +245,97 @@ inline bool EvaluateChannel(const SceneEvaluator::Plan& plan, const SceneEvaluat
 
 }  // namespace
 
+void SceneEvaluator::BuildConstraintSteps(Plan& plan) {
+    const int count = static_cast<int>(plan.models.size());
+    plan.subtreeEnd.assign(static_cast<std::size_t>(count), 0);
+    for (int i = count - 1; i >= 0; --i) {
+        int& end = plan.subtreeEnd[static_cast<std::size_t>(i)];
+        end = std::max(end, i + 1);
+        const int parent = plan.models[static_cast<std::size_t>(i)].parent;
+        if (parent >= 0) plan.subtreeEnd[static_cast<std::size_t>(parent)] = std::max(plan.subtreeEnd[static_cast<std::size_t>(parent)], end);
+    }
+    std::unordered_map<const Model*, int> at;
+    for (int i = 0; i < count; ++i) at.emplace(plan.models[static_cast<std::size_t>(i)].model, i);
+    std::vector<Constraint*> found;
+    for (int i = 0, n = scene_.SrcCount(); i < n; ++i) {
+        Plug* source = scene_.Src(i);
+        if (source->IsA(kClassConstraint) && !source->IsA(kClassConstraintRelation) && !source->IsEnding())
+            found.push_back(static_cast<Constraint*>(source));
+    }
+    // Which constraints drive each model, and what each one reads.
+    std::unordered_map<int, std::vector<int>> drivers;
+    std::vector<std::vector<int>> driven(found.size()), reads(found.size());
+    std::vector<Model*> models;
+    for (std::size_t c = 0; c < found.size(); ++c) {
+        models.clear();
+        found[c]->CollectDriven(&models);
+        for (Model* m : models)
+            if (auto it = at.find(m); it != at.end() &&
+                std::find(driven[c].begin(), driven[c].end(), it->second) == driven[c].end()) {
+                driven[c].push_back(it->second);
+                drivers[it->second].push_back(static_cast<int>(c));
+            }
+        // Parents before children, so that each subtree follows its root.
+        std::sort(driven[c].begin(), driven[c].end());
+        models.clear();
+        found[c]->CollectSources(&models);
+        for (Model* m : models)
+            if (auto it = at.find(m); it != at.end()) reads[c].push_back(it->second);
+    }
+    // Depth first: a constraint goes after the constraints that drive a
+    // model it reads (or that model's ancestors) or an ancestor of a model
+    // it drives. A cycle is broken where it closes.
+    std::vector<int> state(found.size(), 0);
+    plan.constraints.clear();
+    auto visit = [&](auto& self, int c) -> void {
+        if (state[static_cast<std::size_t>(c)]) return;
+        state[static_cast<std::size_t>(c)] = 1;
+        auto before = [&](int model, bool self_too) {
+            for (int k = self_too ? model : plan.models[static_cast<std::size_t>(model)].parent; k >= 0;
+                 k = plan.models[static_cast<std::size_t>(k)].parent)
+                if (auto it = drivers.find(k); it != drivers.end())
+                    for (int other : it->second)
+                        if (other != c) self(self, other);
+        };
+        for (int m : reads[static_cast<std::size_t>(c)]) before(m, true);
+        for (int m : driven[static_cast<std::size_t>(c)]) before(m, false);
+        plan.constraints.push_back(Plan::ConstraintStep{found[static_cast<std::size_t>(c)], driven[static_cast<std::size_t>(c)]});
+    };
+    for (std::size_t c = 0; c < found.size(); ++c) visit(visit, static_cast<int>(c));
+}
+
+void SceneEvaluator::EvaluateConstraints(Plan& plan, const EvaluationContext& context) {
+    for (const Plan::ConstraintStep& step : plan.constraints) {
+        Constraint* constraint = step.constraint;
+        if (!constraint->IsActive()) continue;
+        constraint->EvaluateConstraint(context);
+        // The driven models' descendants follow at once; the driven models
+        // compute from their own values again at the next frame.
+        // A driven model inside another's subtree keeps what the constraint
+        // gave it; its own descendants follow it.
+        auto driven = [&step](int j) {
+            return std::find(step.driven.begin(), step.driven.end(), j) != step.driven.end();
+        };
+        for (int d : step.driven) {
+            plan.models[static_cast<std::size_t>(d)].known = false;
+            for (int j = d + 1, end = plan.subtreeEnd[static_cast<std::size_t>(d)]; j < end; ++j) {
+                if (step.driven.size() > 1 && driven(j)) continue;
+                const Plan::Entry& e = plan.models[static_cast<std::size_t>(j)];
+                e.model->UpdateGlobal(plan.models[static_cast<std::size_t>(e.parent)].model->GlobalMatrix());
+            }
+        }
+    }
+}
+
+void SceneEvaluator::EvaluateConstraints(long long time) {
+    EvaluationContext context;
+    context.time = time;
+    context.evaluationId = NextEvaluationId();
+    EvaluateConstraints(CurrentPlan(), context);
+}
+
+int SceneEvaluator::ScheduledConstraints() const { return plan_ ? static_cast<int>(plan_->constraints.size()) : 0; }
+
 SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
     if (!plan_) plan_.reset(new Plan);
     Plan& plan = *plan_;
@@ -279,6 +381,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
     plan.meshes.clear();
     for (const Plan::Entry& e : plan.models)
         if (e.model->IsA(kClassModelMesh)) plan.meshes.push_back(static_cast<MeshModel*>(e.model));
+    BuildConstraintSteps(plan);
     plan.relationBoxes.clear();
     plan.active.clear();
     plan.roots.clear();  // gathered again from the relations found now
@@ -401,6 +504,10 @@ void SceneEvaluator::EvaluateAt(long long time) {
     lastParallel_ = parallel && EvaluationThreadCount() > 1;
 
     manager.Raise(kTimingEvaluationBegin, &context);
+    // Devices take their samples and write their outputs; the live ones
+    // drive their models once the models' own animation has been read.
+    DeviceManager& devices = manager.Devices();
+    const bool devicesDrive = devices.EvaluateDevices(context);
     manager.Raise(kTimingDevicesEvaluated, &context);
     Plan& plan = CurrentPlan();
     bool activeChanged = false;
@@ -420,16 +527,21 @@ void SceneEvaluator::EvaluateAt(long long time) {
     // Layer weights may be animated: once per frame, before the threads.
     for (std::size_t l = 1; l < plan.layers.size(); ++l) plan.blends[l] = LayerBlendAt(plan.layers[l], time);
     plan.boxes.Update(plan.roots);
-    if (plan.boxes.BoxCount() == 0) {
+    if (plan.boxes.BoxCount() == 0 && !devicesDrive) {
         // Nothing reads a model between its curves and its matrix: each
         // hierarchy goes in one piece, its values still in the cache.
         EvaluateModels(plan, time, parallel, true, true);
     } else {
         EvaluateModels(plan, time, parallel, true, false);
+        if (devicesDrive) devices.ApplyBindings();
         plan.boxes.Run(context, parallel);
         EvaluateModels(plan, time, parallel, false, true);
     }
+    EvaluateConstraints(plan, context);
     manager.Raise(kTimingSceneEvaluated, &context);
+    // Deformable models follow: each mesh's deformers move its points.
+    for (MeshModel* mesh : plan.meshes)
+        if (mesh->DeformerCount() > 0) mesh->Deform(context);
     ++frameStamp_;
     ++stats_.evaluations;
     stats_.lastEvaluatedTime = time;

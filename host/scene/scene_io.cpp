@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "velora/class_registry.h"
+#include "velora/constraint.h"
 #include "velora/entity.h"
 #include "velora/object.h"
 #include "velora/object_directory.h"
 #include "velora/object_registry.h"
+#include "velora/scene.h"
 #include "velora/scene_file.h"
 #include "velora/scene_storage.h"
 
@@ -237,9 +239,20 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
         session.Bind(file.Id(), object);
         made.push_back(object);
     }
+    // Constraints make their connectors once everything they reference is
+    // read.
+    Constraint::SetSetupIgnored(true);
     RunPasses(session, made, false, done);
+    Constraint::SetSetupIgnored(false);
+    // Models join the scene's hierarchy (below the scene root when they
+    // have no parent of their own) and its list of models.
     for (Object* object : made)
-        if (object->IsA(kClassModel)) MainEntity::Instance().AddModelToScene(object);
+        if (Model* model = AsModel(object))
+            Scene::Main().AddModel(model);
+        else if (object->IsA(kClassModel))
+            MainEntity::Instance().AddModelToScene(object);
+    for (Object* object : made)
+        if (Constraint* constraint = AsConstraint(object)) constraint->SetupAllConnectors(true);
     done.objects = static_cast<int>(made.size());
     if (counts) *counts = std::move(done);
 }

@@ -28,7 +28,7 @@ bool EqualNoCase(const char* a, const char* b) {
 }
 
 void SetEnumTexts(Property* p, std::initializer_list<const char*> texts) {
-    StringList* list = p->EnumList(true);
+    StringList* list = p->Definition().EnumList(true);
     for (const char* text : texts) list->Add(text, 0);
     p->NotifyEnumListChanged();
 }
@@ -51,7 +51,9 @@ int TimeMarkList::Add(long long time, const char* name) {
     TimeMark mark;
     mark.time = time;
     mark.name = name ? name : "";
-    return static_cast<int>(marks_.insert(at, mark) - marks_.begin());
+    // The insert may move the marks: the index is taken after it.
+    const auto placed = marks_.insert(at, mark);
+    return static_cast<int>(placed - marks_.begin());
 }
 
 bool TimeMarkList::Remove(int index) {
@@ -76,7 +78,8 @@ int TimeMarkList::SetTime(int index, long long time) {
     moved.time = time;
     auto at = std::upper_bound(marks_.begin(), marks_.end(), time,
                                [](long long t, const TimeMark& m) { return t < m.time; });
-    return static_cast<int>(marks_.insert(at, moved) - marks_.begin());
+    const auto placed = marks_.insert(at, moved);
+    return static_cast<int>(placed - marks_.begin());
 }
 
 void TimeMarkList::SetAllLocked(bool locked) {

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "velora/animation.h"
+#include "velora/device.h"
 #include "velora/event_records.h"
 #include "velora/scene.h"
 #include "velora/time.h"
@@ -114,23 +115,20 @@ void Transport::EvaluateNow() {
 }
 
 void Transport::MoveTo(long long time, int change) {
-    if (direction_ != 0) {
-        direction_ = 0;
-        Raise(kTransportStop);
-    }
+    Stop();
     SetCurrentTime(time);
     EvaluateNow();
     Raise(change);
 }
 
-void Transport::Goto(long long time) { MoveTo(Snap(time), kTransportGoto); }
+void Transport::Goto(long long time) { MoveTo(Snap(time), kTransportChangeGoto); }
 void Transport::GotoStart() { Goto(zoomStart_); }
 void Transport::GotoEnd() { Goto(zoomStop_); }
 
 void Transport::StepForward() {
     const int mode = TimeMode();
     const long long now = TimingManager::Instance().LocalTime();
-    MoveTo(FrameToTime(TimeToFrame(now, mode) + 1, mode), kTransportStepForward);
+    MoveTo(FrameToTime(TimeToFrame(now, mode) + 1, mode), kTransportChangeStepForward);
 }
 
 void Transport::StepBackward() {
@@ -138,7 +136,7 @@ void Transport::StepBackward() {
     const long long now = TimingManager::Instance().LocalTime();
     // From between two frames, back to the one below first.
     const long long frame = TimeToFrame(now, mode);
-    MoveTo(FrameToTime(FrameToTime(frame, mode) == now ? frame - 1 : frame, mode), kTransportStepBackward);
+    MoveTo(FrameToTime(FrameToTime(frame, mode) == now ? frame - 1 : frame, mode), kTransportChangeStepBackward);
 }
 
 void Transport::Anchor(long long time) {
@@ -152,13 +150,26 @@ void Transport::Play(bool forward, bool toMarker) {
     const long long now = TimingManager::Instance().LocalTime();
     if (toMarker) markerTarget_ = forward ? NextMarker() : PreviousMarker();
     Anchor(now);
-    Raise(forward ? kTransportPlay : kTransportPlayBackward);
+    // Live devices follow the transport: a recording starts with the play.
+    DeviceManager& devices = DeviceManager::Instance();
+    if (forward && recording_) {
+        devices.TransportNotify(kTransportPrepareRecord, now);
+        devices.TransportNotify(kTransportRecord, now);
+    } else {
+        devices.TransportNotify(kTransportPreparePlay, now);
+        devices.TransportNotify(forward ? kTransportPlay : kTransportPlayReverse, now);
+    }
+    Raise(forward ? kTransportChangePlay : kTransportChangePlayBackward);
+}
+
+void Transport::Halt() {
+    direction_ = 0;
+    DeviceManager::Instance().TransportNotify(kTransportStop, TimingManager::Instance().LocalTime());
+    Raise(kTransportChangeStop);
 }
 
 void Transport::Stop() {
-    if (direction_ == 0) return;
-    direction_ = 0;
-    Raise(kTransportStop);
+    if (direction_ != 0) Halt();
 }
 
 long long Transport::TimeToNextFrame() const {
@@ -185,13 +196,11 @@ long long Transport::Arrive(long long from, long long to) {
     const TimeMark* mark = take ? passed(take->TimeMarks()) : nullptr;
     if (!mark) mark = passed(globalMarks_);
     if (toMarker_ && (forward ? to >= markerTarget_ : to <= markerTarget_) && markerTarget_ != from) {
-        direction_ = 0;
-        Raise(kTransportStop);
+        Halt();
         return markerTarget_;
     }
     if (mark && mark->action == kTimeMarkActionStop) {
-        direction_ = 0;
-        Raise(kTransportStop);
+        Halt();
         return mark->time;
     }
     if (mark && mark->action == kTimeMarkActionLoop) {
@@ -224,8 +233,7 @@ long long Transport::Arrive(long long from, long long to) {
             return restart;
         }
         default:
-            direction_ = 0;
-            Raise(kTransportStop);
+            Halt();
             return end;
     }
 }
@@ -271,7 +279,7 @@ bool Transport::SetPlaySpeedPreset(int preset) {
 void Transport::SetRecording(bool on) {
     if (recording_ == on) return;
     recording_ = on;
-    Raise(on ? kTransportRecordOn : kTransportRecordOff);
+    Raise(on ? kTransportChangeRecordOn : kTransportChangeRecordOff);
 }
 
 void Transport::SetLoop(long long start, long long stop) {

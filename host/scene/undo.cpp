@@ -61,7 +61,7 @@ bool PropertyValue::Save(const Property* property) {
             for (int i = 0; i < property->SrcCount(); ++i) list_.emplace_back(property->Src(i));
             return true;
         case ValueKind::kReference:
-            list_.assign(1, PlugHandle(property->Referenced()));
+            list_.assign(1, PlugHandle(property->Links().Referenced()));
             return true;
         default:
             return property->GetRaw(raw_);
@@ -85,7 +85,7 @@ bool PropertyValue::Restore(Property* property) const {
                 if (Plug* plug = UndoStack::Instance().Resolve(handle)) property->ConnectSrc(plug);
             return true;
         case ValueKind::kReference:
-            return property->SetReferenced(AsProperty(UndoStack::Instance().Resolve(list_[0])));
+            return property->Links().SetReferenced(AsProperty(UndoStack::Instance().Resolve(list_[0])));
         default:
             return property->SetRaw(raw_);
     }
@@ -229,8 +229,8 @@ std::uint32_t CreateFlagsOf(const Property* p) {
     std::uint32_t flags = 0;
     if (p->IsAnimatable()) flags |= kCreateAnimatable;
     if (p->IsUser()) flags |= kCreateUser;
-    if (p->IsTemporary()) flags |= kCreateTemporary;
-    if (p->HasAttribute(kAttrConnectable)) flags |= kCreateConnectable;
+    if (p->Definition().IsTemporary()) flags |= kCreateTemporary;
+    if (p->Definition().HasAttribute(kAttrConnectable)) flags |= kCreateConnectable;
     return flags;
 }
 
@@ -285,7 +285,7 @@ struct ObjectSnapshot {
             s.name = p->Name();
             s.type = p->TypeId();
             s.create = CreateFlagsOf(p);
-            s.attributes = p->Attributes();
+            s.attributes = p->Definition().Attributes();
             s.flags = p->Flags();
             if (!s.value.Save(p)) continue;
             s.animation.Save(p);
@@ -307,8 +307,8 @@ struct ObjectSnapshot {
             if (p && p->TypeId() != s.type) continue;
             if (!p) p = made->CreateProperty(s.name.c_str(), s.type, s.create);
             if (!p) continue;
-            p->SetAttribute(s.attributes, true);
-            p->SetAttribute(~s.attributes, false);
+            p->Definition().SetAttribute(s.attributes, true);
+            p->Definition().SetAttribute(~s.attributes, false);
             p->ModifyFlag(~s.flags & ~kPropertyAnimated, false);
             p->ModifyFlag(s.flags & ~kPropertyAnimated, true);
             // The value as it was, whatever the flags now say about writes.

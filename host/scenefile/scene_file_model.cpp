@@ -253,33 +253,11 @@ bool SameContent(const FileProperty& a, const FileProperty& b) {
     if (a.name_ != b.name_ || a.type_ != b.type_ || a.flags_ != b.flags_ || a.texts_ != b.texts_ ||
         a.targets_ != b.targets_)
         return false;
-    switch (a.type_) {
-        case kFileValueStringList:
-        case kFileValueObject:
-        case kFileValueReference:
-        case kFileValueEvent:
-            break;
-        case kFileValueUInt64:
-            if (a.unsigned_ != b.unsigned_) return false;
-            break;
-        case kFileValueString:
-            if (a.text_ != b.text_) return false;
-            break;
-        case kFileValueFloat:
-        case kFileValueDouble:
-        case kFileValueVector2:
-        case kFileValueVector3:
-        case kFileValueVector4:
-        case kFileValueColor:
-        case kFileValueColorAlpha:
-        case kFileValueTimecode:
-            for (int i = 0; i < a.MemberCount(); ++i)
-                if (!SameBits(a.numbers_[i], b.numbers_[i])) return false;
-            break;
-        default:
-            if (a.integer_ != b.integer_) return false;
-            break;
-    }
+    // Each value member holds something only for the types that use it (the
+    // setters refuse the others), so comparing them all compares the value.
+    if (a.integer_ != b.integer_ || a.unsigned_ != b.unsigned_ || a.text_ != b.text_) return false;
+    for (int i = 0; i < 4; ++i)
+        if (!SameBits(a.numbers_[i], b.numbers_[i])) return false;
     if (!a.animation_ || !b.animation_) return !a.animation_ && !b.animation_;
     return SameContent(*a.animation_, *b.animation_);
 }
@@ -418,10 +396,14 @@ bool FileObject::GetReference(const std::string& name, std::uint32_t* id) const 
 
 FileProperty* FileObject::AddProperty(const std::string& name, int type) {
     if (name.empty() || !FileValueTypeName(type)) return nullptr;
-    auto slot = propertiesByName_.emplace(name, nullptr);
+    return Adopt(std::make_unique<FileProperty>(name, type));
+}
+
+FileProperty* FileObject::Adopt(std::unique_ptr<FileProperty> property) {
+    if (!property || property->Name().empty()) return nullptr;
+    auto slot = propertiesByName_.emplace(property->Name(), property.get());
     if (!slot.second) return nullptr;
-    properties_.push_back(std::make_unique<FileProperty>(name, type));
-    slot.first->second = properties_.back().get();
+    properties_.push_back(std::move(property));
     return properties_.back().get();
 }
 
@@ -464,12 +446,20 @@ FileObject* Document::AddObjectWithId(std::uint32_t id, const std::string& class
     if (id == 0 || id > kMaxObjectId || byId_.count(id) || className.empty() || name.empty() ||
         byName_.count(name))
         return nullptr;
-    objects_.push_back(std::make_unique<FileObject>(id, className, name));
-    FileObject* object = objects_.back().get();
-    byId_[id] = object;
-    byName_[name] = object;
+    return Adopt(std::make_unique<FileObject>(id, className, name));
+}
+
+FileObject* Document::Adopt(std::unique_ptr<FileObject> object) {
+    const std::uint32_t id = object->Id();
+    if (id == 0 || id > kMaxObjectId || object->ClassName().empty() || object->Name().empty() ||
+        byId_.count(id) || byName_.count(object->Name()))
+        return nullptr;
+    objects_.push_back(std::move(object));
+    FileObject* added = objects_.back().get();
+    byId_[id] = added;
+    byName_[added->Name()] = added;
     if (id >= nextId_) nextId_ = id + 1;
-    return object;
+    return added;
 }
 
 FileObject* Document::ObjectAt(int i) {

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include <lymath/orthonormal.h>
+#include <lymath/quaternion.h>
+
 namespace velora {
 namespace geometry {
 
@@ -99,15 +102,7 @@ void Orthogonalize(double* m) noexcept {
     SetAxis(m, 2, Scale(uz, lz));
 }
 
-void Orthonormalize(double* m) noexcept {
-    const Vec x = Axis(m, 0), y = Axis(m, 1);
-    const Vec ux = Normalized(x);
-    const Vec uz = Normalized(Cross(x, y));
-    const Vec uy = Cross(uz, ux);
-    SetAxis(m, 0, ux);
-    SetAxis(m, 1, uy);
-    SetAxis(m, 2, uz);
-}
+void Orthonormalize(double* m) noexcept { lymath::Orthonormalize(m); }
 
 void PlaneBetweenPoints(double* plane, const double* p1, const double* p2) noexcept {
     const Vec a = Load(p1), b = Load(p2);
@@ -154,16 +149,7 @@ void PlaneRotation(double* m, const double* plane) noexcept {
         m[5] = -1.0;
         return;
     }
-    const double s = 2.0 / nn;
-    m[0] = 1.0 - s * (qy * qy + qz * qz);
-    m[1] = s * (qx * qy + qw * qz);
-    m[2] = s * (qx * qz - qw * qy);
-    m[4] = s * (qx * qy - qw * qz);
-    m[5] = 1.0 - s * (qx * qx + qz * qz);
-    m[6] = s * (qy * qz + qw * qx);
-    m[8] = s * (qx * qz + qw * qy);
-    m[9] = s * (qy * qz - qw * qx);
-    m[10] = 1.0 - s * (qx * qx + qy * qy);
+    lymath::QuaternionToAxes(m, qx, qy, qz, qw);
 }
 
 void MirrorPoint(double* out, const double* p, const double* plane) noexcept {

@@ -138,7 +138,9 @@ void LyComponentSetLongName(void* component, const char* name) {
     self->mLocalName = text;
 }
 
-LyComponent::LyComponent(HIObject object)
+LyComponent::LyComponent(HIObject object) : LyComponent(nullptr, object) {}
+
+LyComponent::LyComponent(const char* name, HIObject object)
     : LyPlug(nullptr), mPropertyEvents(nullptr), mLocalName(), mCreatedHostObject(nullptr) {
     // Read the allocator's mark before anything else can allocate a component.
     const bool heap = gLastAllocationFromComponentAllocator;
@@ -146,7 +148,7 @@ LyComponent::LyComponent(HIObject object)
     if (object) {
         SetHIObject(object, false);
     } else {
-        LySDKHostObject* created = LySDKHostObject::Create();
+        LySDKHostObject* created = LySDKHostObject::Create(name);
         mCreatedHostObject = created;
         SetHIObject(created->IQuery(lyiface::kIdSelf), true);
     }
@@ -496,7 +498,7 @@ LyProperty* LyComponent::PropertyCreate(const char* name, LyPropertyType type,
     if (user) flags |= velora::kCreateUser;
     velora::Property* created = full->CreateProperty(name, dataType->Id(), flags);
     if (!created) return nullptr;
-    if (target) created->SetReferenced(target);
+    if (target) created->Links().SetReferenced(target);
     return PropertyList.Wrap(created);
 }
 
@@ -522,7 +524,7 @@ bool LyComponent::PropertyAddReferenceProperty(LyProperty* property) {
         name = std::string(target->Name()) + " " + std::to_string(n);
     velora::Property* reference =
         full->CreateProperty(name.c_str(), velora::kDataReference, velora::kCreateUser);
-    return reference && reference->SetReferenced(target);
+    return reference && reference->Links().SetReferenced(target);
 }
 
 void LyComponent::RegisterPropertyEvent(LyPropertyEvent* event) {

@@ -32,8 +32,15 @@ inline velora::Object* __LyHostObject(const LyPlug* plug) {
 
 /// The wrapper of a host plug, created when needed; null for a null plug or
 /// one that is ending (a wrapper made now would never be told of the end).
+/// Graph walks come here for every plug they pass: an object whose slot
+/// holds its wrapper already is answered here, from the slot itself.
 inline LyPlug* __LyWrap(velora::Plug* plug) {
     if (!plug || plug->IsEnding()) return nullptr;
+    // Every holder is a host object's slot (velora::WrapperSlot, final), so
+    // reading it needs no second virtual call.
+    if (auto* slot = static_cast<velora::WrapperSlot*>(plug->IQuery(lyiface::kIdWrapperHolder)))
+        if (IObject* wrapper = slot->GetWrapper())
+            return static_cast<LyPlug*>(static_cast<ICallback*>(wrapper));
     return LyGetLyPlug(plug, true);
 }
 

@@ -25,7 +25,10 @@ int __LyHostClassIds::ConstraintHostConstraintSolver =
     Register("__LyConstraint_HostConstraintSolver", velora::kClassConstraintSolver);
 int __LyHostClassIds::ConstraintRelation =
     Register("__LyConstraintRelation", velora::kClassConstraintRelation);
-int __LyHostClassIds::ConstraintSolver = Register("__LyConstraintSolver", velora::kClassSolver);
+// An extension's solver is a constraint: its class derives from the
+// library's host constraint solver, itself the host's constraint solver.
+int __LyHostClassIds::ConstraintSolver =
+    Register("__LyConstraintSolver", __LyHostClassIds::ConstraintHostConstraintSolver);
 int __LyHostClassIds::Shader = Register("__LyShader", velora::kClassShader);
 int __LyHostClassIds::LayeredTexture = Register("__LyLayeredTexture", velora::kClassLayeredTexture);
 int __LyHostClassIds::RendererCallback =

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include <velora/constraint.h>
 #include <velora/entity.h>
 #include <velora/model.h>
 #include <velora/object_directory.h>
@@ -42,6 +43,10 @@ LyComponent* LyCreateObject(const char* groupName, const char* entryName, const 
 
 // Hierarchy models also take their place below the scene root; other
 // objects of a model class only join the entity's list.
+const char* LyGetMultiLangText(const char* group, const char* text) {
+    return velora::TranslatedText(group, text);
+}
+
 void __LyAddModelToScene(IObject* model) {
     velora::Object* object = velora::AsObject(model);
     if (velora::Model* hierarchy = velora::AsModel(object))

@@ -5,11 +5,14 @@
 
 #include <velora/animation.h>
 #include <velora/take.h>
+#include <velora/device.h>
 
 #include "core/host_classes.h"
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lybox.h"
 #include "lysdk/lycomponent.h"
+#include "lysdk/lydevice.h"
+#include "lysdk/lyconstraint.h"
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
@@ -53,6 +56,7 @@ LyPlug* MakeLayer(IObject* object) {
     auto* layer = static_cast<velora::AnimationLayer*>(velora::AsObject(object));
     return new LyAnimationLayer(layer->Name(), layer->Index(), object);
 }
+LyPlug* MakeDevice(IObject* object) { return new LyDevice(nullptr, object); }
 
 const Probe kProbes[] = {
     {velora::kClassModel, &Make<LyModel>},
@@ -61,6 +65,10 @@ const Probe kProbes[] = {
     {velora::kClassScene, &Make<LyScene>},
     {velora::kClassModelPlaceholder, &Make<LyModelPlaceHolder>},
     {velora::kClassBoxPlaceholder, &Make<LyBoxPlaceHolder>},
+    {velora::kClassDevice, &MakeDevice},
+    {velora::kClassConstraintRelation, &Make<LyConstraintRelation>},
+    {velora::kClassConstraintSolver, &Make<LyConstraintSolver>},
+    {velora::kClassConstraint, &Make<LyConstraint>},
     {velora::kClassBox, &MakeBox},
     {velora::kClassTake, &MakeTake},
     {velora::kClassAnimationLayer, &MakeLayer},
@@ -79,6 +87,7 @@ LyPlug* __LyObjectCreatorSub(IObject* object) {
         velora::AnimationNode* node = static_cast<velora::Connector*>(plug)->Node();
         return node && !node->IsEnding() ? MakeAnimationNode(node) : nullptr;
     }
+    if (classId == velora::ModelTemplate::ClassIdOf()) return new LyModelTemplate(object);
     for (const Probe& probe : kProbes)
         if (classes.IsA(classId, probe.hostClass)) return probe.make(object);
     return nullptr;

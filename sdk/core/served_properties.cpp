@@ -66,6 +66,17 @@ void __LyAddServedProperty(LyComponent* owner, LyProperty* property) {
     list.push_back(property);
 }
 
+void __LyForgetServedProperty(const LyComponent* owner, const LyProperty* property) {
+    auto found = Served().find(owner);
+    if (found == Served().end()) return;
+    std::vector<LyProperty*>& list = found->second;
+    for (auto it = list.begin(); it != list.end(); ++it)
+        if (*it == property) {
+            list.erase(it);
+            return;
+        }
+}
+
 void __LyForgetServedProperties(const LyComponent* owner) { Served().erase(owner); }
 
 bool __LyStoreServedProperties(LyComponent* owner, dsx::ObjectStore& store) {

@@ -15,6 +15,9 @@ LYSDK_BEGIN_NAMESPACE
 /// Remembers `property` as one that `owner` serves itself (unbound, declared
 /// by the extension's class rather than by the library's own classes).
 void __LyAddServedProperty(LyComponent* owner, LyProperty* property);
+/// Forgets one: a library class's own property that its functions serve
+/// from the host (not the extension's to store).
+void __LyForgetServedProperty(const LyComponent* owner, const LyProperty* property);
 /// Forgets every served property of `owner` (it is ending).
 void __LyForgetServedProperties(const LyComponent* owner);
 

@@ -188,6 +188,12 @@ LyBox::LyBox(const char* name, HIObject object)
 
 LyBox::LyBox(HIObject object) : LyBox(nullptr, object) {}
 
+LyBox::LyBox(HIObject object, const char* name, bool created)
+    : LyComponent(object), mCreatedHost(created), mStorageSubType(nullptr) {
+    if (created) SetHIObject(GetHIObject(), true);
+    InitBoxProperties(name);
+}
+
 LyBox::~LyBox() { std::free(mStorageSubType); }
 
 void LyBox::InitBoxProperties(const char* name) {
@@ -226,8 +232,8 @@ LyAnimationNode* LyBox::AnimationNodeInCreate(std::uint64_t userId, const char* 
         velora::Property* property = box->CreateProperty(name, type->Id(), velora::kCreateAnimatable | velora::kCreateUser);
         if (!property) return nullptr;
         // Shown and kept with the box as its data.
-        property->SetAttribute(velora::kAttrConnectable, true);
-        property->SetAttribute(velora::kAttrAllowsLocking, true);
+        property->Definition().SetAttribute(velora::kAttrConnectable, true);
+        property->Definition().SetAttribute(velora::kAttrAllowsLocking, true);
         node = box->CreatePropertyInConnector(property);
         if (!node) {
             box->RemoveProperty(property);
@@ -240,8 +246,8 @@ LyAnimationNode* LyBox::AnimationNodeInCreate(std::uint64_t userId, const char* 
         if (!animatable) return NodeWrapper(node);
     }
     if (velora::Property* property = node->ConnectedProperty(); property && min && max) {
-        property->SetMin(*min, true);
-        property->SetMax(*max, true);
+        property->Definition().SetMin(*min, true);
+        property->Definition().SetMax(*max, true);
     }
     return NodeWrapper(node);
 }
@@ -254,8 +260,8 @@ LyAnimationNode* LyBox::AnimationNodeOutCreate(std::uint64_t userId, const char*
     velora::AnimationNode* node = box->CreateOutConnector(userId, name, type, animatable);
     if (!node) return nullptr;
     if (velora::Property* property = node->ConnectedProperty(); animatable && property && min && max) {
-        property->SetMin(*min, true);
-        property->SetMax(*max, true);
+        property->Definition().SetMin(*min, true);
+        property->Definition().SetMax(*max, true);
     }
     return NodeWrapper(node);
 }

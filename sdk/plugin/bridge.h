@@ -9,6 +9,16 @@
 // notifications to it (a false answer refuses the change), answers whether
 // it carries a custom (plug-in defined) class and under which name, and looks
 // its properties up through a per-class name cache.
+//
+// Its end follows two flags of the host object:
+//   - Destroy runs the host's end (the host's destruct step, which marks the
+//     object kObjectDestructed and frees it) unless the object is locked
+//     (kObjectLocked, 0x20); a locked bridge deletes itself instead, and
+//   - the destructor runs the host's end itself unless the object already
+//     went through it (kObjectDestructed, 0x40): out of the directory, the
+//     SDK object told, properties and connections dropped, the slot
+//     cleared; then the host base class's destructor runs.
+// Either way the end runs exactly once.
 
 #include <cstring>
 #include <string>
@@ -49,6 +59,19 @@ class __LyBridge : public __LyNotifying<HostBase> {
 public:
     using __LyNotifying<HostBase>::__LyNotifying;
 
+    void Destroy(int mode) override {
+        if (!this->HasObjectFlags(velora::kObjectLocked)) {
+            HostBase::Destroy(mode);
+            return;
+        }
+        if (this->IsEnding()) return;  // re-entered while its end runs
+        delete this;
+    }
+
+    ~__LyBridge() override {
+        if (!this->HasObjectFlags(velora::kObjectDestructed)) this->End();
+    }
+
     /// The SDK object bound to this host object, or null (before it exists
     /// or after it is gone).
     LyComponent* SdkObject() const {
@@ -70,8 +93,8 @@ public:
         return HostBase::PropertyViewName();
     }
 
-    /// Fast lookup by name through the bridge class's cache.
-    velora::Property* FindPropertyFast(const char* name) const {
+    /// Lookup by name through the bridge class's map.
+    velora::Property* LookupProperty(const char* name) const override {
         static __LyPropertyNameCache cache;
         return cache.Find(*this, name);
     }

@@ -102,16 +102,16 @@ velora::Plug* HostOf(LyComponent* component) {
 
 int LyPropertyListObject::GetCount() {
     velora::Property* host = ListProperty(this);
-    return host ? host->ListCount() : 0;
+    return host ? host->Links().Count() : 0;
 }
 
 void LyPropertyListObject::RemoveAt(int index) {
-    if (velora::Property* host = ListProperty(this)) host->ListRemoveAt(index);
+    if (velora::Property* host = ListProperty(this)) host->Links().RemoveAt(index);
 }
 
 LyComponent* LyPropertyListObject::GetAt(int index) {
     velora::Property* host = ListProperty(this);
-    velora::Plug* plug = host ? host->ListAt(index) : nullptr;
+    velora::Plug* plug = host ? host->Links().At(index) : nullptr;
     return plug && !plug->IsEnding() ? LyGetLyComponent(plug, true) : nullptr;
 }
 
@@ -120,29 +120,29 @@ LyComponent* LyPropertyListObject::operator[](int index) { return GetAt(index); 
 int LyPropertyListObject::Add(LyComponent* component) {
     velora::Property* host = ListProperty(this);
     if (!host) return -1;
-    return host->ListAdd(HostOf(component)) ? 1 : 0;
+    return host->Links().Add(HostOf(component)) ? 1 : 0;
 }
 
 int LyPropertyListObject::InsertAt(int index, LyComponent* component) {
     velora::Property* host = ListProperty(this);
     if (!host) return -1;
-    return host->ListInsert(index, HostOf(component)) ? 1 : 0;
+    return host->Links().Insert(index, HostOf(component)) ? 1 : 0;
 }
 
 int LyPropertyListObject::SetAt(int index, LyComponent* component) {
     velora::Property* host = ListProperty(this);
     if (!host) return -1;
-    return host->ListSetAt(index, HostOf(component)) ? 1 : 0;
+    return host->Links().SetAt(index, HostOf(component)) ? 1 : 0;
 }
 
 void LyPropertyListObject::Clear() {
-    if (velora::Property* host = ListProperty(this)) host->ListClear();
+    if (velora::Property* host = ListProperty(this)) host->Links().Clear();
 }
 
 int LyPropertyListObject::Find(LyComponent* component) {
     velora::Property* host = ListProperty(this);
     velora::Plug* item = HostOf(component);
-    return host && item ? host->ListFind(item) : -1;
+    return host && item ? host->Links().Find(item) : -1;
 }
 
 int LyPropertyListObject::Remove(LyComponent* component) {
@@ -153,21 +153,21 @@ int LyPropertyListObject::Remove(LyComponent* component) {
 
 int LyPropertyListObject::GetFilter() {
     velora::Property* host = ListProperty(this);
-    return host ? host->ConnectionFilter() : -1;
+    return host ? host->Definition().ConnectionFilter() : -1;
 }
 
 void LyPropertyListObject::SetFilter(int classId) {
-    if (velora::Property* host = ListProperty(this)) host->SetConnectionFilter(classId);
+    if (velora::Property* host = ListProperty(this)) host->Definition().SetConnectionFilter(classId);
 }
 
 void LyPropertyListObject::SetSingleConnect(bool single) {
     if (velora::Property* host = ListProperty(this))
-        host->SetAttribute(velora::kAttrSingleConnect, single);
+        host->Definition().SetAttribute(velora::kAttrSingleConnect, single);
 }
 
 int LyPropertyListObject::GetSingleConnect() {
     velora::Property* host = ListProperty(this);
-    return host ? (host->IsSingleConnect() ? 1 : 0) : -1;
+    return host ? (host->Definition().IsSingleConnect() ? 1 : 0) : -1;
 }
 
 LYSDK_END_NAMESPACE

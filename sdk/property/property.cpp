@@ -173,7 +173,7 @@ void LyProperty::SetData(void* data) {
         LyProperty* target = *static_cast<LyProperty**>(data);
         velora::Property* referenced = __LyHostProperty(target);
         if (target && !referenced) return;
-        host->SetReferenced(referenced);
+        host->Links().SetReferenced(referenced);
         return;
     }
     host->SetRaw(data);
@@ -182,14 +182,13 @@ void LyProperty::SetData(void* data) {
 void LyProperty::GetData(void* data, int size, LyEvaluateInfo*) const {
     velora::Property* host = __LyHostProperty(this);
     if (!host || !data) return;
-    // A caller that says how much room it has never gets more.
-    if (size > 0 && static_cast<std::size_t>(size) < host->Type()->ValueSize() &&
-        host->TypeId() != velora::kDataReference)
-        return;
-    if (host->TypeId() == velora::kDataReference) {
+    const velora::DataType* type = host->Type();
+    if (type->Id() == velora::kDataReference) {
         *static_cast<LyProperty**>(data) = GetReferencedProperty();
         return;
     }
+    // A caller that says how much room it has never gets more.
+    if (size > 0 && static_cast<std::size_t>(size) < type->ValueSize()) return;
     host->GetRaw(data);
 }
 
@@ -379,7 +378,7 @@ bool LyProperty::SetInt(int value) {
 
 bool LyProperty::IsList() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsList();
+    return host && host->Definition().IsList();
 }
 
 bool LyProperty::IsAnimatable() const {
@@ -395,7 +394,7 @@ bool LyProperty::IsReadOnly() const {
 const char* LyProperty::EnumList(int index) {
     velora::Property* host = __LyHostProperty(this);
     if (!host || host->TypeId() != velora::kDataEnum) return nullptr;
-    return host->EnumText(index);
+    return host->Definition().EnumText(index);
 }
 
 const char* LyProperty::GetName() const {
@@ -429,7 +428,7 @@ bool LyProperty::IsUserProperty() const {
 
 bool LyProperty::IsTemporaryProperty() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsTemporary();
+    return host && host->Definition().IsTemporary();
 }
 
 bool LyProperty::IsReferenceProperty() const {
@@ -439,18 +438,18 @@ bool LyProperty::IsReferenceProperty() const {
 
 bool LyProperty::IsTextureConnectableProperty() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsTextureConnectable();
+    return host && host->Definition().IsTextureConnectable();
 }
 
 bool LyProperty::IsObjectList() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsObjectList();
+    return host && host->Links().IsObjectList();
 }
 
 LyProperty* LyProperty::GetReferencedProperty() const {
     velora::Property* host = __LyHostProperty(this);
     if (!host || host->TypeId() != velora::kDataReference) return nullptr;
-    velora::Property* target = host->Referenced();
+    velora::Property* target = host->Links().Referenced();
     if (!target || !target->OwnerObject()) return nullptr;
     LyComponent* owner = LyGetLyComponent(target->OwnerObject(), true);
     return owner ? owner->PropertyList.Wrap(target) : nullptr;
@@ -478,30 +477,30 @@ void LyProperty::SetEnable(bool enable) { ModifyPropertyFlag(kLyPropertyFlagDisa
 
 double LyProperty::GetMin() const {
     velora::Property* host = __LyHostProperty(this);
-    return host ? host->Min() : 0.0;
+    return host ? host->Definition().Min() : 0.0;
 }
 
 double LyProperty::GetMax() const {
     velora::Property* host = __LyHostProperty(this);
-    return host ? host->Max() : 0.0;
+    return host ? host->Definition().Max() : 0.0;
 }
 
 bool LyProperty::IsMinClamp() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsMinClamp();
+    return host && host->Definition().IsMinClamp();
 }
 
 bool LyProperty::IsMaxClamp() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->IsMaxClamp();
+    return host && host->Definition().IsMaxClamp();
 }
 
 void LyProperty::SetMin(double value, bool clamp) {
-    if (velora::Property* host = __LyHostProperty(this)) host->SetMin(value, clamp);
+    if (velora::Property* host = __LyHostProperty(this)) host->Definition().SetMin(value, clamp);
 }
 
 void LyProperty::SetMax(double value, bool clamp) {
-    if (velora::Property* host = __LyHostProperty(this)) host->SetMax(value, clamp);
+    if (velora::Property* host = __LyHostProperty(this)) host->Definition().SetMax(value, clamp);
 }
 
 void LyProperty::SetMinMax(double min, double max, bool minClamp, bool maxClamp) {
@@ -511,7 +510,7 @@ void LyProperty::SetMinMax(double min, double max, bool minClamp, bool maxClamp)
 
 bool LyProperty::AllowsLocking() const {
     velora::Property* host = __LyHostProperty(this);
-    return host && host->AllowsLocking();
+    return host && host->Definition().AllowsLocking();
 }
 
 bool LyProperty::IsLocked() const {
@@ -529,13 +528,13 @@ bool LyProperty::IsMemberLocked(int index) const {
 
 void LyProperty::SetLocked(bool locked) {
     velora::Property* host = __LyHostProperty(this);
-    if (!host || (locked && !host->AllowsLocking())) return;
+    if (!host || (locked && !host->Definition().AllowsLocking())) return;
     host->SetLocked(locked);
 }
 
 void LyProperty::SetMemberLocked(int index, bool locked) {
     velora::Property* host = __LyHostProperty(this);
-    if (!host || (locked && !host->AllowsLocking())) return;
+    if (!host || (locked && !host->Definition().AllowsLocking())) return;
     if (index < 0 || index >= host->MemberCount()) return;
     host->SetMemberLocked(index, locked);
 }
@@ -543,8 +542,8 @@ void LyProperty::SetMemberLocked(int index, bool locked) {
 LyStringList* LyProperty::GetEnumStringList(bool create) {
     velora::Property* host = __LyHostProperty(this);
     if (!host) return nullptr;
-    velora::StringList* list = host->EnumList(create);
-    return host->HasEnumList() ? __LyStringListView(list) : nullptr;
+    velora::StringList* list = host->Definition().EnumList(create);
+    return host->Definition().HasEnumList() ? __LyStringListView(list) : nullptr;
 }
 
 void LyProperty::NotifyEnumStringListChanged() {
@@ -567,7 +566,7 @@ velora::Property* CreateHostProperty(LyProperty* wrapper, LyComponent* owner, co
 // Fills the host enumeration list from the wrapper's own texts.
 void CopyEnumTexts(LyProperty* wrapper, velora::Property* host) {
     if (host->TypeId() != velora::kDataEnum) return;
-    velora::StringList* list = host->EnumList(true);
+    velora::StringList* list = host->Definition().EnumList(true);
     for (int i = 0;; ++i) {
         const char* text = wrapper->EnumList(i);
         if (!text) break;
@@ -585,7 +584,7 @@ LyProperty* LyProperty::CreateInternal(LyComponent* owner, const char* name, LyP
     // The texts come from this wrapper's own table, read before binding.
     if (host->TypeId() == velora::kDataEnum) CopyEnumTexts(this, host);
     SetInternal(host);
-    host->SetExternalHandlers(owner->GetHIObject(), h1, h2);
+    host->Definition().SetExternalHandlers(owner->GetHIObject(), h1, h2);
     mParent = owner;
     // Listed with its owner, so it lets go when the property or the object ends.
     owner->PropertyAdd(this);
@@ -604,9 +603,9 @@ LyProperty* LyProperty::CreateTextureConnectable(LyComponent* owner, const char*
     if (!host) return this;
     SetInternal(host);
     owner->PropertyAdd(this);
-    host->SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
+    host->Definition().SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
     host->ModifyFlag(velora::kPropertyTextureConnected, true);
-    host->SetConnectionFilter(velora::kClassTexture);
+    host->Definition().SetConnectionFilter(velora::kClassTexture);
     mParent = owner;
     return this;
 }
@@ -614,15 +613,15 @@ LyProperty* LyProperty::CreateTextureConnectable(LyComponent* owner, const char*
 bool LyProperty::AcceptTemporaryProperty(const char* const* enumTexts, LyPropertyHandler h1,
                                          LyPropertyHandler h2) {
     velora::Property* host = __LyHostProperty(this);
-    if (!host || !host->IsTemporary()) return false;
-    host->SetAttribute(velora::kAttrTemporary, false);
+    if (!host || !host->Definition().IsTemporary()) return false;
+    host->Definition().SetAttribute(velora::kAttrTemporary, false);
     if (enumTexts && host->TypeId() == velora::kDataEnum) {
-        velora::StringList* list = host->EnumList(true);
+        velora::StringList* list = host->Definition().EnumList(true);
         for (const char* const* t = enumTexts; *t; ++t) list->Add(*t, 0);
         host->NotifyEnumListChanged();
     }
     if (!h1 && !h2) return true;
-    host->SetExternalHandlers(host->OwnerObject(), h1, h2);
+    host->Definition().SetExternalHandlers(host->OwnerObject(), h1, h2);
     return true;
 }
 
@@ -632,7 +631,8 @@ LyProperty* LyProperty::InitInternal(HIObject hostProperty) {
 }
 
 void LyProperty::SetInternal(HIObject hostProperty) {
-    mHIObject = hostProperty ? hostProperty->IQuery(lyiface::kIdSelf) : nullptr;
+    // Only a host property binds: anything else leaves the wrapper unbound.
+    mHIObject = velora::AsProperty(hostProperty);
 }
 
 bool LyProperty::OriIsAnimated() const { return IsAnimated(); }

@@ -12,9 +12,11 @@
 
 LYSDK_BEGIN_NAMESPACE
 
-/// The bound host property of a wrapper, or null.
+/// The bound host property of a wrapper, or null. A wrapper binds only
+/// host properties (SetInternal), so its handle is one or null; no query is
+/// needed on this path, which every property operation takes.
 inline velora::Property* __LyHostProperty(const LyProperty* property) {
-    return property ? velora::AsProperty(property->GetInternal()) : nullptr;
+    return property ? static_cast<velora::Property*>(property->GetInternal()) : nullptr;
 }
 
 /// The host data type id of a property type; 0 for the types the host has no

@@ -150,6 +150,7 @@ template class LyArrayTemplate<bool*>;
 template class LyArrayTemplate<void*>;
 template class LyArrayTemplate<LyConsoleChannel*>;
 template class LyArrayTemplate<LyConstructionOperation*>;
+template class LyArrayTemplate<LyDeviceInstrument*>;
 template class LyArrayTemplate<LyDeviceOpticalMarker*>;
 template class LyArrayTemplate<LyModel*>;
 template class LyArrayTemplate<LyModelMarkerOptical*>;

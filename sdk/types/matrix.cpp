@@ -6,14 +6,14 @@
 #include <emmintrin.h>
 #endif
 
+#include <lymath/matrix.h>
 #include <velora/geometry.h>
 
 LYSDK_BEGIN_NAMESPACE
 
 namespace {
 
-// Element (row i, column c) of a column-major 4 x 4.
-inline int At(int i, int c) { return 4 * c + i; }
+using lymath::At;
 
 // Two ways to invert, sharing one pivot rule.
 //
@@ -292,23 +292,7 @@ bool LyMatrix::operator==(const LyMatrix& m) const noexcept {
 // --- Products, transpose, inverse ---------------------------------------------
 
 void LyMatrixMult(LyMatrix& r, const LyMatrix& a, const LyMatrix& b) noexcept {
-    // Column c of r is a's columns weighted by column c of b. All of a is
-    // held in registers and each column of b is read before the same column
-    // of r is written, so r may be a, b or both without a temporary matrix.
-    const double* A = a.mValue;
-    const double a0 = A[0], a1 = A[1], a2 = A[2], a3 = A[3];
-    const double a4 = A[4], a5 = A[5], a6 = A[6], a7 = A[7];
-    const double a8 = A[8], a9 = A[9], a10 = A[10], a11 = A[11];
-    const double a12 = A[12], a13 = A[13], a14 = A[14], a15 = A[15];
-    const double* B = b.mValue;
-    double* R = r.mValue;
-    for (int c = 0; c < 16; c += 4) {
-        const double b0 = B[c], b1 = B[c + 1], b2 = B[c + 2], b3 = B[c + 3];
-        R[c] = a0 * b0 + a4 * b1 + a8 * b2 + a12 * b3;
-        R[c + 1] = a1 * b0 + a5 * b1 + a9 * b2 + a13 * b3;
-        R[c + 2] = a2 * b0 + a6 * b1 + a10 * b2 + a14 * b3;
-        R[c + 3] = a3 * b0 + a7 * b1 + a11 * b2 + a15 * b3;
-    }
+    lymath::Multiply(r.mValue, a.mValue, b.mValue);
 }
 
 void LyMatrixTranspose(LyMatrix& r, const LyMatrix& m) noexcept {
@@ -369,41 +353,27 @@ void LyVertexMatrixMult(LyVector4<float>& r, const LyMatrix& m, const LyVector4<
 // --- Local and global ---------------------------------------------------------
 
 void LyGetGlobalMatrix(LyMatrix& r, const LyMatrix& parent, const LyMatrix& local) noexcept {
-    const double* P = parent.mValue;
-    const double* L = local.mValue;
-    double out[16];
-    for (int c = 0; c < 4; ++c)
-        for (int i = 0; i < 3; ++i)
-            out[At(i, c)] = P[At(i, 0)] * L[At(0, c)] + P[At(i, 1)] * L[At(1, c)] + P[At(i, 2)] * L[At(2, c)] +
-                            P[At(i, 3)] * L[At(3, c)];
-    out[3] = out[7] = out[11] = 0.0;
-    out[15] = 1.0;
-    for (int i = 0; i < 16; ++i) r.mValue[i] = out[i];
+    lymath::MultiplyAffine(r.mValue, parent.mValue, local.mValue);
 }
 
 void LyGetLocalMatrix(LyMatrix& r, const LyMatrix& parent, const LyMatrix& global) noexcept {
     const double* P = parent.mValue;
-    const double* G = global.mValue;
-    // Row k of the inverse's 3 x 3 is axis k divided by its squared length.
-    double inv[3][4];
+    // Row k of the inverse's 3 x 3 is axis k divided by its squared length;
+    // its translation is that 3 x 3 applied to the negated translation.
+    double inverse[16];
     for (int k = 0; k < 3; ++k) {
         const double ax = P[At(0, k)], ay = P[At(1, k)], az = P[At(2, k)];
         const double s = 1.0 / (ax * ax + ay * ay + az * az);
-        inv[k][0] = ax * s;
-        inv[k][1] = ay * s;
-        inv[k][2] = az * s;
+        inverse[At(k, 0)] = ax * s;
+        inverse[At(k, 1)] = ay * s;
+        inverse[At(k, 2)] = az * s;
     }
     const double tx = -P[12], ty = -P[13], tz = -P[14];
-    for (int k = 0; k < 3; ++k) inv[k][3] = inv[k][0] * tx + inv[k][1] * ty + inv[k][2] * tz;
-
-    double out[16];
-    for (int c = 0; c < 4; ++c)
-        for (int i = 0; i < 3; ++i)
-            out[At(i, c)] = inv[i][0] * G[At(0, c)] + inv[i][1] * G[At(1, c)] + inv[i][2] * G[At(2, c)] +
-                            inv[i][3] * G[At(3, c)];
-    out[3] = out[7] = out[11] = 0.0;
-    out[15] = 1.0;
-    for (int i = 0; i < 16; ++i) r.mValue[i] = out[i];
+    for (int k = 0; k < 3; ++k)
+        inverse[At(k, 3)] = inverse[At(k, 0)] * tx + inverse[At(k, 1)] * ty + inverse[At(k, 2)] * tz;
+    inverse[3] = inverse[7] = inverse[11] = 0.0;
+    inverse[15] = 1.0;
+    lymath::MultiplyAffine(r.mValue, inverse, global.mValue);
 }
 
 // --- Translation and scaling ----------------------------------------------------

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "types/transform_kernels.h"
+#include <lymath/matrix.h>
+#include <lymath/quaternion.h>
 
 LYSDK_BEGIN_NAMESPACE
 
@@ -43,14 +44,14 @@ double LyQLength(const LyVector4<double>& a) noexcept {
 
 void LyMatrixToQuaternion(LyVector4<double>& q, const LyMatrix& m) noexcept {
     double out[4];
-    transform::AxesToQuaternion(out, m.mValue);
+    lymath::AxesToQuaternion(out, m.mValue);
     q.Set(out[0], out[1], out[2], out[3]);
 }
 
 void LyQuaternionToMatrix(LyMatrix& r, const LyVector4<double>& q) noexcept {
     const double x = q[0], y = q[1], z = q[2], w = q[3];
-    transform::QuaternionToAxes(r.mValue, x, y, z, w);
-    transform::SetNoTranslation(r.mValue);
+    lymath::QuaternionToAxes(r.mValue, x, y, z, w);
+    lymath::SetNoTranslation(r.mValue);
 }
 
 void LyInterpolateRotation(LyVector4<double>& r, const LyVector4<double>& q1, const LyVector4<double>& q2,

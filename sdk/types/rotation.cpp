@@ -2,100 +2,21 @@
 
 #include <cmath>
 
-#include <velora/geometry.h>
+#include <lymath/euler.h>
+#include <lymath/matrix.h>
+#include <lymath/orthonormal.h>
+#include <lymath/quaternion.h>
 
 #include "lysdk/lyquaternion.h"
-#include "types/transform_kernels.h"
 
 LYSDK_BEGIN_NAMESPACE
 
 namespace {
 
-// The six orders as axes in order of application: first i, second j,
-// third k (0 = X, 1 = Y, 2 = Z), so that the matrix is Rk(c) . Rj(b) . Ri(a).
-//
-// When (i, j, k) is a cyclic shift of (X, Y, Z) relabelling the axes is
-// itself a rotation, and the matrix is that of order 0 with the indices
-// renamed. The other three are mirror images of such a relabelling, which
-// turns every angle round: their matrix is the order-0 matrix of the negated
-// angles, renamed. `sign` carries that parity.
-struct EulerAxes {
-    int i, j, k;
-    double sign;
-};
+using lymath::At;
 
-constexpr EulerAxes kEulerAxes[6] = {
-    {0, 1, 2, 1.0},   // 0: X, Y, Z
-    {0, 2, 1, -1.0},  // 1: X, Z, Y
-    {1, 0, 2, -1.0},  // 2: Y, X, Z
-    {1, 2, 0, 1.0},   // 3: Y, Z, X
-    {2, 0, 1, 1.0},   // 4: Z, X, Y
-    {2, 1, 0, -1.0},  // 5: Z, Y, X
-};
-
-const EulerAxes& AxesOf(LyRotationOrder order) {
-    const int o = static_cast<int>(order);
-    return kEulerAxes[(o >= 0 && o < 6) ? o : 0];
-}
-
-inline int At(int row, int column) { return 4 * column + row; }
-
-// Writes the 3 x 3 rotation of `rot` (degrees) for `axes` into m, axis c
-// scaled by scale[c]. Order 0 in full, for reference:
-//   [ cc cb   cc sb sa - sc ca   cc sb ca + sc sa ]
-//   [ sc cb   sc sb sa + cc ca   sc sb ca - cc sa ]
-//   [ -sb     cb sa              cb ca            ]
-void EulerToAxes(double* m, const double* rot, const EulerAxes& ax, const double* scale) {
-    const double a = rot[0] * kLyDegreesToRadians * ax.sign;
-    const double b = rot[1] * kLyDegreesToRadians * ax.sign;
-    const double c = rot[2] * kLyDegreesToRadians * ax.sign;
-    const double sa = std::sin(a), ca = std::cos(a);
-    const double sb = std::sin(b), cb = std::cos(b);
-    const double sc = std::sin(c), cc = std::cos(c);
-    const int i = ax.i, j = ax.j, k = ax.k;
-
-    double R[3][3];
-    R[i][i] = cc * cb;
-    R[i][j] = cc * sb * sa - sc * ca;
-    R[i][k] = cc * sb * ca + sc * sa;
-    R[j][i] = sc * cb;
-    R[j][j] = sc * sb * sa + cc * ca;
-    R[j][k] = sc * sb * ca - cc * sa;
-    R[k][i] = -sb;
-    R[k][j] = cb * sa;
-    R[k][k] = cb * ca;
-
-    for (int col = 0; col < 3; ++col)
-        for (int row = 0; row < 3; ++row) m[At(row, col)] = R[row][col] * scale[col];
-}
-
-// Reads the angles (degrees) off an orthonormal rotation in the 3 x 3 part
-// of m: the inverse of EulerToAxes.
-//   cy = cos b = sqrt(M[i][i]^2 + M[j][i]^2)
-//   cy > precision:  a = s atan2(M[k][j], M[k][k]),  b = s atan2(-M[k][i], cy),
-//                    c = s atan2(M[j][i], M[i][i])
-//   otherwise:       a = s atan2(-M[j][k], M[j][j]), b as above, c = 0
-// In the second case Rk is (nearly) aligned with Ri, so c is folded into a:
-// with c = 0 the matrix is Rj(b) . Ri(a), whose row j is that of Ri(a).
-void AxesToEuler(double* rot, const double* m, const EulerAxes& ax, double precision) {
-    const int i = ax.i, j = ax.j, k = ax.k;
-    const double s = ax.sign;
-    auto M = [m](int row, int col) { return m[At(row, col)]; };
-
-    const double cy = std::sqrt(M(i, i) * M(i, i) + M(j, i) * M(j, i));
-    double a, b, c;
-    if (cy > precision) {
-        a = s * std::atan2(M(k, j), M(k, k));
-        b = s * std::atan2(-M(k, i), cy);
-        c = s * std::atan2(M(j, i), M(i, i));
-    } else {
-        a = s * std::atan2(-M(j, k), M(j, j));
-        b = s * std::atan2(-M(k, i), cy);
-        c = 0.0;
-    }
-    rot[0] = a * kLyRadiansToDegrees;
-    rot[1] = b * kLyRadiansToDegrees;
-    rot[2] = c * kLyRadiansToDegrees;
+const lymath::EulerAxes& AxesOf(LyRotationOrder order) {
+    return lymath::EulerAxesOf(static_cast<int>(order));
 }
 
 constexpr double kUnitScale[3] = {1.0, 1.0, 1.0};
@@ -114,27 +35,27 @@ void UnscaledAxes(double* out, const LyMatrix& m, const LySVector& s) {
 
 void LyRotationToMatrix(LyMatrix& r, const LyVector3<double>& rot, LyRotationOrder order) noexcept {
     const double angles[3] = {rot[0], rot[1], rot[2]};
-    EulerToAxes(r.mValue, angles, AxesOf(order), kUnitScale);
-    transform::SetNoTranslation(r.mValue);
+    lymath::EulerToAxes(r.mValue, angles, AxesOf(order), kUnitScale);
+    lymath::SetNoTranslation(r.mValue);
 }
 
 void LyMatrixToRotation(LyVector3<double>& rot, const LyMatrix& m, LyRotationOrder order) noexcept {
     double frame[16];
     for (int i = 0; i < 16; ++i) frame[i] = m.mValue[i];
-    velora::geometry::Orthonormalize(frame);
+    lymath::Orthonormalize(frame);
     double angles[3];
-    AxesToEuler(angles, frame, AxesOf(order), kLyDefaultEulerPrecision);
+    lymath::AxesToEuler(angles, frame, AxesOf(order), kLyDefaultEulerPrecision);
     rot.Set(angles[0], angles[1], angles[2]);
 }
 
 void LyMatrixToRotationWithPrecision(LyVector3<double>& rot, const LyMatrix& m, LyRotationOrder order,
                                      double precision) noexcept {
     double q[4];
-    transform::AxesToQuaternion(q, m.mValue);
+    lymath::AxesToQuaternion(q, m.mValue);
     double frame[16];
-    transform::QuaternionToAxes(frame, q[0], q[1], q[2], q[3]);
+    lymath::QuaternionToAxes(frame, q[0], q[1], q[2], q[3]);
     double angles[3];
-    AxesToEuler(angles, frame, AxesOf(order), precision);
+    lymath::AxesToEuler(angles, frame, AxesOf(order), precision);
     rot.Set(angles[0], angles[1], angles[2]);
 }
 
@@ -146,9 +67,9 @@ void LyRotationToQuaternion(LyVector4<double>& q, const LyVector3<double>& rot, 
     }
     const double angles[3] = {rot[0], rot[1], rot[2]};
     double frame[16];
-    EulerToAxes(frame, angles, kEulerAxes[o], kUnitScale);
+    lymath::EulerToAxes(frame, angles, lymath::kEulerAxes[o], kUnitScale);
     double out[4];
-    transform::AxesToQuaternion(out, frame);
+    lymath::AxesToQuaternion(out, frame);
     q.Set(out[0], out[1], out[2], out[3]);
 }
 
@@ -159,9 +80,9 @@ void LyQuaternionToRotation(LyVector3<double>& rot, const LyVector4<double>& q, 
 void LyQuaternionToRotationWithPrecision(LyVector3<double>& rot, const LyVector4<double>& q, LyRotationOrder order,
                                          double precision) noexcept {
     double frame[16];
-    transform::QuaternionToAxes(frame, q[0], q[1], q[2], q[3]);
+    lymath::QuaternionToAxes(frame, q[0], q[1], q[2], q[3]);
     double angles[3];
-    AxesToEuler(angles, frame, AxesOf(order), precision);
+    lymath::AxesToEuler(angles, frame, AxesOf(order), precision);
     rot.Set(angles[0], angles[1], angles[2]);
 }
 
@@ -169,22 +90,18 @@ void LyQuaternionToRotationWithPrecision(LyVector3<double>& rot, const LyVector4
 
 void LyTRSToMatrix(LyMatrix& r, const LyVector4<double>& t, const LyVector3<double>& rot,
                    const LySVector& s) noexcept {
+    const double translation[3] = {t[0], t[1], t[2]};
     const double angles[3] = {rot[0], rot[1], rot[2]};
     const double scale[3] = {s[0], s[1], s[2]};
-    const double tx = t[0], ty = t[1], tz = t[2];
-    EulerToAxes(r.mValue, angles, kEulerAxes[0], scale);
-    transform::SetNoTranslation(r.mValue);
-    r.mValue[12] = tx;
-    r.mValue[13] = ty;
-    r.mValue[14] = tz;
+    lymath::ComposeTRS(r.mValue, translation, angles, scale);
 }
 
 void LyTQSToMatrix(LyMatrix& r, const LyVector4<double>& t, const LyVector4<double>& q, const LySVector& s) noexcept {
     const double qx = q[0], qy = q[1], qz = q[2], qw = q[3];
     const double sx = s[0], sy = s[1], sz = s[2];
     const double tx = t[0], ty = t[1], tz = t[2];
-    transform::QuaternionToAxes(r.mValue, qx, qy, qz, qw, sx, sy, sz);
-    transform::SetNoTranslation(r.mValue);
+    lymath::QuaternionToAxes(r.mValue, qx, qy, qz, qw, sx, sy, sz);
+    lymath::SetNoTranslation(r.mValue);
     r.mValue[12] = tx;
     r.mValue[13] = ty;
     r.mValue[14] = tz;
@@ -211,7 +128,7 @@ void LyMatrixToTQS(LyVector4<double>& t, LyVector4<double>& q, LySVector& s, con
     LyMatrix axes;
     UnscaledAxes(axes.mValue, m, scale);
     double out[4];
-    transform::AxesToQuaternion(out, axes.mValue);
+    lymath::AxesToQuaternion(out, axes.mValue);
     const double tx = m.mValue[12], ty = m.mValue[13], tz = m.mValue[14];
     t[0] = tx;
     t[1] = ty;

@@ -5,6 +5,12 @@
 
 #include "lytesting/lytesting.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include <velora/device.h>
+#include <velora/evaluation.h>
 #include <velora/message_box.h>
 #include <velora/object.h>
 #include <velora/plugin_loader.h>
@@ -94,6 +100,33 @@ bool LyTestHost::Evaluate(const LyTime& time) {
     velora::TimingManager::Instance().SetLocalTime(time.Get());
     LyScene* scene = LySystem::TheOne().Scene;
     if (!scene) return Fail("the host has no scene");
+    return scene->Evaluate() || Fail("the scene did not evaluate");
+}
+
+bool LyTestHost::Play(const LyTime& start, const LyTime& length, bool record, const LyTime& framePeriod) {
+    if (mDown) return Fail("the host has been shut down");
+    if (framePeriod.Get() <= 0 || length.Get() < 0) return Fail("the frame period and the length must be positive");
+    Open();
+    LyScene* scene = LySystem::TheOne().Scene;
+    if (!scene) return Fail("the host has no scene");
+    velora::DeviceManager& devices = velora::EvaluationManager::Instance().Devices();
+    velora::TimingManager& timing = velora::TimingManager::Instance();
+    timing.SetLocalTime(start.Get());
+    devices.TransportNotify(record ? velora::kTransportPrepareRecord : velora::kTransportPreparePlay, start.Get());
+    devices.TransportNotify(record ? velora::kTransportRecord : velora::kTransportPlay, start.Get());
+    const long long end = start.Get() + length.Get();
+    const auto frame = std::chrono::nanoseconds(framePeriod.Get() * 1000000000LL / 141120000);
+    auto next = std::chrono::steady_clock::now();
+    for (;;) {
+        const long long now = devices.TransportTime(timing.SystemTime());
+        timing.SetLocalTime(std::min(now, end));
+        scene->Evaluate();
+        if (now >= end) break;
+        next += frame;
+        std::this_thread::sleep_until(next);
+    }
+    devices.TransportNotify(velora::kTransportStop, end);
+    timing.SetLocalTime(end);
     return scene->Evaluate() || Fail("the scene did not evaluate");
 }
 

@@ -25,15 +25,43 @@ TEST_F(Components, WithoutAHostObjectAComponentCreatesAndOwnsOne) {
 }
 
 TEST_F(Components, WrappingAnExistingObjectDoesNotOwnIt) {
-    velora::Object* cube = Make("Cube");
-    {
-        LyComponent local(cube);
-        EXPECT_FALSE(local.IsSDKComponent());
-        EXPECT_EQ(GetLyComponent(cube), &local);
+    // However the wrapper lived and went, the object it did not make stays:
+    // a weak handle reads null if the object ended, without touching it.
+    enum class How { kLocal, kHeapDelete, kHeapDetachedFirst, kRebound };
+    for (How how : {How::kLocal, How::kHeapDelete, How::kHeapDetachedFirst, How::kRebound}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        velora::Object* cube = Make("Cube");
+        velora::PlugHandle watch(cube);
+        switch (how) {
+            case How::kLocal: {
+                LyComponent local(cube);
+                EXPECT_FALSE(local.IsSDKComponent());
+                EXPECT_EQ(GetLyComponent(cube), &local);
+                break;
+            }
+            case How::kHeapDelete:
+                delete new LyComponent(cube);
+                break;
+            case How::kHeapDetachedFirst: {
+                // Detached by the host's call, then deleted by its maker.
+                auto* wrapper = new LyComponent(cube);
+                wrapper->SetHIObject(nullptr, false);
+                delete wrapper;
+                break;
+            }
+            case How::kRebound: {
+                // Moved to another object: the first is let go, not ended.
+                velora::Object* other = Make("Other");
+                LyComponent moving(cube);
+                moving.SetHIObject(other, false);
+                break;
+            }
+        }
+        ASSERT_TRUE(watch.Valid());
+        // The wrapper detached on the way out; the object lives on, slot empty.
+        EXPECT_EQ(cube->Wrapper(), nullptr);
+        EXPECT_STREQ(cube->Name(), "Cube");
     }
-    // The local detached on the way out; the object lives on, slot empty.
-    EXPECT_EQ(cube->Wrapper(), nullptr);
-    EXPECT_STREQ(cube->Name(), "Cube");
 }
 
 TEST_F(Components, DestroyOnAMemberDetachesButDoesNotFree) {

@@ -63,7 +63,8 @@ TEST(LoadTimeRegistration, EveryLibraryHostClassIsKnownToTheHostUnderItsName) {
         {"__LyConstraint_HostConstraint", velora::kClassConstraint},
         {"__LyConstraint_HostConstraintSolver", velora::kClassConstraintSolver},
         {"__LyConstraintRelation", velora::kClassConstraintRelation},
-        {"__LyConstraintSolver", velora::kClassSolver},
+        // An extension's solver is a constraint, through the library's host solver.
+        {"__LyConstraintSolver", classes.Find("__LyConstraint_HostConstraintSolver")},
         {"__LyShader", velora::kClassShader},
         {"__LyLayeredTexture", velora::kClassLayeredTexture},
         {"__LyRendererCallback", velora::kClassRendererCallback},
@@ -94,6 +95,7 @@ TEST(LoadTimeRegistration, EveryLibraryHostClassIsKnownToTheHostUnderItsName) {
         EXPECT_EQ(LyRegister_ClassId(row.name), id);
         previous = id;
     }
+    EXPECT_TRUE(classes.IsA(classes.Find("__LyConstraintSolver"), velora::kClassConstraint));
     EXPECT_EQ(LyRegister_ClassId("NoSuchClass"), 0);
     EXPECT_EQ(LyRegister_ClassId(nullptr), 0);
 }

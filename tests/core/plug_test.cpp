@@ -89,10 +89,21 @@ TEST_F(PlugGraph, DisconnectReplaceSwapAndMove) {
     EXPECT_EQ(target->GetSrc(0), b);
     EXPECT_EQ(target->GetSrc(1), a);
     EXPECT_EQ(target->GetSrc(2), d);
+    // Forward: the moved source ends at `to`; the plug form puts it just
+    // before `before`. The other sides keep one destination each.
+    EXPECT_TRUE(target->MoveSrcAt(0, 2));  // a d b
+    EXPECT_TRUE(target->MoveSrcAt(a, b));  // d a b
+    EXPECT_TRUE(target->MoveSrcAt(0, 1));  // a d b
+    EXPECT_TRUE(target->MoveSrcAt(a, b));  // d a b
+    const LyPlug* order[] = {d, a, b};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(target->GetSrc(i), order[i]) << i;
+        EXPECT_EQ(target->GetSrc(i)->GetDstCount(), 1) << i;
+    }
 
     EXPECT_FALSE(target->DisconnectSrcAt(3));
     EXPECT_FALSE(target->DisconnectSrcAt(-1));
-    EXPECT_TRUE(target->DisconnectSrcAt(1));  // b d
+    EXPECT_TRUE(target->DisconnectSrcAt(1));  // d b
     EXPECT_TRUE(target->DisconnectSrc(b));    // d
     EXPECT_FALSE(target->DisconnectSrc(b));
     EXPECT_EQ(target->GetSrcCount(), 1);

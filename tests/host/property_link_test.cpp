@@ -34,46 +34,46 @@ TEST_F(PropertyLinks, ReferenceFollowsItsTargetUntilTheTargetEnds) {
     Object* light = Make("Light");
     Property* ref = cube->CreateProperty("Target", velora::kDataReference);
     Property* intensity = light->CreateProperty("Intensity", velora::kDataNumber, velora::kCreateUser);
-    EXPECT_EQ(ref->Referenced(), nullptr);
-    ASSERT_TRUE(ref->SetReferenced(intensity));
-    EXPECT_EQ(ref->Referenced(), intensity);
+    EXPECT_EQ(ref->Links().Referenced(), nullptr);
+    ASSERT_TRUE(ref->Links().SetReferenced(intensity));
+    EXPECT_EQ(ref->Links().Referenced(), intensity);
     Property* raw = nullptr;
     ASSERT_TRUE(ref->GetRaw(&raw));
     EXPECT_EQ(raw, intensity);
     std::string text;
     ASSERT_TRUE(ref->Format(&text));
     EXPECT_EQ(text, "Light.Intensity");
-    EXPECT_FALSE(ref->SetReferenced(ref));  // not itself
-    EXPECT_EQ(ref->Referenced(), intensity);
+    EXPECT_FALSE(ref->Links().SetReferenced(ref));  // not itself
+    EXPECT_EQ(ref->Links().Referenced(), intensity);
     EXPECT_FALSE(ref->Parse("Light.Intensity"));  // no lookup by text
-    EXPECT_EQ(ref->Referenced(), intensity);
+    EXPECT_EQ(ref->Links().Referenced(), intensity);
     ASSERT_TRUE(light->RemoveProperty(intensity));
-    EXPECT_EQ(ref->Referenced(), nullptr);
+    EXPECT_EQ(ref->Links().Referenced(), nullptr);
     ASSERT_TRUE(ref->GetRaw(&raw));
     EXPECT_EQ(raw, nullptr);
     ASSERT_TRUE(ref->Format(&text));
     EXPECT_EQ(text, "");
     // Only reference properties refer.
-    EXPECT_FALSE(cube->CreateProperty("Num", velora::kDataNumber)->SetReferenced(ref));
+    EXPECT_FALSE(cube->CreateProperty("Num", velora::kDataNumber)->Links().SetReferenced(ref));
 }
 
 TEST_F(PropertyLinks, ReferenceClearedByEmptyText) {
     Object* cube = Make("Cube");
     Property* ref = cube->CreateProperty("Target", velora::kDataReference);
     Property* other = cube->CreateProperty("Other", velora::kDataNumber);
-    ASSERT_TRUE(ref->SetReferenced(other));
+    ASSERT_TRUE(ref->Links().SetReferenced(other));
     ASSERT_TRUE(ref->Parse(""));
-    EXPECT_EQ(ref->Referenced(), nullptr);
+    EXPECT_EQ(ref->Links().Referenced(), nullptr);
 }
 
 TEST_F(PropertyLinks, ReferenceToAPropertyOfAnEndedObjectReadsNull) {
     Object* cube = Make("Cube");
     Object* doomed = Object::Create("Doomed");
     Property* ref = cube->CreateProperty("Target", velora::kDataReference);
-    ASSERT_TRUE(ref->SetReferenced(doomed->CreateProperty("X", velora::kDataNumber)));
-    ASSERT_NE(ref->Referenced(), nullptr);
+    ASSERT_TRUE(ref->Links().SetReferenced(doomed->CreateProperty("X", velora::kDataNumber)));
+    ASSERT_NE(ref->Links().Referenced(), nullptr);
     doomed->Destroy(0);
-    EXPECT_EQ(ref->Referenced(), nullptr);
+    EXPECT_EQ(ref->Links().Referenced(), nullptr);
 }
 
 TEST_F(PropertyLinks, ObjectPropertyHoldsOneObject) {
@@ -81,8 +81,8 @@ TEST_F(PropertyLinks, ObjectPropertyHoldsOneObject) {
     Object* a = Make("A");
     Object* b = Make("B");
     Property* parent = cube->CreateProperty("Parent", velora::kDataObject);
-    EXPECT_FALSE(parent->IsList());
-    EXPECT_TRUE(parent->IsSingleConnect());
+    EXPECT_FALSE(parent->Definition().IsList());
+    EXPECT_TRUE(parent->Definition().IsSingleConnect());
     lyiface::IObject* in = a;
     ASSERT_TRUE(parent->SetRaw(&in));
     lyiface::IObject* out = nullptr;
@@ -93,15 +93,15 @@ TEST_F(PropertyLinks, ObjectPropertyHoldsOneObject) {
     EXPECT_EQ(text, "A");
     in = b;  // writing another object replaces it
     ASSERT_TRUE(parent->SetRaw(&in));
-    EXPECT_EQ(parent->ListCount(), 1);
-    EXPECT_EQ(parent->ListAt(0), b);
+    EXPECT_EQ(parent->Links().Count(), 1);
+    EXPECT_EQ(parent->Links().At(0), b);
     EXPECT_EQ(a->DstCount(), 0);
-    EXPECT_FALSE(parent->ListAdd(a));  // single-connect: no second source
+    EXPECT_FALSE(parent->Links().Add(a));  // single-connect: no second source
     EXPECT_FALSE(velora::Connect(a, parent));
-    EXPECT_EQ(parent->ListCount(), 1);
+    EXPECT_EQ(parent->Links().Count(), 1);
     EXPECT_FALSE(parent->Parse("A"));
     ASSERT_TRUE(parent->Parse(""));
-    EXPECT_EQ(parent->ListCount(), 0);
+    EXPECT_EQ(parent->Links().Count(), 0);
     // The connected object ending empties the value.
     in = b;
     ASSERT_TRUE(parent->SetRaw(&in));
@@ -116,40 +116,40 @@ TEST_F(PropertyLinks, ObjectListFiltersByClass) {
     Object* camera = Make("Cam", velora::kClassCamera);
     Object* take = Make("Take 001", velora::kClassTake);
     Property* models = scene->CreateProperty("Models", velora::kDataObject, velora::kCreateConnectable);
-    ASSERT_TRUE(models->IsList());
-    ASSERT_TRUE(models->IsObjectList());
-    EXPECT_FALSE(models->IsSingleConnect());
-    models->SetConnectionFilter(velora::kClassModel);
-    EXPECT_EQ(models->ConnectionFilter(), velora::kClassModel);
-    EXPECT_TRUE(models->ListAdd(model));
-    EXPECT_TRUE(models->ListAdd(camera));  // a camera is a model
-    EXPECT_FALSE(models->ListAdd(take));
+    ASSERT_TRUE(models->Definition().IsList());
+    ASSERT_TRUE(models->Links().IsObjectList());
+    EXPECT_FALSE(models->Definition().IsSingleConnect());
+    models->Definition().SetConnectionFilter(velora::kClassModel);
+    EXPECT_EQ(models->Definition().ConnectionFilter(), velora::kClassModel);
+    EXPECT_TRUE(models->Links().Add(model));
+    EXPECT_TRUE(models->Links().Add(camera));  // a camera is a model
+    EXPECT_FALSE(models->Links().Add(take));
     EXPECT_FALSE(velora::Connect(take, models));  // the filter holds for every way in
-    EXPECT_FALSE(models->ListAdd(nullptr));
-    EXPECT_FALSE(models->ListAdd(model));  // already listed
-    ASSERT_EQ(models->ListCount(), 2);
-    EXPECT_EQ(models->ListAt(0), model);
-    EXPECT_EQ(models->ListAt(1), camera);
-    EXPECT_EQ(models->ListAt(2), nullptr);
-    EXPECT_EQ(models->ListFind(camera), 1);
-    EXPECT_EQ(models->ListFind(take), -1);
-    EXPECT_FALSE(models->ListSetAt(0, take));
-    EXPECT_EQ(models->ListAt(0), model);
+    EXPECT_FALSE(models->Links().Add(nullptr));
+    EXPECT_FALSE(models->Links().Add(model));  // already listed
+    ASSERT_EQ(models->Links().Count(), 2);
+    EXPECT_EQ(models->Links().At(0), model);
+    EXPECT_EQ(models->Links().At(1), camera);
+    EXPECT_EQ(models->Links().At(2), nullptr);
+    EXPECT_EQ(models->Links().Find(camera), 1);
+    EXPECT_EQ(models->Links().Find(take), -1);
+    EXPECT_FALSE(models->Links().SetAt(0, take));
+    EXPECT_EQ(models->Links().At(0), model);
     Object* other = Make("Sphere", velora::kClassModel);
-    EXPECT_TRUE(models->ListSetAt(0, other));
-    EXPECT_EQ(models->ListAt(0), other);
+    EXPECT_TRUE(models->Links().SetAt(0, other));
+    EXPECT_EQ(models->Links().At(0), other);
     EXPECT_EQ(model->DstCount(), 0);
-    EXPECT_TRUE(models->ListInsert(0, model));
-    EXPECT_EQ(models->ListAt(0), model);
-    EXPECT_EQ(models->ListCount(), 3);
-    EXPECT_TRUE(models->ListRemoveAt(1));
-    EXPECT_EQ(models->ListFind(other), -1);
-    EXPECT_FALSE(models->ListRemoveAt(5));
-    models->ListClear();
-    EXPECT_EQ(models->ListCount(), 0);
+    EXPECT_TRUE(models->Links().Insert(0, model));
+    EXPECT_EQ(models->Links().At(0), model);
+    EXPECT_EQ(models->Links().Count(), 3);
+    EXPECT_TRUE(models->Links().RemoveAt(1));
+    EXPECT_EQ(models->Links().Find(other), -1);
+    EXPECT_FALSE(models->Links().RemoveAt(5));
+    models->Links().Clear();
+    EXPECT_EQ(models->Links().Count(), 0);
     // No filter: any class.
-    models->SetConnectionFilter(0);
-    EXPECT_TRUE(models->ListAdd(take));
+    models->Definition().SetConnectionFilter(0);
+    EXPECT_TRUE(models->Links().Add(take));
 }
 
 TEST_F(PropertyLinks, SingleConnectListAcceptsOneObject) {
@@ -157,29 +157,29 @@ TEST_F(PropertyLinks, SingleConnectListAcceptsOneObject) {
     Object* a = Make("A");
     Object* b = Make("B");
     Property* list = holder->CreateProperty("One", velora::kDataObject, velora::kCreateConnectable);
-    list->SetAttribute(velora::kAttrSingleConnect, true);
-    EXPECT_TRUE(list->ListAdd(a));
-    EXPECT_FALSE(list->ListAdd(b));
-    EXPECT_FALSE(list->ListInsert(0, b));
-    EXPECT_EQ(list->ListCount(), 1);
-    EXPECT_TRUE(list->ListSetAt(0, b));  // replacing keeps one
-    EXPECT_EQ(list->ListAt(0), b);
-    list->SetAttribute(velora::kAttrSingleConnect, false);
-    EXPECT_TRUE(list->ListAdd(a));
-    EXPECT_EQ(list->ListCount(), 2);
+    list->Definition().SetAttribute(velora::kAttrSingleConnect, true);
+    EXPECT_TRUE(list->Links().Add(a));
+    EXPECT_FALSE(list->Links().Add(b));
+    EXPECT_FALSE(list->Links().Insert(0, b));
+    EXPECT_EQ(list->Links().Count(), 1);
+    EXPECT_TRUE(list->Links().SetAt(0, b));  // replacing keeps one
+    EXPECT_EQ(list->Links().At(0), b);
+    list->Definition().SetAttribute(velora::kAttrSingleConnect, false);
+    EXPECT_TRUE(list->Links().Add(a));
+    EXPECT_EQ(list->Links().Count(), 2);
 }
 
 TEST_F(PropertyLinks, ListOperationsNeedAnObjectProperty) {
     Object* holder = Make("Holder");
     Object* a = Make("A");
     Property* number = holder->CreateProperty("N", velora::kDataNumber);
-    EXPECT_FALSE(number->ListAdd(a));
-    EXPECT_EQ(number->ListCount(), 0);
-    EXPECT_EQ(number->ListAt(0), nullptr);
-    EXPECT_EQ(number->ListFind(a), -1);
+    EXPECT_FALSE(number->Links().Add(a));
+    EXPECT_EQ(number->Links().Count(), 0);
+    EXPECT_EQ(number->Links().At(0), nullptr);
+    EXPECT_EQ(number->Links().Find(a), -1);
     Property* list = holder->CreateProperty("L", velora::kDataObject, velora::kCreateConnectable);
     list->ModifyFlag(velora::kPropertyReadOnly, true);
-    EXPECT_FALSE(list->ListAdd(a));
+    EXPECT_FALSE(list->Links().Add(a));
 }
 
 TEST_F(PropertyLinks, PropertyFilterAppliesToPropertySources) {
@@ -187,12 +187,12 @@ TEST_F(PropertyLinks, PropertyFilterAppliesToPropertySources) {
     Object* texture = Make("Tex", velora::kClassTexture);
     Object* model = Make("Cube", velora::kClassModel);
     Property* diffuse = material->CreateProperty("Diffuse", velora::kDataColor, velora::kCreateConnectable);
-    diffuse->SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
+    diffuse->Definition().SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
     diffuse->ModifyFlag(velora::kPropertyTextureConnected, true);
-    diffuse->SetConnectionFilter(velora::kClassTexture);
-    EXPECT_TRUE(diffuse->AcceptsSource(texture));
-    EXPECT_FALSE(diffuse->AcceptsSource(model));
-    EXPECT_FALSE(diffuse->AcceptsSource(nullptr));
+    diffuse->Definition().SetConnectionFilter(velora::kClassTexture);
+    EXPECT_TRUE(diffuse->Definition().AcceptsSource(texture));
+    EXPECT_FALSE(diffuse->Definition().AcceptsSource(model));
+    EXPECT_FALSE(diffuse->Definition().AcceptsSource(nullptr));
     EXPECT_FALSE(velora::Connect(model, diffuse));
     EXPECT_TRUE(velora::Connect(texture, diffuse));
     EXPECT_EQ(diffuse->SrcCount(), 1);

@@ -26,7 +26,7 @@ TEST_F(PropertyLookup, CreationKeepsOrderNameTypeAndOwner) {
     EXPECT_STREQ(a->Name(), "Lcl Translation");
     EXPECT_EQ(a->TypeId(), velora::kDataVector);
     EXPECT_TRUE(a->IsAnimatable());
-    EXPECT_TRUE(a->AllowsLocking());
+    EXPECT_TRUE(a->Definition().AllowsLocking());
     EXPECT_FALSE(b->IsAnimatable());
     EXPECT_TRUE(c->IsUser());
     EXPECT_EQ(a->OwnerObject(), cube);

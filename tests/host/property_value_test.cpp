@@ -164,19 +164,19 @@ TEST_F(PropertyValue, WholeNumbersStayInPlainNotation) {
 
 TEST_F(PropertyValue, IntegerClampsAreExactAtTheEndsOfTheRange) {
     Property* l = New(velora::kDataInt64);
-    l->SetMax(9.3e18, true);  // above every long long: never applies
+    l->Definition().SetMax(9.3e18, true);  // above every long long: never applies
     ASSERT_TRUE(l->Parse("9223372036854775807"));
     EXPECT_EQ(Text(l), "9223372036854775807");
-    l->SetMin(1e300, true);  // above every value: raises every write to the top
+    l->Definition().SetMin(1e300, true);  // above every value: raises every write to the top
     ASSERT_TRUE(l->Parse("0"));
     EXPECT_EQ(Text(l), "9223372036854775807");
     Property* u = New(velora::kDataUInt64);
-    u->SetMin(-5, true);  // below every value: never applies
-    u->SetMax(-1, true);  // below every value: holds writes to 0
+    u->Definition().SetMin(-5, true);  // below every value: never applies
+    u->Definition().SetMax(-1, true);  // below every value: holds writes to 0
     ASSERT_TRUE(u->Parse("12"));
     EXPECT_EQ(Text(u), "0");
     Property* i = New(velora::kDataInteger);
-    i->SetMin(std::nan(""), true);
+    i->Definition().SetMin(std::nan(""), true);
     ASSERT_TRUE(i->Parse("-2147483648"));
     EXPECT_EQ(Text(i), "-2147483648");
 }
@@ -239,19 +239,19 @@ TEST_F(PropertyValue, StringsAreOwnedCopies) {
 
 TEST_F(PropertyValue, EnumerationsRoundTripThroughTheirTexts) {
     Property* e = New(velora::kDataEnum);
-    EXPECT_FALSE(e->HasEnumList());
-    EXPECT_EQ(e->EnumText(0), nullptr);
-    velora::StringList* list = e->EnumList(true);
+    EXPECT_FALSE(e->Definition().HasEnumList());
+    EXPECT_EQ(e->Definition().EnumText(0), nullptr);
+    velora::StringList* list = e->Definition().EnumList(true);
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(e->HasEnumList());
+    EXPECT_TRUE(e->Definition().HasEnumList());
     for (const char* t : {"Constant", "Linear", "Cubic", "7"}) list->Add(t, 0);
-    EXPECT_STREQ(e->EnumText(2), "Cubic");
-    EXPECT_EQ(e->EnumText(4), nullptr);
-    EXPECT_EQ(e->EnumText(-1), nullptr);
+    EXPECT_STREQ(e->Definition().EnumText(2), "Cubic");
+    EXPECT_EQ(e->Definition().EnumText(4), nullptr);
+    EXPECT_EQ(e->Definition().EnumText(-1), nullptr);
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(e->SetInt(i));
         const std::string text = Text(e);
-        EXPECT_STREQ(text.c_str(), e->EnumText(i));
+        EXPECT_STREQ(text.c_str(), e->Definition().EnumText(i));
         ASSERT_TRUE(e->SetInt(0));
         ASSERT_TRUE(e->Parse(text.c_str()));
         EXPECT_EQ(e->AsInt(), i) << text;
@@ -269,9 +269,9 @@ TEST_F(PropertyValue, EnumerationsRoundTripThroughTheirTexts) {
     EXPECT_EQ(e->AsInt(), 1);
     // Texts are exact bytes.
     for (const char* t : {"linear", "Linear ", "", "#", "#x", "Quadratic"}) ExpectRefused(e, t);
-    const unsigned before = e->EnumListVersion();
+    const unsigned before = e->Definition().EnumListVersion();
     e->NotifyEnumListChanged();
-    EXPECT_EQ(e->EnumListVersion(), before + 1);
+    EXPECT_EQ(e->Definition().EnumListVersion(), before + 1);
 }
 
 TEST_F(PropertyValue, TimesRoundTripAsTickCounts) {
@@ -300,23 +300,23 @@ TEST_F(PropertyValue, TimecodesRoundTripTheirThreeValues) {
 
 TEST_F(PropertyValue, StringListsSplitAndJoinAtTilde) {
     Property* l = New(velora::kDataStringList);
-    EXPECT_TRUE(l->IsList());
-    ASSERT_TRUE(l->HasEnumList());
+    EXPECT_TRUE(l->Definition().IsList());
+    ASSERT_TRUE(l->Definition().HasEnumList());
     ASSERT_TRUE(l->Parse("a~b c~~d"));
-    EXPECT_EQ(l->EnumList(false)->Count(), 4);
-    EXPECT_STREQ(l->EnumText(2), "");
+    EXPECT_EQ(l->Definition().EnumList(false)->Count(), 4);
+    EXPECT_STREQ(l->Definition().EnumText(2), "");
     EXPECT_EQ(Text(l), "a~b c~~d");
     const velora::StringList* raw = nullptr;
     ASSERT_TRUE(l->GetRaw(&raw));
-    EXPECT_EQ(raw, l->EnumList(false));
+    EXPECT_EQ(raw, l->Definition().EnumList(false));
     velora::StringList other;
     other.Add("x", 5);
     const velora::StringList* in = &other;
     ASSERT_TRUE(l->SetRaw(&in));
     EXPECT_EQ(Text(l), "x");
-    EXPECT_EQ(l->EnumList(false)->ReferenceAt(0), 5u);
+    EXPECT_EQ(l->Definition().EnumList(false)->ReferenceAt(0), 5u);
     ASSERT_TRUE(l->Parse(""));
-    EXPECT_EQ(l->EnumList(false)->Count(), 0);
+    EXPECT_EQ(l->Definition().EnumList(false)->Count(), 0);
 }
 
 TEST_F(PropertyValue, EventsHaveNoValueAndNoText) {
@@ -375,39 +375,39 @@ TEST_F(PropertyValue, ReadOnlyRefusesWritesButNotTheValuePointer) {
 
 TEST_F(PropertyValue, ClampsHoldWritesToTheRange) {
     Property* d = New(velora::kDataNumber);
-    d->SetMin(-1, true);
-    d->SetMax(10, true);
-    EXPECT_EQ(d->Min(), -1);
-    EXPECT_EQ(d->Max(), 10);
+    d->Definition().SetMin(-1, true);
+    d->Definition().SetMax(10, true);
+    EXPECT_EQ(d->Definition().Min(), -1);
+    EXPECT_EQ(d->Definition().Max(), 10);
     ASSERT_TRUE(d->Parse("50"));
     EXPECT_EQ(Text(d), "10");
     ASSERT_TRUE(d->Parse("-50"));
     EXPECT_EQ(Text(d), "-1");
-    d->SetMax(10, false);
+    d->Definition().SetMax(10, false);
     ASSERT_TRUE(d->Parse("50"));
     EXPECT_EQ(Text(d), "50");
-    EXPECT_FALSE(d->IsMaxClamp());
-    EXPECT_TRUE(d->IsMinClamp());
+    EXPECT_FALSE(d->Definition().IsMaxClamp());
+    EXPECT_TRUE(d->Definition().IsMinClamp());
 
     Property* i = New(velora::kDataInteger);
-    i->SetMin(0.5, true);   // whole values only: 1
-    i->SetMax(2.5, true);   // 2
+    i->Definition().SetMin(0.5, true);   // whole values only: 1
+    i->Definition().SetMax(2.5, true);   // 2
     ASSERT_TRUE(i->SetInt(-7));
     EXPECT_EQ(i->AsInt(), 1);
     ASSERT_TRUE(i->SetInt(7));
     EXPECT_EQ(i->AsInt(), 2);
     Property* big = New(velora::kDataInt64);
-    big->SetMax(1e300, true);  // beyond the type: no effect
+    big->Definition().SetMax(1e300, true);  // beyond the type: no effect
     ASSERT_TRUE(big->Parse("9223372036854775807"));
     EXPECT_EQ(Text(big), "9223372036854775807");
     Property* f = New(velora::kDataFloat);
-    f->SetMax(1e300, true);
-    f->SetMin(-1e300, true);
+    f->Definition().SetMax(1e300, true);
+    f->Definition().SetMin(-1e300, true);
     ASSERT_TRUE(f->Parse("3.40282347e38"));
     EXPECT_EQ(Text(f), "3.4028235e+38");
     Property* c = New(velora::kDataColor);
-    c->SetMin(0, true);
-    c->SetMax(1, true);
+    c->Definition().SetMin(0, true);
+    c->Definition().SetMax(1, true);
     ASSERT_TRUE(c->Parse("-1 0.5 2"));
     EXPECT_EQ(Text(c), "0 0.5 1");
 }
@@ -439,11 +439,11 @@ TEST_F(PropertyValue, FlagsAndLocks) {
     EXPECT_EQ(v->Flags(), 0u);
 
     Property* plain = New(velora::kDataNumber);
-    EXPECT_FALSE(plain->AllowsLocking());
+    EXPECT_FALSE(plain->Definition().AllowsLocking());
     EXPECT_FALSE(plain->SetMemberLocked(0, true));
     EXPECT_FALSE(plain->SetLocked(true));
     EXPECT_EQ(plain->Flags(), 0u);
-    plain->SetAttribute(velora::kAttrAllowsLocking, true);
+    plain->Definition().SetAttribute(velora::kAttrAllowsLocking, true);
     EXPECT_TRUE(plain->SetMemberLocked(0, true));
     EXPECT_FALSE(plain->Parse("5"));  // a scalar with its member locked
     EXPECT_TRUE(plain->SetMemberLocked(0, false));
@@ -513,11 +513,11 @@ TEST_F(PropertyValue, ExternallyHandledValuesGoThroughTheHandlers) {
     Property* d = New(velora::kDataNumber);
     HandlerLog::produced = HandlerLog::taken = 0;
     HandlerLog::target = d;
-    d->SetExternalHandlers(object_, &HandlerLog::Produce, &HandlerLog::Take);
-    EXPECT_TRUE(d->IsExternallyHandled());
-    EXPECT_EQ(d->HandlerObject(), object_);
-    EXPECT_EQ(d->ProduceHandler(), &HandlerLog::Produce);
-    EXPECT_EQ(d->TakeHandler(), &HandlerLog::Take);
+    d->Definition().SetExternalHandlers(object_, &HandlerLog::Produce, &HandlerLog::Take);
+    EXPECT_TRUE(d->Definition().IsExternallyHandled());
+    EXPECT_EQ(d->Definition().HandlerObject(), object_);
+    EXPECT_EQ(d->Definition().ProduceHandler(), &HandlerLog::Produce);
+    EXPECT_EQ(d->Definition().TakeHandler(), &HandlerLog::Take);
     double v = 0;
     ASSERT_TRUE(d->GetRaw(&v));
     EXPECT_EQ(v, 42.0);
@@ -526,8 +526,8 @@ TEST_F(PropertyValue, ExternallyHandledValuesGoThroughTheHandlers) {
     ASSERT_TRUE(d->Parse("5"));
     EXPECT_EQ(HandlerLog::taken, 1);
     EXPECT_EQ(Text(d), "42");  // produced again before formatting
-    d->ClearExternalHandlers();
-    EXPECT_FALSE(d->IsExternallyHandled());
+    d->Definition().ClearExternalHandlers();
+    EXPECT_FALSE(d->Definition().IsExternallyHandled());
     ASSERT_TRUE(d->Parse("5"));
     EXPECT_EQ(Text(d), "5");
     EXPECT_EQ(HandlerLog::taken, 1);
@@ -536,13 +536,13 @@ TEST_F(PropertyValue, ExternallyHandledValuesGoThroughTheHandlers) {
 
 TEST_F(PropertyValue, AttributesCanBeChanged) {
     Property* p = New(velora::kDataNumber, velora::kCreateTemporary);
-    EXPECT_TRUE(p->IsTemporary());
-    p->SetAttribute(velora::kAttrTemporary, false);
-    EXPECT_FALSE(p->IsTemporary());
+    EXPECT_TRUE(p->Definition().IsTemporary());
+    p->Definition().SetAttribute(velora::kAttrTemporary, false);
+    EXPECT_FALSE(p->Definition().IsTemporary());
     EXPECT_FALSE(object_->RemoveProperty(p));  // no longer removable
-    p->SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
-    EXPECT_TRUE(p->IsTextureConnectable());
-    EXPECT_TRUE(p->HasAttribute(velora::kAttrTextureShown));
+    p->Definition().SetAttribute(velora::kAttrTextureConnectable | velora::kAttrTextureShown, true);
+    EXPECT_TRUE(p->Definition().IsTextureConnectable());
+    EXPECT_TRUE(p->Definition().HasAttribute(velora::kAttrTextureShown));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <velora/data_type.h>
 #include <velora/entity.h>
 #include <velora/object.h>
+#include <velora/object_registry.h>
 #include <velora/property.h>
 #include <velora/scene_file.h>
 #include <velora/scene_io.h>
@@ -82,6 +83,54 @@ TEST(SceneIo, ObjectsAndTypedValuesComeBack) {
     std::remove(path.c_str());
 }
 
+namespace {
+
+int gGadgetsMade = 0;
+
+velora::IObject* MakeGadget(velora::IObject*, const char* name, void*) {
+    ++gGadgetsMade;
+    return velora::Object::Create(name, velora::kClassObject);
+}
+
+}  // namespace
+
+TEST(SceneIo, AStorableEntryMakesItsObjectsAgain) {
+    velora::ObjectRegistry& registry = velora::ObjectRegistry::Instance();
+    registry.Register("Tests/Gadgets", "Gadget", "", &MakeGadget, true);
+    velora::Object* made = velora::AsObject(registry.Create("Tests/Gadgets", "Gadget", nullptr, "IoGadget", nullptr));
+    ASSERT_NE(made, nullptr);
+    const std::string name = made->FullName();
+    velora::Object* plain = velora::Object::Create("IoPlain", velora::kClassObject);
+    EXPECT_EQ(registry.OriginOf(made), registry.Find("Tests/Gadgets", "Gadget"));
+    EXPECT_EQ(registry.OriginOf(plain), nullptr);
+    plain->Destroy(0);
+
+    // Not storable: kept as its host class, without the entry.
+    velora::dsx::Document doc;
+    velora::StoreScene(&doc);
+    ASSERT_NE(doc.FindObject(name), nullptr);
+    EXPECT_FALSE(doc.FindObject(name)->HasField("RegistryEntry"));
+
+    // Storable: the entry is saved with the object and makes it again.
+    registry.Register("DsxStorable/Tests", "Gadget", "", &MakeGadget, true);
+    velora::StoreScene(&doc);
+    ASSERT_NE(doc.FindObject(name), nullptr);
+    ASSERT_NE(doc.FindObject(name)->GetString("RegistryGroup"), nullptr);
+    EXPECT_EQ(*doc.FindObject(name)->GetString("RegistryGroup"), "DsxStorable/Tests");
+    made->Destroy(0);
+    const int before = gGadgetsMade;
+    velora::RetrieveScene(doc);
+    velora::Object* again = Find(name.c_str());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(gGadgetsMade, before + 1);
+    EXPECT_EQ(registry.OriginOf(again), registry.Find("DsxStorable/Tests", "Gadget"));
+    // The origin names an entry; once the entry goes, it finds nothing.
+    registry.Unregister("DsxStorable/Tests", "Gadget");
+    registry.Unregister("Tests/Gadgets", "Gadget");
+    EXPECT_EQ(registry.OriginOf(again), nullptr);
+    again->Destroy(0);
+}
+
 TEST(SceneIo, UnknownClassesAreSkippedAndBadFilesCreateNothing) {
     const std::string path = TempPath("unknown.dsx");
     velora::dsx::Document doc;
@@ -119,7 +168,7 @@ Snapshot Take(const velora::Property& p) {
                                             velora::kPropertyLockAll),
                {}};
     p.Format(&s.text);
-    if (const velora::StringList* list = p.EnumList())
+    if (const velora::StringList* list = p.Definition().EnumList())
         for (int i = 0; i < list->Count(); ++i) s.texts.emplace_back(list->TextAt(i));
     return s;
 }
@@ -171,12 +220,12 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
                                                                   : 0u));
             ASSERT_NE(p, nullptr) << names.back();
             if (type == velora::kDataEnum)
-                for (const char* t : {"Off", "On", "Auto"}) p->EnumList(true)->Add(t, 0);
+                for (const char* t : {"Off", "On", "Auto"}) p->Definition().EnumList(true)->Add(t, 0);
             if (type == velora::kDataObject) {
-                ASSERT_TRUE(p->ListAdd(other));
+                ASSERT_TRUE(p->Links().Add(other));
             }
             if (type == velora::kDataReference) {
-                ASSERT_TRUE(p->SetReferenced(other->FindProperty("Target")));
+                ASSERT_TRUE(p->Links().SetReferenced(other->FindProperty("Target")));
             }
             if (const char* text = TextFor(type)) {
                 ASSERT_TRUE(p->Parse(text)) << names.back();
@@ -207,8 +256,8 @@ TEST(SceneIo, EveryValueTypeComesBackInBothEncodings) {
             EXPECT_TRUE(p->IsUser()) << names[i];
             EXPECT_EQ(p->IsAnimatable(), names[i] == "P Vector") << names[i];
         }
-        EXPECT_EQ(holder->FindProperty("P Object")->ListAt(0), other);
-        EXPECT_EQ(holder->FindProperty("P Reference")->Referenced(), other->FindProperty("Target"));
+        EXPECT_EQ(holder->FindProperty("P Object")->Links().At(0), other);
+        EXPECT_EQ(holder->FindProperty("P Reference")->Links().Referenced(), other->FindProperty("Target"));
         holder->Destroy(0);
         other->Destroy(0);
         std::remove(path.c_str());
@@ -285,7 +334,7 @@ TEST(SceneIo, ReferencesResolveByNameOrSayWhatIsMissing) {
     ASSERT_NE(linker, nullptr);
     velora::Property* sources = linker->FindProperty("Sources");
     ASSERT_NE(sources, nullptr);
-    EXPECT_EQ(sources->ListFind(outside), 0);
+    EXPECT_EQ(sources->Links().Find(outside), 0);
     ASSERT_EQ(counts.warnings.size(), 1u);
     EXPECT_NE(counts.warnings[0].find("Nowhere::ToBeFound"), std::string::npos);
     linker->Destroy(0);

@@ -85,7 +85,7 @@ TEST(Boxes, ConnectorsAreCreatedIndexedAndDestroyedThroughTheBox) {
     EXPECT_FALSE(box->AnimationNodeIsUserData(box->mIn));
     velora::Property* factor = host->FindProperty("Factor");
     ASSERT_NE(factor, nullptr);
-    EXPECT_EQ(factor->Max(), 10);
+    EXPECT_EQ(factor->Definition().Max(), 10);
     // A node that is not animatable is handed back without limits.
     double lo = 1, hi = 2;
     LyAnimationNode* fixed = box->AnimationNodeInCreate(3, "Fixed", "Number", false, &lo, &hi);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <lysdk/lysdk.h>
 #include <velora/data_type.h>
 #include <velora/object.h>
@@ -97,6 +100,46 @@ TEST_F(ManagerTest, RemovedHostPropertiesAreForgotten) {
     EXPECT_EQ(again->GetInternal(), static_cast<IObject*>(visibility));
 }
 
+TEST_F(ManagerTest, WrappersStayFoundAsOthersAreRemoved) {
+    // Enough properties that their wrappers share neighbourhoods in the
+    // manager's index; removing every third must leave the others' wrappers
+    // found (the same objects), not made again.
+    LyPropertyManager& list = component->PropertyList;
+    std::vector<velora::Property*> hosts;
+    std::vector<LyProperty*> wrappers;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "P" + std::to_string(i);
+        hosts.push_back(host->CreateProperty(name.c_str(), velora::kDataNumber, velora::kCreateUser));
+        wrappers.push_back(list.Find(name.c_str()));
+    }
+    for (int i = 0; i < 300; i += 3) ASSERT_TRUE(host->RemoveProperty(hosts[i]));
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "P" + std::to_string(i);
+        if (i % 3 == 0) {
+            EXPECT_EQ(list.Find(name.c_str()), nullptr) << name;
+        } else {
+            EXPECT_EQ(list.FindInCache(hosts[i]), wrappers[i]) << name;
+            EXPECT_EQ(list.Find(name.c_str()), wrappers[i]) << name;
+        }
+    }
+}
+
+TEST_F(ManagerTest, AfterADetachTheWrappersAreMadeAgain) {
+    // Detaching deletes the wrappers the manager made; bound again, the
+    // manager makes new ones and finds those.
+    LyPropertyManager& list = component->PropertyList;
+    ASSERT_NE(list.Find("Translation"), nullptr);
+    for (int round = 0; round < 2; ++round) {
+        component->SetHIObject(nullptr, false);
+        EXPECT_EQ(list.Find("Translation"), nullptr);
+        component->SetHIObject(host, false);
+        LyProperty* again = list.Find("Translation");
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(list.FindInCache(translation), again);
+        EXPECT_EQ(again->GetInternal(), static_cast<IObject*>(translation));
+    }
+}
+
 TEST_F(ManagerTest, AHostPropertyRemovedByTheHostDropsItsWrapper) {
     velora::Property* temp = host->CreateProperty("Temp", velora::kDataNumber, velora::kCreateTemporary);
     LyProperty* wrapper = component->PropertyList.Find("Temp");
@@ -111,10 +154,13 @@ TEST_F(ManagerTest, DeclaredWrappersAreListedWhenTheirTypeFits) {
     component->PropertyList.Add(&asDouble);
     EXPECT_NE(component->PropertyList.FindInCache(translation), &asDouble);
 
+    // A declared wrapper wins over the one made on demand, by name too.
+    ASSERT_NE(component->PropertyList.Find("Translation"), nullptr);
     LyPropertyVector3d asVector;
     asVector.SetInternal(translation);
     component->PropertyList.Add(&asVector);
     EXPECT_EQ(component->PropertyList.FindInCache(translation), &asVector);
+    EXPECT_EQ(component->PropertyList.Find("Translation"), &asVector);
 
     // When the host property goes, the declared wrapper leaves the list and
     // lets go of it, but is not deleted (it is a local here).
@@ -127,6 +173,10 @@ TEST_F(ManagerTest, DeclaredWrappersAreListedWhenTheirTypeFits) {
     EXPECT_FALSE(declared.IsInternal());
     component->PropertyList.Remove(&asVector);
     EXPECT_EQ(component->PropertyList.FindInCache(translation), nullptr);
+    LyProperty* made = component->PropertyList.Find("Translation");
+    ASSERT_NE(made, nullptr);
+    EXPECT_NE(made, &asVector);
+    EXPECT_EQ(component->PropertyList.FindInCache(translation), made);
 }
 
 TEST_F(ManagerTest, WrappersAreTypedAfterTheirHostDataType) {

@@ -126,7 +126,7 @@ TEST(EnumProperties, UnboundTextsComeFromTheEnumerationsTable) {
 TEST(EnumProperties, BoundTextsComeFromTheHost) {
     velora::Object* host = velora::Object::Create("Light");
     velora::Property* kind = host->CreateProperty("Kind", velora::kDataEnum);
-    velora::StringList* texts = kind->EnumList(true);
+    velora::StringList* texts = kind->Definition().EnumList(true);
     texts->Add("Point", 0);
     texts->Add("Spot", 0);
     texts->Add("Area", 0);
@@ -196,6 +196,23 @@ TEST(BoundProperties, MinMaxAndReadOnly) {
     host->Destroy(0);
 }
 
+TEST(BoundProperties, OnlyAHostPropertyBinds) {
+    // An object, a bare plug or null leave the wrapper unbound and neutral.
+    velora::Object* host = velora::Object::Create("Cube");
+    velora::Plug* plug = velora::Plug::Create();
+    for (IObject* notAProperty : {static_cast<IObject*>(host), static_cast<IObject*>(plug),
+                                  static_cast<IObject*>(nullptr)}) {
+        LyPropertyDouble p;
+        p.SetInternal(notAProperty);
+        EXPECT_FALSE(p.IsInternal());
+        EXPECT_EQ(static_cast<double>(p), 0.0);
+        p = 3.0;
+        EXPECT_EQ(p.AsString(), std::string("0.000000"));
+    }
+    plug->Destroy(0);
+    host->Destroy(0);
+}
+
 namespace {
 
 int gProduced = 0;
@@ -222,7 +239,7 @@ TEST(CreatedProperties, CreateInternalMakesAndBindsTheHostProperty) {
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(owner.Count.GetInternal(), static_cast<IObject*>(count));
     EXPECT_EQ(owner.Count.GetParent(), &owner);
-    EXPECT_TRUE(count->IsExternallyHandled());
+    EXPECT_TRUE(count->Definition().IsExternallyHandled());
     const int before = gProduced;
     owner.Count = 9;
     EXPECT_EQ(static_cast<int>(owner.Count), 9);
@@ -231,7 +248,7 @@ TEST(CreatedProperties, CreateInternalMakesAndBindsTheHostProperty) {
     // The enumeration's own texts went into the host list.
     velora::Property* kind = host->FindProperty("Kind");
     ASSERT_NE(kind, nullptr);
-    EXPECT_STREQ(kind->EnumText(1), "kLyConnectionTypeSystem");
+    EXPECT_STREQ(kind->Definition().EnumText(1), "kLyConnectionTypeSystem");
     EXPECT_TRUE(owner.Kind.SetString("kLyConnectionTypeSystem"));
     EXPECT_EQ(owner.Kind.AsInt(), 1);
 
@@ -308,16 +325,16 @@ TEST(ReferenceProperties, WritingTakesTheReferencedHostProperty) {
     ASSERT_NE(ref, nullptr);
     // The value written is the wrapper, as GetData gives it.
     ref->SetData(&height);
-    EXPECT_EQ(b->FindProperty("Link")->Referenced(), a->FindProperty("Height"));
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), a->FindProperty("Height"));
     EXPECT_EQ(ref->GetReferencedProperty(), height);
     // An unbound wrapper is nothing the host knows: refused, value kept.
     LyPropertyDouble unbound;
     LyProperty* stray = &unbound;
     ref->SetData(&stray);
-    EXPECT_EQ(b->FindProperty("Link")->Referenced(), a->FindProperty("Height"));
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), a->FindProperty("Height"));
     LyProperty* none = nullptr;
     ref->SetData(&none);
-    EXPECT_EQ(b->FindProperty("Link")->Referenced(), nullptr);
+    EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), nullptr);
     // The host itself takes nothing but a host property as a reference.
     velora::IObject* notAProperty = a;
     EXPECT_FALSE(b->FindProperty("Link")->SetRaw(&notAProperty));

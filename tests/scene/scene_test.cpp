@@ -291,8 +291,9 @@ TEST_F(Scenes, CleanUpsDeleteWhatNothingUses) {
     velora::Object* on = AddObject("On", velora::kSceneConstraints);
     velora::Object* off = AddObject("Off", velora::kSceneConstraints);
     const bool yes = true, no = false;
-    on->CreateProperty("Active", velora::kDataBool)->SetRaw(&yes);
-    off->CreateProperty("Active", velora::kDataBool)->SetRaw(&no);
+    // Constraints carry their own "Active" switch.
+    on->FindProperty("Active")->SetRaw(&yes);
+    off->FindProperty("Active")->SetRaw(&no);
     EXPECT_EQ(scene.CleanInactiveConstraints(), 1);
     EXPECT_EQ(scene.Constraints.GetCount(), 1);
 

@@ -1,6 +1,8 @@
 // Documents survive both encodings and a trip through a file unchanged,
 // doubles bit for bit.
 
+#include <nlohmann/json.hpp>
+
 #include "scenefile/sample_document.h"
 
 using namespace scenefile_test;
@@ -107,6 +109,36 @@ TEST_P(RoundTrip, EncodingIsStable) {
     // one save to the next.
     const std::string first = Encode(SampleDocument(), GetParam());
     EXPECT_EQ(Encode(Decode(first), GetParam()), first);
+}
+
+// `j` with the members of every object in the opposite order.
+nlohmann::ordered_json Reversed(const nlohmann::ordered_json& j) {
+    if (!j.is_structured()) return j;
+    std::vector<std::pair<std::string, nlohmann::ordered_json>> members;
+    for (auto it = j.begin(); it != j.end(); ++it)
+        members.emplace_back(j.is_object() ? it.key() : std::string(), Reversed(*it));
+    if (j.is_array()) {
+        nlohmann::ordered_json out = nlohmann::ordered_json::array();
+        for (auto& m : members) out.push_back(std::move(m.second));
+        return out;
+    }
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    for (auto it = members.rbegin(); it != members.rend(); ++it) out[it->first] = std::move(it->second);
+    return out;
+}
+
+TEST_P(RoundTrip, MembersInAnyOrder) {
+    // The writer's order reversed: each value before its property's type,
+    // fields and properties before their object's id, keys and key indices
+    // before their curve's class, objects before the version.
+    const dsx::Document original = SampleDocument();
+    const auto reversed = Reversed(nlohmann::ordered_json::parse(Encode(original, dsx::Encoding::kText)));
+    std::string bytes = reversed.dump();
+    if (GetParam() == dsx::Encoding::kBinary) {
+        const std::vector<std::uint8_t> cbor = nlohmann::ordered_json::to_cbor(reversed);
+        bytes = "\xD9\xD9\xF7" + std::string(cbor.begin(), cbor.end());
+    }
+    ASSERT_TRUE(dsx::SameContent(original, Decode(bytes)));
 }
 
 TEST_P(RoundTrip, EmptyDocument) {

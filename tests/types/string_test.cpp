@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <string>
 
 #include <lysdk/lysdk.h>
 
@@ -78,6 +80,24 @@ TEST(LyString, AppendsIncludingItsOwnText) {
     EXPECT_STREQ(P(LyString("ab", "cd")), "abcd");
     EXPECT_STREQ(P(LyString(nullptr, "cd")), "cd");
     EXPECT_STREQ(P(LyString("ab", nullptr)), "ab");
+}
+
+TEST(LyString, AppendingItselfSurvivesTheBufferMoving) {
+    // Doubling up to megabytes: realloc moves the buffer on the way (the
+    // test checks that it did), and the text appended must be read from
+    // where it went, not from where it was.
+    LyString s("0123456789abcdef");
+    std::string expected = "0123456789abcdef";
+    int moves = 0;
+    while (expected.size() < (std::size_t{1} << 21)) {
+        const char* before = P(s);
+        s += P(s);
+        expected += expected;
+        moves += P(s) != before;
+        ASSERT_EQ(s.GetLen(), expected.size());
+        ASSERT_EQ(std::memcmp(P(s), expected.data(), expected.size()), 0) << expected.size();
+    }
+    EXPECT_GT(moves, 0);
 }
 
 TEST(LyString, AssignmentReturnsAndCopies) {

@@ -67,12 +67,16 @@ namespace velora {
 class AnimationLayer;
 class AnimationNode;
 class Box;
+struct DeviceNotifyRecord;
 
 /// The context an evaluation runs in.
 struct EvaluationContext {
     long long time = 0;             ///< local time the evaluation reads
     unsigned evaluationId = 0;
     bool background = false;
+    /// Set in a device's input/output cycle: writes of the device's
+    /// outputs are samples of that cycle (velora/device.h).
+    DeviceNotifyRecord* sample = nullptr;
 };
 
 /// The global display evaluation context (never null).

@@ -191,6 +191,15 @@ public:
     /// The box a connector node belongs to, or null.
     static Box* OfConnector(const AnimationNode* node);
 
+    /// The box's place in its relation's view: x, y and a third layout
+    /// value; stored with the box.
+    const int* ViewLayout() const { return layout_; }
+    void SetViewLayout(int x, int y, int z) {
+        layout_[0] = x;
+        layout_[1] = y;
+        layout_[2] = z;
+    }
+
     /// Hints for a schedule that evaluates boxes in a known order: stage 0
     /// (furthest ahead) brings the box's own fields towards the cache, each
     /// later stage what the previous one makes readable (its connector
@@ -223,6 +232,7 @@ private:
     std::uint8_t manipulating_ = 0;
     int playMode_ = 0;
     int recordMode_ = 0;
+    int layout_[3] = {0, 0, 0};
 };
 
 /// The box behind an object, or null when it is not one.

@@ -50,6 +50,7 @@ namespace velora {
 
 class Object;
 class Property;
+class DeviceManager;
 
 /// Values of "ParallelScheduleType".
 enum ParallelSchedule : int {
@@ -94,11 +95,20 @@ public:
 
     /// The manager's host object, with the switch properties.
     Object* HostObject();
+    /// Every device, its commands, cycle and recording (velora/device.h).
+    DeviceManager& Devices();
     /// "ParallelScheduleType" is kScheduleParallel.
     bool IsParallel();
     void SetParallel(bool on);
     bool IsInteractiveMode();
     void SetInteractiveMode(bool on);
+    /// Device evaluation pauses while connectors are set up or removed
+    /// (pairs of calls may nest); devices are not evaluated while paused.
+    void PauseDeviceEvaluation() { ++devicePauses_; }
+    void ReleaseDeviceEvaluation() {
+        if (devicePauses_ > 0) --devicePauses_;
+    }
+    bool IsDeviceEvaluationPaused() const { return devicePauses_ > 0; }
     /// Marks the evaluation graph invalid (see the top of this file).
     void InvalidateDAG() { dagInvalid_ = true; }
     bool IsDAGInvalid() const { return dagInvalid_; }
@@ -135,6 +145,7 @@ private:
     Property* parallel_ = nullptr;
     Property* interactive_ = nullptr;
     bool dagInvalid_ = false;
+    int devicePauses_ = 0;
 };
 
 }  // namespace velora

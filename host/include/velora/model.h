@@ -85,6 +85,14 @@ public:
     /// parents, computed now (the stored global matrix is not touched).
     void ComputeGlobalMatrix(double* out16) const;
     const double* GlobalMatrix() const { return global_; }
+    /// Makes `m16` the global matrix (a constraint's output); the local
+    /// properties keep their values.
+    void SetGlobalMatrix(const double* m16);
+
+    /// Besides an object's part: the parent (a reference, unless it is one
+    /// of the scene's roots), so that a hierarchy opens as it was saved.
+    bool Store(dsx::ObjectStore& store) override;
+    bool Retrieve(dsx::ObjectStore& store) override;
 
 protected:
     Model(const char* name, int classId);
@@ -112,6 +120,30 @@ class VELORA_API MeshModel : public Model {
 public:
     static MeshModel* Create(const char* name);
 
+    // Geometry: points (x, y, z, w) in the mesh's own space and triangles
+    // of point indices. Deformers (constraints bound to the mesh) turn the
+    // points into the deformed points at each deformation pass; the
+    // bounding box and ray tests read the deformed points.
+    void SetPoints(const std::vector<float>& xyzw);
+    void SetTriangles(const std::vector<int>& indices);
+    int PointCount() const { return static_cast<int>(points_.size() / 4); }
+    const std::vector<float>& Points() const { return points_; }
+    const std::vector<float>& DeformedPoints() const { return deformed_.empty() ? points_ : deformed_; }
+    /// The box of the deformed points in the mesh's space (min then max);
+    /// false, and a zero box, without points.
+    bool BoundingBox(double box[6]) const;
+    /// The nearest hit of the ray (world space) on the deformed triangles:
+    /// its distance along `direction` (a unit vector) in `t`, false for none.
+    bool RayTest(const double* origin, const double* direction, double* t) const;
+
+    /// Constraints bound to the mesh as deformers, in binding order.
+    bool AddDeformer(Object* constraint);
+    void RemoveDeformer(Object* constraint);
+    int DeformerCount() const;
+    Object* Deformer(int i) const;
+    /// Runs the deformers on the points (the scene's deformation pass).
+    void Deform(const EvaluationContext& context);
+
     /// Deformers (skin links are models whose global matrices move the
     /// mesh); adding the first makes IsDeformable true.
     void AddLink(Model* link);
@@ -138,6 +170,10 @@ protected:
 
 private:
     std::vector<PlugHandle> links_;
+    std::vector<PlugHandle> deformers_;
+    std::vector<float> points_;
+    std::vector<float> deformed_;
+    std::vector<int> triangles_;
     Property* deformable_ = nullptr;
     std::uint64_t frameStamp_ = 0;
     bool linksDirty_ = false;

@@ -5,6 +5,7 @@
 // state, an owning file reference and the wrapper-holder slot of the SDK.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,15 @@ class FileProperty;
 
 class EventSource;
 class FileReference;
+class ObjectRegistry;
 class Property;
 struct PropertyTable;
+
+/// The object-registry entry that made an object: its group and name.
+struct RegistryOrigin {
+    std::string group;
+    std::string name;
+};
 
 /// Bits of the object flags word.
 enum ObjectFlag : std::uint32_t {
@@ -28,6 +36,7 @@ enum ObjectFlag : std::uint32_t {
     kObjectSystem = 0x4,        ///< created and kept by the host itself
     kObjectInDisplaySet = 0x8,  ///< a model in the display set
     kObjectLocked = 0x20,       ///< no flag changes, no deletion
+    kObjectDestructed = 0x40,   ///< the host's end of the object has run (host-set only)
     kObjectRenamable = 0x80,    ///< the object may be renamed
 };
 
@@ -74,13 +83,18 @@ public:
     const char* LabelName() const { return label_.c_str(); }
     /// "Group::label", the name that is unique in the scene.
     const char* FullName() const { return full_.c_str(); }
-    /// Renames; the namespace part is kept. Refused (false) on a locked object.
+    /// Renames; the namespace part is kept. Refused (false) on a locked
+    /// object and when a notification refuses: the object is told
+    /// kActRequestRename and kActRename before, kActRenamed after.
     bool SetName(const char* name);
-    /// Sets namespace and name from "a:b:name".
+    /// Sets namespace and name from "a:b:name", told as SetName.
     bool SetLongName(const char* text);
 
     std::uint32_t ObjectFlags() const { return flags_; }
-    void SetObjectFlags(std::uint32_t flags) { flags_ = flags; }
+    /// Overwrites the flags word; kObjectDestructed stays the host's.
+    void SetObjectFlags(std::uint32_t flags) {
+        flags_ = (flags & ~kObjectDestructed) | (flags_ & kObjectDestructed);
+    }
     bool HasObjectFlags(std::uint32_t flags) const { return (flags_ & flags) != 0; }
     /// Deletable and not locked.
     bool IsDeletable() const {
@@ -103,8 +117,11 @@ public:
 
     /// The namespace object this object belongs to, or null.
     Object* OwnerNamespace() const { return static_cast<Object*>(ownerNamespace_.Get()); }
-    /// Moves the object into `ns` (null: none); its label follows.
-    void SetOwnerNamespace(Object* ns);
+    /// Moves the object into `ns` (null: none); its label follows. The
+    /// object is told kActRequestPrefixRename and kActPrefixRename before
+    /// (either may refuse: false, nothing changed) and kActPrefixRenamed
+    /// after.
+    bool SetOwnerNamespace(Object* ns);
 
     /// Objects made by an extension class answer true, with the extension's
     /// class name; property editors then use that name for their view.
@@ -112,6 +129,11 @@ public:
     virtual const char* CustomClassName() const { return nullptr; }
     /// The name of the property view editors show this object with.
     virtual const char* PropertyViewName() const;
+
+    /// The registry entry that made this object (ObjectRegistry::Create), or
+    /// null for an object made some other way. The entry itself may have
+    /// gone since; ObjectRegistry::OriginOf finds it when it is there.
+    const RegistryOrigin* Origin() const { return origin_.get(); }
 
     /// Scene storage, one pass at a time (the store says which: its Pass()
     /// holds dsx::PassFlag bits, several at once possibly). Every stored
@@ -132,6 +154,13 @@ public:
     /// The SDK wrapper held in the slot, or null.
     IObject* Wrapper() const { return slot_.GetWrapper(); }
 
+    /// Data and state notifications about one of the object's properties
+    /// (`plug` is the property) reach the object before the property; the
+    /// host's own handling of those accepts them and leaves the scene to the
+    /// property. About the object itself they are a plug's.
+    bool PlugDataNotify(int action, Plug* plug, void* data, void* oldData, int size) override;
+    bool PlugStateNotify(int action, Plug* plug, void* data, void* oldData, int size) override;
+
     // Properties (velora/property.h). The object owns them; they end with it.
     /// A new property, or null for a null or empty name, a name already in
     /// use on this object, or an invalid data type id. `createFlags` are
@@ -147,6 +176,10 @@ public:
     int PropertyIndex(const Property* property) const;
     /// The property named exactly `name` (bytes equal), in constant time.
     Property* FindProperty(const char* name) const;
+    /// The same answer as FindProperty, through the class's own property
+    /// map where it keeps one (classes whose instances all make the same
+    /// properties); lookups from outside the host go through here.
+    virtual Property* LookupProperty(const char* name) const { return FindProperty(name); }
     /// The first property, in creation order, whose name equals `name` with
     /// ASCII letters compared regardless of case; with `translated`, a
     /// translated name that so equals `name` also matches.
@@ -174,6 +207,10 @@ protected:
 
 private:
     void UpdateNames();
+    /// Tells the object the three steps of a rename (request, announcement,
+    /// done) around `change`; false, nothing changed, when refused.
+    template <class Change>
+    bool Renaming(int request, Change change);
 
     // The slot comes first: wrapper lookups read it on every walk.
     WrapperSlot slot_{this};
@@ -188,8 +225,10 @@ private:
     PlugHandle ownerFile_;
     PlugHandle ownerNamespace_;
     PropertyTable* properties_ = nullptr;  // made with the first property
+    std::unique_ptr<RegistryOrigin> origin_;  // only objects a registry entry made
 
     friend class Property;
+    friend class ObjectRegistry;  // records the entry that made the object
     /// Lets the properties go without touching the table, then frees it.
     void DetachProperties();
 };

@@ -14,7 +14,6 @@
 #include <lyiface/object.h>
 
 #include "velora/export.h"
-#include "velora/plug.h"
 
 namespace velora {
 
@@ -84,8 +83,8 @@ public:
 
     /// Calls the entry's creator (see CallCreator); null when there is no
     /// entry or creator, or when the creator fails: then `error` says why,
-    /// or, without `error`, the trace does. The registry remembers which
-    /// entry made each object (OriginOf).
+    /// or, without `error`, the trace does. The object made keeps which
+    /// entry made it (OriginOf).
     IObject* Create(const char* group, const char* name, IObject* owner, const char* objectName,
                     void* data, std::string* error = nullptr);
 
@@ -113,12 +112,6 @@ private:
     const char* Intern(const char* text);
     std::set<std::string, std::less<>> texts_;
     const char* loading_ = "";
-    struct Origin {
-        PlugHandle object;
-        std::string group;
-        std::string name;
-    };
-    std::unordered_map<const Object*, Origin> origins_;
     bool storableModel_ = false;
     bool storableMaterial_ = false;
     bool storableTexture_ = false;

@@ -10,6 +10,18 @@
 // owner. Every change is announced through the three notification virtuals,
 // and a false answer to a request (or an announcement before the change)
 // refuses it.
+//
+// Who is told what:
+//   PlugNotify       the plug whose connections, ownership, selection, name
+//                    or change bracket change; `plug` is the other end of a
+//                    connection, or the plug itself for its own selection,
+//                    name and brackets. Requests (kActRequest...) and the
+//                    announcements before a change (kActConnectSrc,
+//                    kActRename, ...) may refuse it.
+//   PlugDataNotify   a property's value: the property's owning object first
+//   PlugStateNotify  (with `plug` the property), then the property itself;
+//                    kActCandidate proposes a change (either may refuse it),
+//                    kActCandidated reports the change taken.
 
 #include <cstdint>
 #include <memory>
@@ -60,6 +72,9 @@ enum PlugAction : int {
     kActRequestRename = 30,
     kActRename = 31,
     kActRenamed = 32,
+    kActRequestPrefixRename = 33,
+    kActPrefixRename = 34,
+    kActPrefixRenamed = 35,
 };
 
 /// Bits of the plug's modification word. The SDK addresses them through
@@ -89,8 +104,7 @@ public:
     static Plug* Create();
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;
-    /// Ends the plug: owned plugs end first, connections are dropped (the
-    /// other sides are told), weak handles become invalid, then it is freed.
+    /// Ends the plug (see End), then frees it.
     void Destroy(int mode = 0) override;
 
     virtual int ClassId() const { return kClassPlug; }
@@ -159,6 +173,11 @@ public:
 protected:
     Plug();
     virtual ~Plug();
+    /// The end of the plug without freeing it: owned plugs end first,
+    /// connections are dropped (the other sides are told) and weak handles
+    /// become invalid. False, and nothing done, when the end had begun
+    /// already. For classes that free their objects themselves.
+    bool End();
     /// Runs before the storage is freed, most derived first; overrides call
     /// the base last.
     virtual void Teardown();

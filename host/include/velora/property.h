@@ -9,11 +9,12 @@
 //     translated name (the name shown in the user's language);
 //   - a data type (velora/data_type.h) and the value of that type, stored in
 //     the property itself (text values are owned copies);
-//   - definition attributes (animatable, list, user, temporary, externally
-//     handled, min/max clamps, locking allowed, texture connection, single
-//     connection) and, when set, an enumeration list, min/max values, a
-//     connection filter and the external value handlers;
+//   - its definition (velora/property_definition.h: attributes, external
+//     value handlers, range, enumeration list, connection filter), reached
+//     through Definition();
 //   - the flags word (kPropertyDisabled and the others below).
+// What an object or reference property links to is read and changed through
+// the view Links() gives (velora/property_links.h).
 //
 // Values
 //   GetRaw/SetRaw exchange the raw value: DataType::ValueSize() bytes laid
@@ -65,28 +66,19 @@
 //   Nothing here takes a lock: properties, their tables and their event
 //   sources are used from the thread that runs the host's scene operations.
 //
-// Object lists
-//   An object-typed property's value is its sources: the first source for a
-//   plain object property (which is single-connect from creation), all of
-//   them for a list property (attribute kAttrList). A connection filter
-//   (class id) refuses sources of other classes, and a single-connect
-//   property refuses a second source; both hold for every way of connecting.
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "velora/data_type.h"
 #include "velora/plug.h"
+#include "velora/property_definition.h"
+#include "velora/property_links.h"
 
 namespace velora {
 
 class Object;
 class StringList;
-
-/// A value handler of an externally handled property: called with the object
-/// registered together with it.
-using PropertyHandler = void (*)(IObject*);
 
 /// Bits of the flags word.
 enum PropertyFlag : std::uint32_t {
@@ -96,22 +88,6 @@ enum PropertyFlag : std::uint32_t {
     kPropertyTextureConnected = 0x80,  ///< shown as able to take a texture
     kPropertyLockMember0 = 0x1000,     ///< lock of member i: 0x1000 << i
     kPropertyLockAll = 0xF000,
-};
-
-/// Definition attributes.
-enum PropertyAttribute : std::uint32_t {
-    kAttrAnimatable = 1u << 0,
-    kAttrList = 1u << 1,            ///< a connectable list of objects (object type)
-    kAttrUser = 1u << 2,            ///< made by the user; removable
-    kAttrTemporary = 1u << 3,       ///< made for the moment; removable
-    kAttrExternal = 1u << 4,        ///< value produced and taken by handlers
-    kAttrMinClamp = 1u << 5,
-    kAttrMaxClamp = 1u << 6,
-    kAttrAllowsLocking = 1u << 7,
-    kAttrTextureConnectable = 1u << 8,  ///< a texture may be connected
-    kAttrTextureShown = 1u << 9,        ///< the texture slot is shown in editors
-    kAttrSingleConnect = 1u << 10,      ///< at most one source
-    kAttrConnectable = 1u << 11,        ///< made to take connections as sources
 };
 
 /// Flags of Object::CreateProperty.
@@ -137,75 +113,41 @@ public:
     Object* OwnerObject() const { return object_; }
 
     const char* Name() const { return name_.c_str(); }
-    /// Renames. False for a null or empty name or one that another property
-    /// of the same object has.
+    /// Renames. False for a null or empty name, one that another property
+    /// of the same object has, or when the property refuses the rename it is
+    /// told of (kActRequestRename, kActRename; kActRenamed after).
     bool SetName(const char* name);
     /// The translated name, or the name when none was set.
     const char* TranslatedName() const;
     /// Null or empty removes the translation.
-    void SetTranslatedName(const char* name);
+    void SetTranslatedName(const char* name) { definition_.SetTranslation(name); }
 
     const DataType* Type() const { return type_; }
     int TypeId() const { return type_->Id(); }
     int MemberCount() const { return type_->MemberCount(); }
 
-    // Definition attributes.
-    std::uint32_t Attributes() const { return attributes_; }
-    bool HasAttribute(std::uint32_t a) const { return (attributes_ & a) != 0; }
-    void SetAttribute(std::uint32_t a, bool on);
-    bool IsAnimatable() const { return HasAttribute(kAttrAnimatable); }
-    bool IsList() const { return HasAttribute(kAttrList); }
-    /// An object property listing connected objects.
-    bool IsObjectList() const { return IsList() && type_->Id() == kDataObject; }
-    bool IsUser() const { return HasAttribute(kAttrUser); }
-    bool IsTemporary() const { return HasAttribute(kAttrTemporary); }
-    bool IsExternallyHandled() const { return HasAttribute(kAttrExternal); }
-    bool AllowsLocking() const { return HasAttribute(kAttrAllowsLocking); }
-    bool IsTextureConnectable() const { return HasAttribute(kAttrTextureConnectable); }
-    bool IsSingleConnect() const { return HasAttribute(kAttrSingleConnect); }
+    /// What kind of property it is and the rules its value follows.
+    PropertyDefinition& Definition() { return definition_; }
+    const PropertyDefinition& Definition() const { return definition_; }
+    /// The two questions most readers ask of the definition.
+    bool IsAnimatable() const { return definition_.IsAnimatable(); }
+    bool IsUser() const { return definition_.IsUser(); }
+    /// What an object or reference property links to; read-only through a
+    /// const property.
+    PropertyLinks Links() { return PropertyLinks(*this); }
+    const PropertyLinks Links() const { return PropertyLinks(const_cast<Property&>(*this)); }
 
-    /// Marks the property externally handled and registers the handlers (in
-    /// this order) with `object`. Either handler may be null.
-    void SetExternalHandlers(IObject* object, PropertyHandler produce, PropertyHandler take);
-    /// Back to a stored value: the attribute and the handlers are cleared.
-    void ClearExternalHandlers();
-    IObject* HandlerObject() const;
-    PropertyHandler ProduceHandler() const;
-    PropertyHandler TakeHandler() const;
-
-    // Range. The values are kept whatever the clamps say; the clamps decide
-    // whether later writes are held to them. They apply to every member.
-    double Min() const;
-    double Max() const;
-    bool IsMinClamp() const { return HasAttribute(kAttrMinClamp); }
-    bool IsMaxClamp() const { return HasAttribute(kAttrMaxClamp); }
-    void SetMin(double value, bool clamp);
-    void SetMax(double value, bool clamp);
-
-    // Enumeration list: the texts of an enum's values, the items of a
-    // string list. A string-list property always has one.
-    bool HasEnumList() const;
-    /// The list, created first when `create` is true; else null when none.
-    StringList* EnumList(bool create);
-    const StringList* EnumList() const;
-    /// Text of enumeration value i, or null past the end or without a list.
-    const char* EnumText(int i) const;
-    /// Bumps the list's change count and marks the property changed; owners
-    /// of cached texts compare the count.
+    /// Counts a change of the enumeration texts (PropertyDefinition::
+    /// EnumListVersion) and marks the property changed.
     void NotifyEnumListChanged();
-    unsigned EnumListVersion() const;
-
-    // Connections.
-    /// Class id a source must be (or derive from); 0 accepts any class.
-    int ConnectionFilter() const;
-    void SetConnectionFilter(int classId);
-    /// Whether `source` passes the filter (a null source never does).
-    bool AcceptsSource(const Plug* source) const;
 
     // Flags word.
     std::uint32_t Flags() const { return flags_; }
     bool HasFlag(std::uint32_t f) const { return (flags_ & f) != 0; }
-    void ModifyFlag(std::uint32_t f, bool on);
+    /// Sets or clears `f`. The owning object, then the property, are told
+    /// the proposed word (kActCandidate; either may refuse: false, nothing
+    /// changed) and then the change (kActCandidated, the scene hears it).
+    bool ModifyFlag(std::uint32_t f, bool on);
     bool IsReadOnly() const { return HasFlag(kPropertyReadOnly); }
     bool IsMemberLocked(int i) const;
     /// False (no change) for an index outside [0, member count), and for
@@ -220,7 +162,11 @@ public:
     /// Writes Type()->ValueSize() bytes into `out`. False for a null `out`
     /// and for types without a value (event).
     bool GetRaw(void* out) const;
-    /// Reads Type()->ValueSize() bytes from `in`. False when refused.
+    /// Reads Type()->ValueSize() bytes from `in`. False when refused. The
+    /// owning object, then the property, are told the proposed value
+    /// (kActCandidate, data `in`, old data the stored value; either may
+    /// refuse) and then the value taken (kActCandidated, with a copy of the
+    /// old value when someone listens).
     bool SetRaw(const void* in);
     /// The same, checked: false, nothing read or written, unless `size` is
     /// exactly Type()->ValueSize(). Code that holds a value of a type it
@@ -245,27 +191,18 @@ public:
     /// text does not fit the type or the write is refused.
     bool Parse(const char* text);
 
-    // Reference properties.
-    /// The referenced property; null when none or once it has ended.
-    Property* Referenced() const;
-    /// Refers to `target` (null clears). False for a non-reference property,
-    /// a read-only one, or a property referring to itself.
-    bool SetReferenced(Property* target);
-
-    // Object properties: the sources, filtered. All false/0/null for other
-    // types.
-    int ListCount() const;
-    Plug* ListAt(int i) const;
-    bool ListAdd(Plug* object);
-    bool ListInsert(int i, Plug* object);
-    /// Replaces entry i; the filter applies.
-    bool ListSetAt(int i, Plug* object);
-    bool ListRemoveAt(int i);
-    void ListClear();
-    /// Index of `object` in the list, or -1.
-    int ListFind(const Plug* object) const;
-
     bool PlugNotify(int action, Plug* plug, int index, Plug* plug2, int type, Plug* plug3) override;
+
+    /// Two words a client of the host (the SDK's property table) keeps with
+    /// the property, beside its name, so that finding what it keeps for a
+    /// property it has just looked up by name reads memory the lookup read
+    /// already: who wrote the mark, and what. The host never reads them.
+    struct ClientMark {
+        std::uint64_t owner = 0;  // 0: nobody
+        void* data = nullptr;
+    };
+    const ClientMark& Client() const { return client_; }
+    void SetClient(std::uint64_t owner, void* data) { client_ = ClientMark{owner, data}; }
 
 protected:
     Property(Object* object, const char* name, const DataType* type, std::uint32_t createFlags);
@@ -275,16 +212,21 @@ protected:
 
 private:
     friend class Object;
-    struct Extras;
-    Extras& Ext();
-    const Extras* ExtOrNull() const { return extras_; }
+    friend class PropertyLinks;
     bool WriteChecked(const void* in);
+    using ValueNotify = bool (Plug::*)(int, Plug*, void*, void*, int);
+    /// Tells the owning object (through which an extension may refuse), then
+    /// the property itself (whose own handling tells the scene). False when
+    /// refused or when a handler ended the property.
+    bool Tell(ValueNotify notify, int action, const void* data, const void* oldData, int size);
     void FormatText(std::string& out) const;
     bool ParseText(const char* text);
-    void Produce() const;
-    void Take();
+    /// The target of a reference property, kept in the value's bytes.
+    PlugHandle& ReferenceSlot();
+    const PlugHandle& ReferenceSlot() const;
 
-    // The value's bytes; every type's value fits (four doubles at most).
+    // The value's bytes; every type's value fits (four doubles at most, or
+    // a reference's weak handle).
     union Value {
         int i;
         long long ll;
@@ -297,10 +239,10 @@ private:
 
     Object* object_;           // the object whose table lists it
     const DataType* type_;
-    Extras* extras_ = nullptr;  // rarely used parts, made on first use
+    PropertyDefinition definition_;
     std::uint32_t flags_ = 0;
-    std::uint32_t attributes_ = 0;
     Value value_{};
+    ClientMark client_;  // read right after the name, so kept beside it
     std::string name_;
 };
 

@@ -19,15 +19,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "velora/box.h"
+#include "velora/constraint.h"
 
 namespace velora {
 
 class Model;
 
-class VELORA_API Relation : public Box {
+class VELORA_API Relation : public Constraint {
 public:
     static Relation* Create(const char* name);
+    const char* TypeName() const override { return "Relation"; }
 
     /// Takes `box` into the relation (the relation owns it from then on).
     /// False for null, a relation, a model, or a box already owned.
@@ -42,21 +43,26 @@ public:
     ModelPlaceholder* AddModelPlaceholder(Model* model);
     BoxPlaceholder* AddBoxPlaceholder(Box* box);
 
-    bool IsActive() const;
-    void SetActive(bool on);
+    /// Places `box` (one of the relation's) in the relation's view at
+    /// (x, y), keeping its third layout value; false for another box.
+    bool SetBoxPosition(Box* box, int x, int y);
 
     /// Evaluates every box of the relation once for `context`, on the
     /// calling thread.
     void EvaluateBoxes(const EvaluationContext& context);
 
-    /// Besides a box's part: whether the relation is a member of the main
-    /// scene ("InScene"), so that it is evaluated again once opened.
-    bool StoreBox(dsx::ObjectStore& store) override;
-    bool RetrieveBox(dsx::ObjectStore& store) override;
+    /// Whether the relation's view changed since the flag was taken.
+    bool TakeViewChanged() {
+        const bool was = viewChanged_;
+        viewChanged_ = false;
+        return was;
+    }
+
+protected:
+    Relation(const char* name, int classId);
 
 private:
-    explicit Relation(const char* name);
-    Property* active_ = nullptr;
+    bool viewChanged_ = false;
 };
 
 class VELORA_API GraphSchedule {

@@ -8,7 +8,8 @@
 // is read from the timing manager; the scene is evaluated at that time
 // (devices, then every model's animated properties from their curves, the
 // boxes of the active relations, then every model's transform, parents
-// before children), and the call returns when that evaluation is done.
+// before children, then the active constraints, sources first; then the
+// meshes' deformers), and the call returns when that evaluation is done.
 // The stages raise the evaluation manager's timings on the calling thread
 // (velora/evaluation.h gives the whole cycle of a frame).
 //
@@ -35,6 +36,7 @@ namespace velora {
 
 class Property;
 class Model;
+struct EvaluationContext;
 class Scene;
 
 /// Evaluates an animated property at a time: writes the property's value
@@ -84,6 +86,11 @@ public:
     void EvaluateFrame(long long time);
     /// Whether the last evaluation ran its stages on several threads.
     bool LastRunParallel() const { return lastParallel_; }
+    /// Evaluates the scene's active constraints at `time` on the models'
+    /// current matrices (EvaluateAt runs it after the transforms).
+    void EvaluateConstraints(long long time);
+    /// Constraints the plan orders (active or not).
+    int ScheduledConstraints() const;
     /// Boxes the last evaluation scheduled, and their independent groups.
     int ScheduledBoxes() const;
     int ScheduledGroups() const;
@@ -96,6 +103,8 @@ public:
 
 private:
     Plan& CurrentPlan();
+    void BuildConstraintSteps(Plan& plan);
+    void EvaluateConstraints(Plan& plan, const EvaluationContext& context);
     /// The models' curves and/or matrices, hierarchy by hierarchy.
     void EvaluateModels(Plan& plan, long long time, bool parallel, bool channels, bool transforms);
 

@@ -65,15 +65,15 @@ VELORA_API double PresetSpeed(int preset);
 
 /// Transport change sub-types.
 enum TransportChange : int {
-    kTransportNone = 0,
-    kTransportPlay,
-    kTransportPlayBackward,
-    kTransportStop,
-    kTransportStepForward,
-    kTransportStepBackward,
-    kTransportGoto,
-    kTransportRecordOn,
-    kTransportRecordOff,
+    kTransportChangeNone = 0,
+    kTransportChangePlay,
+    kTransportChangePlayBackward,
+    kTransportChangeStop,
+    kTransportChangeStepForward,
+    kTransportChangeStepBackward,
+    kTransportChangeGoto,
+    kTransportChangeRecordOn,
+    kTransportChangeRecordOff,
 };
 
 class VELORA_API Transport {
@@ -180,6 +180,8 @@ public:
 private:
     Transport();
     void Raise(int change);
+    /// Stops playback (and a device recording with it).
+    void Halt();
     long long FrameTicks() const;
     long long Snap(long long time) const;
     void MoveTo(long long time, int change);

@@ -29,6 +29,7 @@ class LyBox;
 class LyComponent;
 class LyConsoleChannel;
 class LyConstructionOperation;
+class LyDeviceInstrument;
 class LyDeviceOpticalMarker;
 class LyModel;
 class LyModelMarkerOptical;

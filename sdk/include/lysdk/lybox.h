@@ -123,6 +123,11 @@ public:
     /// True while the box records (record mode 1).
     LyPropertyBool RecordMode;
 
+protected:
+    /// For box kinds that make their own host object (devices): binds to
+    /// `object`; with `created`, the box made it and owns it.
+    LyBox(HIObject object, const char* name, bool created);
+
 private:
     void InitBoxProperties(const char* name);
     bool mCreatedHost;

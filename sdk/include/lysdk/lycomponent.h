@@ -54,6 +54,9 @@ class LYSDK_API LyComponent : public LyPlug {
 public:
     /// Wraps `object`, or, with null, creates and owns a LySDKHostObject.
     explicit LyComponent(HIObject object = nullptr);
+    /// The same; a host object created here is named `name` from the start
+    /// (a plug-in class's creator passes the instance name it was given).
+    LyComponent(const char* name, HIObject object);
     ~LyComponent() override;
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;

@@ -33,6 +33,11 @@ LYSDK_API void __LyAddModelToScene(IObject* model);
 /// Takes a host model out of the scene.
 LYSDK_API void __LyRemoveModelFromScene(IObject* model);
 
+/// The text of `text` in the user's language within the host's text group
+/// `group` (say "HostConstraintUIName"); `text` itself when the host has no
+/// translation. The result lives as long as the host's table entry.
+LYSDK_API const char* LyGetMultiLangText(const char* group, const char* text);
+
 /// The object whose full name is exactly `fullName`, wrapped; or null.
 LYSDK_API LyComponent* LyFindObjectByFullName(const char* fullName);
 /// Appends to `list`, in the host's creation order, every object whose name

@@ -245,6 +245,8 @@ public:
 
 private:
     friend class LyComponent;
+    /// Wrap for a pointer known to be a host property of this object.
+    LyProperty* WrapHost(void* hostProperty);
     void ClearCache();
     void Reindex(HIObject hostProperty);
     /// Forgets the declared wrappers without touching them (their declaring

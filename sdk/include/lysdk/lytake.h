@@ -139,7 +139,7 @@ public:
     /// selected layer of its take.
     void SelectLayer(bool select, bool exclusive);
     /// Removes the layer (and its animation) from its take.
-    void LyDelete();
+    void LyDelete() override;
 
     LyPropertyColor Color;
     LyPropertyBool Solo;
@@ -163,7 +163,7 @@ public:
     /// A copy of this take (layers and animation) named `name`.
     LyTake* CopyTake(const char* name);
     /// Removes the take from the scene.
-    void LyDelete();
+    void LyDelete() override;
 
     // Layers (ids are positions, 0 being the base layer).
     void CreateNewLayer();

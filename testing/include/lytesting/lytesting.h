@@ -64,6 +64,14 @@ public:
     /// Makes `time` the current local time and evaluates the scene.
     bool Evaluate(const LyTime& time);
 
+    /// Plays the transport from `start` in real time for `length`, with
+    /// the transport recording when `record` is true: online devices run
+    /// their cycles meanwhile (and record), and the scene is evaluated once
+    /// per `framePeriod` (1/30 s by default). The transport stops at the
+    /// end and the scene is evaluated once more at the stop time.
+    bool Play(const LyTime& start, const LyTime& length, bool record,
+              const LyTime& framePeriod = LyTime(141120000 / 30));
+
     /// Opens a .dsx scene into the current one, or saves the scene, between
     /// the application's file events ("PreFileOpen"/"FileOpen",
     /// "PreFileSave"/"FileSave"); false with LastError().

@@ -92,13 +92,14 @@ constexpr int kOldestFormatVersion = 1;
 /// Files larger than this are refused before they are read.
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 /// What reading a file may cost beyond its own bytes, as a multiple of its
-/// size (plus kReadAllowanceBytes): the tree a file decodes to is charged as
-/// it is built, and a file that would need more is refused. A file written
-/// by this library needs at most about this much (an object member such as
-/// a small integer field costs a tree node of about a hundred bytes); a
-/// hostile one (millions of one-byte numbers) is refused long before memory
-/// runs out.
-constexpr std::size_t kReadBudgetFactor = 12;
+/// size (plus kReadAllowanceBytes), so that the bytes and the document they
+/// become take at most about 8 times the file's size together. The reader
+/// builds the document straight from the parser's events, with no tree in
+/// between, and charges each part before it makes it; a file whose document
+/// would need more is refused. A scene of animated models needs 2 to 3 times
+/// its size in all; a hostile file (millions of one-byte numbers, each an
+/// 8-byte value) is refused long before memory runs out.
+constexpr std::size_t kReadBudgetFactor = 7;
 constexpr std::size_t kReadAllowanceBytes = std::size_t(1) << 20;
 /// Deepest nesting of arrays and objects a reader accepts; the format itself
 /// needs 11 (down to one curve key).
@@ -155,6 +156,9 @@ struct ExtrapolationSetting {
 
 class CurveNode;
 class FileProperty;
+/// The scene-file reader: it builds properties, objects and documents in
+/// place as it reads them (scene_file_reader.cpp).
+class DocumentReader;
 
 class VELORA_DSX_API Curve {
 public:
@@ -314,6 +318,7 @@ public:
 
 private:
     friend bool SameContent(const FileProperty& a, const FileProperty& b);
+    friend class DocumentReader;
     std::string name_;
     FileValueType type_;
     std::uint32_t flags_ = 0;
@@ -476,6 +481,11 @@ public:
     const FileProperty* PropertyAt(int i) const;
 
 private:
+    friend class DocumentReader;
+    /// Takes a property made apart; null (and it is freed) when its name is
+    /// in use.
+    FileProperty* Adopt(std::unique_ptr<FileProperty> property);
+
     std::uint32_t id_;
     std::string className_;
     std::string name_;
@@ -512,6 +522,11 @@ public:
     void Clear();
 
 private:
+    friend class DocumentReader;
+    /// Takes an object made apart; null (and it is freed) when its id or
+    /// name is in use or invalid.
+    FileObject* Adopt(std::unique_ptr<FileObject> object);
+
     std::vector<std::unique_ptr<FileObject>> objects_;
     std::unordered_map<std::uint32_t, FileObject*> byId_;
     std::unordered_map<std::string, FileObject*> byName_;

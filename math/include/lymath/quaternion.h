@@ -1,20 +1,14 @@
-#ifndef LYSDK_TYPES_TRANSFORM_KERNELS_H
-#define LYSDK_TYPES_TRANSFORM_KERNELS_H
+#ifndef LYMATH_QUATERNION_H
+#define LYMATH_QUATERNION_H
 
-// Internal: the conversions that several of the math units share, as inline
-// code on raw column-major arrays (element (row i, column c) at 4c + i).
-// Kept inline so that each public function is one straight-line body.
+// Quaternions (x, y, z, w), the scalar last, to and from the 3 x 3 part of a
+// column-major 4 x 4 matrix (lymath/matrix.h).
 
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "lymath/scalar.h"
 
-#include "lysdk/lyexport.h"
-
-LYSDK_BEGIN_NAMESPACE
-namespace transform {
+namespace lymath {
 
 /// Writes the rotation matrix of quaternion (x, y, z, w) to the 3 x 3 part of
 /// `m`, axis c scaled by scale[c]. Non-unit quaternions are fine: s = 2 / n
@@ -36,23 +30,6 @@ inline void QuaternionToAxes(double* m, double x, double y, double z, double w, 
     m[8] = (xz + wy) * sz;
     m[9] = (yz - wx) * sz;
     m[10] = (1.0 - (xx + yy)) * sz;
-}
-
-/// Zero translation and a fourth row of (0, 0, 0, 1).
-inline void SetNoTranslation(double* m) noexcept {
-    m[3] = m[7] = m[11] = 0.0;
-    m[12] = m[13] = m[14] = 0.0;
-    m[15] = 1.0;
-}
-
-/// The square root of a non-negative number, without the error-reporting
-/// branch that std::sqrt carries for negative arguments.
-inline double Sqrt(double v) noexcept {
-#if defined(__SSE2__)
-    return _mm_cvtsd_f64(_mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(v)));
-#else
-    return std::sqrt(v);
-#endif
 }
 
 /// How far a squared axis length may be from 1 for the series normalisation
@@ -138,7 +115,6 @@ inline void AxesToQuaternion(double q[4], const double* m) noexcept {
     q[k] = (R[k][i] + R[i][k]) * f;
 }
 
-}  // namespace transform
-LYSDK_END_NAMESPACE
+}  // namespace lymath
 
-#endif  // LYSDK_TYPES_TRANSFORM_KERNELS_H
+#endif  // LYMATH_QUATERNION_H
