@@ -254,4 +254,47 @@ TEST_F(TakeTest, ARecordedThenPlottedTakeSavesAndReopensBitForBit) {
     std::remove(path.c_str());
 }
 
+// Merging every layer into the base keeps what the scene showed; offsets
+// and deletions then move and remove the merged keys, member by member.
+TEST_F(TakeTest, MergedLayersKeepTheBlendAndEditsMoveOrRemoveKeys) {
+    velora::Model* model = AddModel("Merged");
+    velora::Property* t = model->TranslationProperty();
+    velora::Take* take = NewTake("Merge");
+    const double base[3] = {10, 0, 0}, add[3] = {5, 1, 0}, over[3] = {20, 3, 0};
+    Key(t, take->BaseLayer(), 0, base);
+    Key(t, take->BaseLayer(), kSecond, base);
+    velora::AnimationLayer* additive = take->CreateLayer();
+    Key(t, additive, 0, add);
+    velora::AnimationLayer* overriding = take->CreateLayer();
+    overriding->SetMode(velora::kLayerModeOverride);
+    const double half = 50;
+    overriding->WeightProperty()->SetRaw(&half);
+    Key(t, overriding, 0, over);
+    LyPlayerControl::TheOne().Goto(LyTime(0));
+    const double before[2] = {Value(t)[0], Value(t)[1]};
+    EXPECT_DOUBLE_EQ(before[0], 17.5);  // (10 + 5) halfway to 20
+
+    LyTake* sdk = TakeOf(take);
+    sdk->MergeLayers(kLyAnimationLayerMergeAllLayersCompleteScene, true, kLyMergeLayerModeAutomatic);
+    EXPECT_EQ(take->LayerCount(), 1);
+    LyPlayerControl::TheOne().Goto(LyTime(kFrame));
+    LyPlayerControl::TheOne().Goto(LyTime(0));
+    EXPECT_DOUBLE_EQ(Value(t)[0], before[0]);
+    EXPECT_DOUBLE_EQ(Value(t)[1], before[1]);
+
+    velora::AnimationNode* node = velora::LayerNode(t, take->BaseLayer());
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(sdk->OffsetAnimation(LyTime(kSecond)));
+    EXPECT_EQ(node->Curve(0)->KeyAt(0).time, kSecond);
+    LyArrayTemplate<LyProperty*> properties;
+    properties.Add(Wrap(model)->PropertyList.Find("Lcl Translation"));
+    EXPECT_TRUE(sdk->DeleteAnimationOnProperties(&properties, LyTime(0), LyTime(3 * kSecond), true, -1, false,
+                                                 kLyPropertyComponentX));
+    EXPECT_EQ(node->Curve(0)->KeyCount(), 0);
+    EXPECT_EQ(node->Curve(1)->KeyCount(), 2);
+    EXPECT_TRUE(sdk->DeleteAnimation());
+    EXPECT_EQ(node->Curve(1)->KeyCount(), 0);
+    EXPECT_FALSE(sdk->DeleteAnimation());  // nothing left to delete
+}
+
 }  // namespace
