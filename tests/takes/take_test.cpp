@@ -12,6 +12,7 @@
 
 #include <lysdk/lysdk.h>
 #include <velora/animation.h>
+#include <velora/device.h>
 #include <velora/plot.h>
 #include <velora/scene_io.h>
 #include <velora/take.h>
@@ -295,6 +296,25 @@ TEST_F(TakeTest, MergedLayersKeepTheBlendAndEditsMoveOrRemoveKeys) {
     EXPECT_TRUE(sdk->DeleteAnimation());
     EXPECT_EQ(node->Curve(1)->KeyCount(), 0);
     EXPECT_FALSE(sdk->DeleteAnimation());  // nothing left to delete
+}
+
+// A device's recorded samples land on the base layer of whichever take is
+// current, even while an upper layer is the one being keyed.
+TEST_F(TakeTest, RecordingGoesIntoTheCurrentTakesBaseLayer) {
+    velora::Property* r = AddModel("Captured")->RotationProperty();
+    velora::Take* first = NewTake("First Capture");
+    first->CreateLayer();
+    const double a[3] = {1, 2, 3}, b[3] = {4, 5, 6};
+    ASSERT_TRUE(velora::RecordKeys(r, 0, a));
+    velora::Take* second = NewTake("Second Capture");
+    ASSERT_TRUE(velora::RecordKeys(r, 0, b));
+    ASSERT_TRUE(velora::RecordKeys(r, kFrame, b));
+    EXPECT_EQ(velora::LayerNode(r, first->Layer(1)), nullptr);
+    ASSERT_NE(velora::LayerNode(r, first->BaseLayer()), nullptr);
+    EXPECT_EQ(velora::LayerNode(r, first->BaseLayer())->KeyCount(), 3);
+    ASSERT_NE(velora::LayerNode(r, second->BaseLayer()), nullptr);
+    EXPECT_EQ(velora::LayerNode(r, second->BaseLayer())->KeyCount(), 6);
+    EXPECT_FALSE(velora::RecordKeys(nullptr, 0, a));
 }
 
 }  // namespace
