@@ -10,6 +10,7 @@
 #include <lymath/matrix.h>
 
 #include "velora/animation.h"
+#include "velora/constraint.h"
 #include "velora/model.h"
 #include "velora/property.h"
 #include "velora/scene.h"
@@ -93,11 +94,6 @@ double det3(const double* m) {
     auto M = [m](int row, int col) { return m[lymath::At(row, col)]; };
     return M(0, 0) * (M(1, 1) * M(2, 2) - M(1, 2) * M(2, 1)) - M(0, 1) * (M(1, 0) * M(2, 2) - M(1, 2) * M(2, 0)) +
            M(0, 2) * (M(1, 0) * M(2, 1) - M(1, 1) * M(2, 0));
-}
-
-bool IsRotation(const Property* p) {
-    const Model* model = p && p->OwnerObject() ? AsModel(p->OwnerObject()) : nullptr;
-    return model && model->RotationProperty() == p;
 }
 
 // Which part of its model's transform a property is: 0 translation, 1
@@ -204,14 +200,19 @@ std::vector<long long> PlotTimes(long long start, long long stop, const PlotOpti
 
 // Replaces the keys of [times.front(), times.back()] of `curve` with one
 // key per time from `values` (stride `stride`).
-void WriteKeys(FCurve* curve, const std::vector<long long>& times, const double* values, int stride,
+void WriteKeys(FCurve* curve, const std::vector<long long>& times, const double* values, std::size_t stride,
                std::uint32_t flags, const PlotOptions& options, std::vector<FCurveKey>* buffer) {
     const long long start = times.front(), stop = times.back();
     std::vector<FCurveKey>& keys = *buffer;
-    keys.clear();
-    keys.reserve(static_cast<std::size_t>(curve->KeyCount()) + times.size());
-    int i = 0;
     const int count = curve->KeyCount();
+    // Exactly what the new keys need: the buffer (the curve's previous
+    // keys after the swap below) is reused without a new allocation when
+    // the same span is plotted again.
+    int kept = 0;
+    for (int k = 0; k < count; ++k) kept += curve->KeyAt(k).time < start || curve->KeyAt(k).time > stop;
+    keys.clear();
+    keys.reserve(static_cast<std::size_t>(kept) + times.size());
+    int i = 0;
     for (; i < count && curve->KeyAt(i).time < start; ++i) keys.push_back(curve->KeyAt(i));
     FCurveKey key;
     key.flags = flags;
@@ -244,32 +245,50 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
     const std::vector<long long> times = PlotTimes(start, stop, options);
     if (times.empty()) return false;
     const std::size_t n = times.size();
+    // The models a constraint moves: their local transforms come from their
+    // matrices; every other property is read as evaluated.
+    std::vector<const Model*> constrained;
+    for (int i = 0, count = scene.SrcCount(); i < count; ++i) {
+        const Constraint* constraint = AsConstraint(AsObject(scene.Src(i)));
+        if (!constraint || constraint->IsA(kClassConstraintRelation)) continue;
+        for (int g = 0; g < constraint->ReferenceGroupCount(); ++g)
+            for (int r = 0; r < constraint->ReferenceCount(g); ++r)
+                if (const Model* model = AsModel(constraint->Reference(g, r))) constrained.push_back(model);
+    }
+    std::sort(constrained.begin(), constrained.end());
     struct Target {
         Property* property;
         int members;
-        Model* model;
-        int part;                    // of the model's transform, or -1
-        std::vector<double> values;  // frame-major
+        const Model* model;  // when its transform comes from its matrices
+        int part;            // of the model's transform, or -1
+        std::size_t offset;  // of its first member in a row of samples
     };
     std::vector<Target> targets;
     targets.reserve(properties.size());
+    std::size_t row = 0;
     for (Property* p : properties) {
         if (!CanAnimate(p) || !AnimatedPerTake(p)) continue;
-        Target t{p, std::min(p->MemberCount(), 4), nullptr, -1, {}};
-        t.part = TransformPart(p, &t.model);
-        t.values.resize(n * static_cast<std::size_t>(t.members));
-        targets.push_back(std::move(t));
+        Model* model = nullptr;
+        Target t{p, std::min(p->MemberCount(), 4), nullptr, TransformPart(p, &model), row};
+        if (t.part >= 0 && t.members == 3 && std::binary_search(constrained.begin(), constrained.end(), model))
+            t.model = model;
+        row += static_cast<std::size_t>(t.members);
+        targets.push_back(t);
     }
     if (targets.empty()) return false;
+    // One row of samples per frame, every target's members side by side, so
+    // that a frame's reads land in one place.
+    std::vector<double> samples(n * row);
     SceneEvaluator& evaluator = scene.Evaluator();
     for (std::size_t f = 0; f < n; ++f) {
         SetCurrentTime(times[f]);
         evaluator.EvaluateAt(times[f]);
         const Model* decomposed = nullptr;
         double trs[9];
-        for (Target& t : targets) {
-            double* out = t.values.data() + f * static_cast<std::size_t>(t.members);
-            if (t.part >= 0 && t.members == 3) {
+        double* line = samples.data() + f * row;
+        for (const Target& t : targets) {
+            double* out = line + t.offset;
+            if (t.model) {
                 if (decomposed != t.model) {
                     EvaluatedLocal(t.model, trs);
                     decomposed = t.model;
@@ -286,16 +305,24 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
     }
     AnimationLayer* layer = options.toCurrentLayer ? take->CurrentLayer() : take->BaseLayer();
     std::vector<FCurveKey> buffer;
-    for (Target& t : targets) {
-        if (IsRotation(t.property) && t.members == 3)
-            FilterRotations(t.values.data(), static_cast<int>(n), options.rotationFilter);
+    std::vector<double> rotations;
+    for (const Target& t : targets) {
+        const double* values = samples.data() + t.offset;
+        std::size_t stride = row;
+        if (t.part == 1 && t.members == 3 && options.rotationFilter != kRotationFilterNone) {
+            rotations.resize(n * 3);
+            for (std::size_t f = 0; f < n; ++f) std::memcpy(&rotations[f * 3], values + f * row, sizeof(double) * 3);
+            FilterRotations(rotations.data(), static_cast<int>(n), options.rotationFilter);
+            values = rotations.data();
+            stride = 3;
+        }
         AnimationNode* node = EnsureLayerNode(t.property, layer);
         if (!node) continue;
         const std::uint32_t locks = options.honourLocks ? PropertyLockMask(t.property) : 0u;
         const std::uint32_t flags = PlotKeyFlags(options.tangentMode, node->NodeSettings().defaultKeyFlags);
         for (int m = 0; m < t.members; ++m)
             if (!((locks >> m) & 1u))
-                if (FCurve* curve = node->Curve(m)) WriteKeys(curve, times, t.values.data() + m, t.members, flags, options, &buffer);
+                if (FCurve* curve = node->Curve(m)) WriteKeys(curve, times, values + m, stride, flags, options, &buffer);
         if (options.clearLayers) {
             std::vector<LayerNodeRef> nodes;
             TakeNodesOf(t.property, take, &nodes);

@@ -407,19 +407,26 @@ namespace {
 constexpr int kStateAhead = 8;
 constexpr int kSegmentAhead = 4;
 
-inline void PrefetchChannelState(const SceneEvaluator::Plan::Channel& c) {
+inline void PrefetchChannelState(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c) {
     __builtin_prefetch(c.property);
     __builtin_prefetch(c.value);
     if (!c.fast) return;
     __builtin_prefetch(c.node);
     for (int m = 0; m < c.members; ++m)
         if (c.curves[m]) c.curves[m]->PrefetchState();
+    // The upper layers' curves are read right after the base layer's.
+    for (int u = c.upperBegin; u < c.upperEnd; ++u)
+        for (const FCurve* curve : plan.uppers[static_cast<std::size_t>(u)].curves)
+            if (curve) curve->PrefetchState();
 }
 
-inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
+inline void PrefetchChannelSegments(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c) {
     if (!c.fast) return;
     for (int m = 0; m < c.members; ++m)
         if (c.curves[m]) c.curves[m]->PrefetchSegment();
+    for (int u = c.upperBegin; u < c.upperEnd; ++u)
+        for (const FCurve* curve : plan.uppers[static_cast<std::size_t>(u)].curves)
+            if (curve) curve->PrefetchSegment();
 }
 
 }  // namespace
@@ -435,11 +442,11 @@ std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, l
     const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
     const SceneEvaluator::Plan::Channel* channels = plan.channels.data();
     std::uint64_t count = 0;
-    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
-    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
+    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(plan, channels[c]);
+    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(plan, channels[c]);
     for (int c = first; c < last; ++c) {
-        if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
-        if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
+        if (c + kStateAhead < last) PrefetchChannelState(plan, channels[c + kStateAhead]);
+        if (c + kSegmentAhead < last) PrefetchChannelSegments(plan, channels[c + kSegmentAhead]);
         const SceneEvaluator::Plan::Channel& channel = channels[c];
         if (installed ? installed(channel.property, time) : EvaluateChannel(plan, channel, time)) ++count;
     }
