@@ -400,9 +400,10 @@ bool MergeLayers(Take* take, int scope, bool deleteMerged, int mode, bool mergeL
     std::vector<Property*> properties;
     for (int i = 0; i < take->LayerCount(); ++i) {
         if (!include[static_cast<std::size_t>(i)]) continue;
-        AnimationLayer* layer = take->Layer(i);
-        for (int n = 0; n < layer->NodeCount(); ++n) {
-            Property* p = layer->NodeAt(n)->ConnectedProperty();
+        std::vector<AnimationNode*> nodes;
+        take->Layer(i)->CollectNodes(&nodes);
+        for (AnimationNode* node : nodes) {
+            Property* p = node->ConnectedProperty();
             if (!p || std::find(properties.begin(), properties.end(), p) != properties.end()) continue;
             const bool wanted = scope <= kMergeAllLayersSelectedProperties ? SelectedProperty(p)
                                 : scope <= kMergeAllLayersAllProperties ? p->OwnerObject() && p->OwnerObject()->IsSelected()

@@ -207,6 +207,12 @@ AnimationNode* AnimationLayer::NodeAt(int i) const {
     return nullptr;
 }
 
+void AnimationLayer::CollectNodes(std::vector<AnimationNode*>* out) const {
+    out->clear();
+    for (const PlugHandle& h : nodes_)
+        if (Plug* node = h.Get()) out->push_back(static_cast<AnimationNode*>(node));
+}
+
 AnimationNode* AnimationLayer::NodeOf(const Property* property) const { return LayerNode(property, this); }
 
 void AnimationLayer::Forget(AnimationNode* node) {
@@ -356,8 +362,9 @@ void CopyLayer(const AnimationLayer& from, AnimationLayer* to) {
         if (AnimationNode* copy = PropertyAnimationNode(to->WeightProperty()))
             copy->Curve(0)->CopyFrom(*weight->Curve(0));
     }
-    for (int n = 0; n < from.NodeCount(); ++n) {
-        AnimationNode* node = from.NodeAt(n);
+    std::vector<AnimationNode*> nodes;
+    from.CollectNodes(&nodes);
+    for (AnimationNode* node : nodes) {
         Property* property = node->ConnectedProperty();
         AnimationNode* copy = property ? EnsureLayerNode(property, to) : nullptr;
         if (!copy) continue;
@@ -406,8 +413,11 @@ Take* Take::Copy(const char* name) const {
 
 void Take::CollectNodes(std::vector<AnimationNode*>* out) const {
     if (!out) return;
-    for (AnimationLayer* layer : layers_)
-        for (int n = 0; n < layer->NodeCount(); ++n) out->push_back(layer->NodeAt(n));
+    std::vector<AnimationNode*> nodes;
+    for (AnimationLayer* layer : layers_) {
+        layer->CollectNodes(&nodes);
+        out->insert(out->end(), nodes.begin(), nodes.end());
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -476,7 +486,12 @@ AnimationNode* EnsureLayerNode(Property* property, AnimationLayer* layer) {
         node->Destroy();
         return nullptr;
     }
-    layer->Forget(nullptr);  // drops handles of nodes that ended
+    // Handles of nodes that ended are dropped now and then, not on every
+    // new node: a layer that takes thousands of nodes stays linear.
+    if (layer->nodes_.size() >= layer->pruneAt_) {
+        layer->Forget(nullptr);
+        layer->pruneAt_ = 2 * layer->nodes_.size() + 16;
+    }
     layer->nodes_.emplace_back(node);
     property->ModifyFlag(kPropertyAnimated, true);
     return node;

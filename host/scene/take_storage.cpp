@@ -72,6 +72,7 @@ bool Take::Store(dsx::ObjectStore& store) {
         record->SetField("LayerSelected", selected);
     }
     if (store.Pass() & dsx::kPassAnimation) {
+        std::vector<AnimationNode*> nodes;
         for (int l = 0; l < LayerCount(); ++l) {
             AnimationLayer* layer = layers_[static_cast<std::size_t>(l)];
             const std::string prefix = std::to_string(l) + "|";
@@ -84,8 +85,9 @@ bool Take::Store(dsx::ObjectStore& store) {
                 if (p->GetRaw(raw, p->Type()->ValueSize())) dsx::StoreRawValue(p->TypeId(), raw, *out);
                 StorePropertyAnimation(out, p);
             }
-            for (int n = 0; n < layer->NodeCount(); ++n) {
-                AnimationNode* node = layer->NodeAt(n);
+            layer->CollectNodes(&nodes);
+            for (std::size_t n = 0; n < nodes.size(); ++n) {
+                AnimationNode* node = nodes[n];
                 Property* property = node->ConnectedProperty();
                 Object* owner = property ? property->OwnerObject() : nullptr;
                 if (!owner) continue;

@@ -131,6 +131,9 @@ public:
     /// The layer's animation nodes (one per animated property).
     int NodeCount() const;
     AnimationNode* NodeAt(int i) const;
+    /// Every node of the layer, in the order they were made (NodeAt walks
+    /// to its node: use this to visit them all).
+    void CollectNodes(std::vector<AnimationNode*>* out) const;
     /// The layer's node of `property`, or null.
     AnimationNode* NodeOf(const Property* property) const;
 
@@ -151,6 +154,7 @@ private:
     Property* mode_ = nullptr;
     Property* rotationMode_ = nullptr;
     std::vector<PlugHandle> nodes_;
+    std::size_t pruneAt_ = 16;
 };
 
 /// A take. Its one property is "Comments" (text).
