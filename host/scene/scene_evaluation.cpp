@@ -420,13 +420,10 @@ inline void PrefetchChannelState(const SceneEvaluator::Plan& plan, const SceneEv
             if (curve) curve->PrefetchState();
 }
 
-inline void PrefetchChannelSegments(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c) {
+inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
     if (!c.fast) return;
     for (int m = 0; m < c.members; ++m)
         if (c.curves[m]) c.curves[m]->PrefetchSegment();
-    for (int u = c.upperBegin; u < c.upperEnd; ++u)
-        for (const FCurve* curve : plan.uppers[static_cast<std::size_t>(u)].curves)
-            if (curve) curve->PrefetchSegment();
 }
 
 }  // namespace
@@ -443,10 +440,10 @@ std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, l
     const SceneEvaluator::Plan::Channel* channels = plan.channels.data();
     std::uint64_t count = 0;
     for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(plan, channels[c]);
-    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(plan, channels[c]);
+    for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
     for (int c = first; c < last; ++c) {
         if (c + kStateAhead < last) PrefetchChannelState(plan, channels[c + kStateAhead]);
-        if (c + kSegmentAhead < last) PrefetchChannelSegments(plan, channels[c + kSegmentAhead]);
+        if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
         const SceneEvaluator::Plan::Channel& channel = channels[c];
         if (installed ? installed(channel.property, time) : EvaluateChannel(plan, channel, time)) ++count;
     }
