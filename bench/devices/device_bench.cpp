@@ -17,6 +17,7 @@
 #include "common/ratio_main.h"
 
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <string>
 #include <thread>

@@ -60,7 +60,7 @@ bool AnimationNode::WriteData(const double* in, const EvaluationContext* context
     if (output_) {
         // A device's cycle publishes samples; the frame takes them.
         if (ctx.sample) {
-            Device* device = AsDevice(box_);
+            Device* device = box_->AsDeviceBox();
             return device && device->PublishSample(this, in, *ctx.sample);
         }
         if (disabled_ || std::memcmp(live_, in, sizeof(double) * static_cast<std::size_t>(channels_)) != 0)

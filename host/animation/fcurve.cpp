@@ -145,6 +145,8 @@ bool FCurve::KeyRemove(int i) {
 
 int FCurve::KeyFind(long long time) const {
     Normalize();
+    // Recording and plotting ask about times past the last key.
+    if (keys_.empty() || keys_.back().time < time) return -1;
     auto at = std::lower_bound(keys_.begin(), keys_.end(), time, Before);
     return at != keys_.end() && at->time == time ? static_cast<int>(at - keys_.begin()) : -1;
 }

@@ -70,7 +70,7 @@ void ToBytes(std::uint32_t color, std::uint8_t rgba[4]) {
 Model* AsModel(Object* object) {
     // Plain objects may carry a model class (Object::Create with a model
     // class id), so the class id alone does not make a hierarchy model.
-    return dynamic_cast<Model*>(object);
+    return object && object->IsHierarchyModel() ? static_cast<Model*>(object) : nullptr;
 }
 
 Model* Model::Create(const char* name, int classId) {
@@ -80,6 +80,7 @@ Model* Model::Create(const char* name, int classId) {
 }
 
 Model::Model(const char* name, int classId) : Box(name, classId) {
+    MarkHierarchyModel();
     translation_ = CreateProperty("Lcl Translation", kDataVector, kCreateAnimatable);
     rotation_ = CreateProperty("Lcl Rotation", kDataVector, kCreateAnimatable);
     scaling_ = CreateProperty("Lcl Scaling", kDataVector, kCreateAnimatable);

@@ -55,6 +55,7 @@
 
 namespace velora {
 
+class Device;
 class Model;
 namespace dsx {
 class ObjectStore;
@@ -136,6 +137,10 @@ public:
     virtual bool EvaluateConnector(AnimationNode* output, const EvaluationContext& context);
     /// The "may this connector be evaluated" test (see the top of this file).
     bool MayEvaluateConnector(const AnimationNode* node) const;
+    /// The device this box is, or null: a device's samples travel the data
+    /// path of its outputs, and a cast per sample would cost more than the
+    /// sample.
+    virtual Device* AsDeviceBox() noexcept { return nullptr; }
     bool IsManipulating() const { return manipulating_ != 0; }
     void SetManipulating(bool on) { manipulating_ = on ? 1 : 0; }
     /// Disables the outputs that were not written in `context`'s evaluation.

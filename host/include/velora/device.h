@@ -261,6 +261,7 @@ public:
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;
     const char* StorageObjectType() const override { return "Device"; }
+    Device* AsDeviceBox() noexcept override { return this; }
 
     DeviceInfo& Info() { return info_; }
     /// Sets the Status text and tells the status listeners (a change only).

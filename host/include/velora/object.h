@@ -191,9 +191,14 @@ public:
     /// The source of this object's property events (kEventPropertyRemoved).
     /// Not raised while the object itself is ending.
     EventSource& PropertyEvents();
+    /// Whether this object is a hierarchy model (velora::Model); a plain
+    /// object may carry a model class id, so the class alone cannot say.
+    bool IsHierarchyModel() const noexcept { return hierarchyModel_; }
 
 protected:
     Object(const char* name, int classId);
+    /// Called by the model base once: AsModel reads it instead of casting.
+    void MarkHierarchyModel() noexcept { hierarchyModel_ = true; }
     /// One property's file form, in the properties pass; `out` already has
     /// the property's name, type, flags and value. Classes that keep more
     /// of a property (its animation curves) add it here.
@@ -222,6 +227,7 @@ private:
     std::uint32_t flags_ = kObjectDefaultFlags;
     std::uint32_t status_ = 0;
     bool selected_ = false;
+    bool hierarchyModel_ = false;
     PlugHandle ownerFile_;
     PlugHandle ownerNamespace_;
     PropertyTable* properties_ = nullptr;  // made with the first property
