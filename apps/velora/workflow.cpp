@@ -216,16 +216,17 @@ bool Workflow::Plot() {
     }
     velora::PlotOptions options;
     options.period = FramePeriod();
-    const long long keysBefore = SceneKeyCount();
-    long long frames = 0;
+    long long frames = 0, keys = 0;
     const Clock::time_point began = Clock::now();
-    const bool plotted = velora::PlotProperties(take, properties, options, [&](long long done, long long total) {
-        frames = total;
-        Progress("plotting frame", done, total);
-    });
+    const bool plotted = velora::PlotProperties(
+        take, properties, options,
+        [&](long long done, long long total) {
+            frames = total;
+            Progress("plotting frame", done, total);
+        },
+        &keys);
     Evaluated(frames, take->LocalStop() - take->LocalStart(), SecondsSince(began));
-    const long long keys = SceneKeyCount() - keysBefore;
-    keysWritten += std::max(0LL, keys);
+    keysWritten += keys;
     std::printf("velora: plotted %zu models of take %s over %lld frames: %lld keys\n", models.size(), take->Name(),
                 frames, keys);
     return plotted;

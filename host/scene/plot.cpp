@@ -199,8 +199,9 @@ std::vector<long long> PlotTimes(long long start, long long stop, const PlotOpti
 }
 
 // Replaces the keys of [times.front(), times.back()] of `curve` with one
-// key per time from `values` (stride `stride`).
-void WriteKeys(FCurve* curve, const std::vector<long long>& times, const double* values, std::size_t stride,
+// key per time from `values` (stride `stride`); returns how many keys it
+// wrote.
+long long WriteKeys(FCurve* curve, const std::vector<long long>& times, const double* values, std::size_t stride,
                std::uint32_t flags, const PlotOptions& options, std::vector<FCurveKey>* buffer) {
     const long long start = times.front(), stop = times.back();
     std::vector<FCurveKey>& keys = *buffer;
@@ -231,13 +232,14 @@ void WriteKeys(FCurve* curve, const std::vector<long long>& times, const double*
         key.value = value;
         keys.push_back(key);
     }
+    const long long written = static_cast<long long>(keys.size() - first);
     while (i < count && curve->KeyAt(i).time <= stop) ++i;
     for (; i < count; ++i) keys.push_back(curve->KeyAt(i));
-    curve->SwapKeys(&keys);
+    return curve->SwapKeys(&keys) ? written : 0;
 }
 
 bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOptions& options,
-             const ProgressFn& progress) {
+             const ProgressFn& progress, long long* written) {
     Scene& scene = Scene::Main();
     Transport& transport = Transport::Instance();
     const long long start = options.useLoopRange ? transport.LoopStart() : take->LocalStart();
@@ -322,7 +324,7 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
         const std::uint32_t flags = PlotKeyFlags(options.tangentMode, node->NodeSettings().defaultKeyFlags);
         for (int m = 0; m < t.members; ++m)
             if (!((locks >> m) & 1u))
-                if (FCurve* curve = node->Curve(m)) WriteKeys(curve, times, values + m, stride, flags, options, &buffer);
+                if (FCurve* curve = node->Curve(m)) *written += WriteKeys(curve, times, values + m, stride, flags, options, &buffer);
         if (options.clearLayers) {
             std::vector<LayerNodeRef> nodes;
             TakeNodesOf(t.property, take, &nodes);
@@ -336,7 +338,8 @@ bool PlotOne(Take* take, const std::vector<Property*>& properties, const PlotOpt
 }  // namespace
 
 bool PlotProperties(Take* take, const std::vector<Property*>& properties, const PlotOptions& options,
-                    const ProgressFn& progress) {
+                    const ProgressFn& progress, long long* keysWritten) {
+    long long written = 0;
     Scene& scene = Scene::Main();
     Take* before = CurrentTake(false);
     if (!take) take = CurrentTake(true);
@@ -355,12 +358,13 @@ bool PlotProperties(Take* take, const std::vector<Property*>& properties, const 
     bool plotted = false;
     for (Take* t : takes) {
         scene.SetCurrentTake(t);
-        plotted = PlotOne(t, properties, options, progress) || plotted;
+        plotted = PlotOne(t, properties, options, progress, &written) || plotted;
     }
     transport.SetPlotting(false);
     if (before) scene.SetCurrentTake(before);
     SetCurrentTime(now);
     transport.EvaluateNow();
+    if (keysWritten) *keysWritten = written;
     return plotted;
 }
 

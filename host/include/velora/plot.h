@@ -79,9 +79,10 @@ VELORA_API void PlotPropertiesOf(Object* object, std::vector<Property*>* out);
 /// Progress of a long operation: done out of total.
 using ProgressFn = std::function<void(long long done, long long total)>;
 /// Plots `properties` on `take` (the current take when null; every take of
-/// the scene with options.allTakes). False when there was nothing to plot.
+/// the scene with options.allTakes); `keysWritten` (may be null) gets how
+/// many keys the plot wrote. False when there was nothing to plot.
 VELORA_API bool PlotProperties(Take* take, const std::vector<Property*>& properties, const PlotOptions& options,
-                               const ProgressFn& progress = nullptr);
+                               const ProgressFn& progress = nullptr, long long* keysWritten = nullptr);
 
 /// Which layers and properties a merge takes (1 to 6).
 enum MergeScope : int {
