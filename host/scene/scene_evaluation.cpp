@@ -415,9 +415,12 @@ inline void PrefetchChannelState(const SceneEvaluator::Plan& plan, const SceneEv
     for (int m = 0; m < c.members; ++m)
         if (c.curves[m]) c.curves[m]->PrefetchState();
     // The upper layers' curves are read right after the base layer's.
-    for (int u = c.upperBegin; u < c.upperEnd; ++u)
-        for (const FCurve* curve : plan.uppers[static_cast<std::size_t>(u)].curves)
+    for (int u = c.upperBegin; u < c.upperEnd; ++u) {
+        const SceneEvaluator::Plan::Upper& upper = plan.uppers[static_cast<std::size_t>(u)];
+        __builtin_prefetch(upper.node);
+        for (const FCurve* curve : upper.curves)
             if (curve) curve->PrefetchState();
+    }
 }
 
 inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
