@@ -104,10 +104,17 @@ void Model::Teardown() {
 
 void Model::DetachFromParent() {
     if (Model* parent = Parent()) {
+        // From the end, by the handles' identity: children made last are
+        // the ones most often removed, and comparing identities reads the
+        // sibling list alone, not every sibling.
         auto& siblings = parent->children_;
-        siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                      [this](const PlugHandle& h) { return h.Get() == this; }),
-                       siblings.end());
+        const void* self = PlugHandle(this).Identity();
+        for (auto it = siblings.end(); it != siblings.begin();) {
+            if ((--it)->Identity() == self) {
+                siblings.erase(it);
+                break;
+            }
+        }
     }
     parent_ = PlugHandle();
 }
@@ -122,12 +129,17 @@ bool Model::SetParent(Model* parent, int index) {
     DetachFromParent();
     if (!parent) return true;
     auto& siblings = parent->children_;
-    // Children that ended are dropped here rather than on every read.
-    siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                  [](const PlugHandle& h) { return h.Get() == nullptr; }),
-                   siblings.end());
-    if (index < 0 || index > static_cast<int>(siblings.size())) index = static_cast<int>(siblings.size());
-    siblings.insert(siblings.begin() + index, PlugHandle(this));
+    if (index < 0 || index >= static_cast<int>(siblings.size())) {
+        // Appending, as opening a scene does for every model: no walk.
+        siblings.emplace_back(this);
+    } else {
+        // A position counts living children: drop the ended ones first.
+        siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                      [](const PlugHandle& h) { return h.Get() == nullptr; }),
+                       siblings.end());
+        if (index > static_cast<int>(siblings.size())) index = static_cast<int>(siblings.size());
+        siblings.insert(siblings.begin() + index, PlugHandle(this));
+    }
     parent_ = PlugHandle(parent);
     return true;
 }

@@ -10,29 +10,21 @@
 #include <velora/scene_events.h>
 #include <velora/time.h>
 
+#include "common/event_log.h"
+
 using namespace VELSDK2025;
 
 namespace {
 
 constexpr long long kSecond = velora::kTicksPerSecond;
 
-// Counts keying notifications of the scene.
-class KeyingListener : public ICallback {
-public:
-    KeyingListener() {
-        velora::SceneEvents::Instance().Keying().AddHandler(
-            this, static_cast<Handler>(&KeyingListener::OnEvent), velora::kSceneKeyingNotify);
+// Counts the scene's keying notifications of one action.
+struct KeyingCount : lysdk_test::EventLog {
+    explicit KeyingCount(int action)
+        : EventLog(velora::SceneEvents::Instance().Keying(), {velora::kSceneKeyingNotify}) {
+        then = [this, action](EventRecord* r) { count += static_cast<velora::KeyingNotifyRecord*>(r)->action == action; };
     }
-    ~KeyingListener() { velora::SceneEvents::Instance().Keying().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(IRegister*, EventRecord* record) {
-        auto* keying = static_cast<velora::KeyingNotifyRecord*>(record);
-        if (keying->action == velora::kActKeyingKey) ++keys;
-        if (keying->action == velora::kActKeyingDeleteKey) ++removals;
-    }
-    int keys = 0;
-    int removals = 0;
+    int count = 0;
 };
 
 class AnimatableTest : public ::testing::Test {
@@ -88,7 +80,7 @@ TEST_F(AnimatableTest, KeyAnimatesAPlainPropertyAtTheCurrentTime) {
     *gain = 3.0;
     EXPECT_FALSE(gain->IsAnimated());
     EXPECT_EQ(gain->GetAnimationNode(), nullptr);
-    KeyingListener listener;
+    KeyingCount keys(velora::kActKeyingKey);
 
     velora::SetCurrentTime(2 * kSecond);
     gain->Key();
@@ -98,7 +90,7 @@ TEST_F(AnimatableTest, KeyAnimatesAPlainPropertyAtTheCurrentTime) {
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->GetKeyCount(), 1);
     EXPECT_TRUE(node->IsKey());
-    EXPECT_EQ(listener.keys, 1);
+    EXPECT_EQ(keys.count, 1);
     velora::FCurve* curve = velora::PropertyAnimationNode(velora::AsProperty(gain->GetInternal()))->Curve();
     ASSERT_EQ(curve->KeyCount(), 1);
     EXPECT_EQ(curve->KeyAt(0).time, 2 * kSecond);
@@ -173,15 +165,15 @@ TEST_F(AnimatableTest, VectorMembersHaveOneCurveEach) {
 
 TEST_F(AnimatableTest, KeyRemoveAtRemovesTheKey) {
     auto* gain = Make<LyPropertyAnimatableDouble>("Gain", velora::kDataNumber);
-    KeyingListener listener;
+    KeyingCount removals(velora::kActKeyingDeleteKey);
     gain->KeyAt(LyTime(kSecond));
     gain->KeyAt(LyTime(2 * kSecond));
     ASSERT_EQ(gain->GetAnimationNode()->GetKeyCount(), 2);
     gain->KeyRemoveAt(LyTime(kSecond));
     EXPECT_EQ(gain->GetAnimationNode()->GetKeyCount(), 1);
-    EXPECT_EQ(listener.removals, 1);
+    EXPECT_EQ(removals.count, 1);
     gain->KeyRemoveAt(LyTime(kSecond));  // nothing left there
-    EXPECT_EQ(listener.removals, 1);
+    EXPECT_EQ(removals.count, 1);
     // On a property that is not animated it animates first.
     auto* other = Make<LyPropertyAnimatableDouble>("Other", velora::kDataNumber);
     other->KeyRemoveAt(LyTime(0));
@@ -379,7 +371,7 @@ TEST_F(AnimatableTest, EndingThePropertyEndsItsNode) {
 
 namespace {
 
-TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNode) {
+TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNodeAndANodeMadeByNameBelongsToItsWrapper) {
     velora::AnimationNode* node = velora::AnimationNode::Create("Lone", 2);
     LyComponent* wrapper = LyGetLyComponent(node, true);
     ASSERT_NE(wrapper, nullptr);
@@ -394,17 +386,16 @@ TEST(AnimationNodeWrapper, AConnectorIsWrappedAsItsNode) {
     EXPECT_TRUE(animationNode->KeyRemoveAt(LyTime(0)));
     EXPECT_EQ(animationNode->GetKeyCount(), 0);
     node->Destroy(0);
-}
 
-TEST(AnimationNodeWrapper, ANodeMadeByNameBelongsToItsWrapper) {
-    auto* node = new LyAnimationNode("Made");
-    velora::Object* host = velora::AsObject(node->GetHIObject());
+    // A node made by name belongs to its wrapper.
+    auto* made = new LyAnimationNode("Made");
+    velora::Object* host = velora::AsObject(made->GetHIObject());
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(host->ClassId(), velora::kClassAnimationNode);
     EXPECT_STREQ(host->Name(), "Made");
-    EXPECT_TRUE(node->IsSDKComponent());
+    EXPECT_TRUE(made->IsSDKComponent());
     velora::PlugHandle watch(host);
-    node->LyDelete();  // deletes the host node, which ends the wrapper
+    made->LyDelete();  // deletes the host node, which ends the wrapper
     EXPECT_FALSE(watch.Valid());
 }
 

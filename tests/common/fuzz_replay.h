@@ -45,6 +45,19 @@ inline int ReplayDirectory(const std::filesystem::path& directory,
     return replayed;
 }
 
+/// Replays the seed corpus of the fuzz target `name` (which must hold at
+/// least `minimumSeeds` files) and then its saved findings (none until the
+/// fuzzer finds something; each one is then kept); returns the seed count.
+inline int ReplaySeedsAndFindings(const char* name, int minimumSeeds,
+                                  const std::function<void(const std::vector<std::uint8_t>&)>& target) {
+    const std::filesystem::path corpus = FuzzDirectory() / "corpus" / name;
+    EXPECT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
+    const int seeds = ReplayDirectory(corpus, target);
+    EXPECT_GE(seeds, minimumSeeds) << corpus;
+    ReplayDirectory(FuzzDirectory() / "regressions" / name, target);
+    return seeds;
+}
+
 }  // namespace lysdk_test
 
 #endif  // LYSDK_TESTS_COMMON_FUZZ_REPLAY_H

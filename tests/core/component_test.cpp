@@ -64,35 +64,14 @@ TEST_F(Components, WrappingAnExistingObjectDoesNotOwnIt) {
     }
 }
 
-TEST_F(Components, DestroyOnAMemberDetachesButDoesNotFree) {
-    struct Holder {
-        explicit Holder(IObject* object) : member(object) {}
-        int before = 1;
-        LyComponent member;
-        int after = 2;
-    };
-    velora::Object* cube = Make("Cube");
-    Holder holder(cube);
-    ASSERT_EQ(GetLyComponent(cube), &holder.member);
-    cube->Destroy(0);  // the host calls Destroy on the member: detach only
-    EXPECT_EQ(holder.member.GetHIObject(), nullptr);
-    EXPECT_EQ(holder.before, 1);
-    EXPECT_EQ(holder.after, 2);
-    EXPECT_STREQ(holder.member.ClassName(), "LyComponent");  // still a whole object
-}
-
-TEST_F(Components, HeapComponentsAreMarkedByTheirAllocator) {
+TEST_F(Components, LyDeleteEndsBothSidesUnlessTheObjectIsProtected) {
     velora::Object* a = velora::Object::Create("A");
     velora::Object* b = velora::Object::Create("B");
-    new LyComponent(a);                                // heap: freed by Destroy
-    new (1, __FILE__, __LINE__) LyComponent(b);        // the debug allocator form
+    new LyComponent(a);                          // heap: freed by Destroy
+    new (1, __FILE__, __LINE__) LyComponent(b);  // the debug allocator form
     a->Destroy(0);
-    b->Destroy(0);
-    // Both wrappers were deleted with their objects; LeakSanitizer checks it.
-    SUCCEED();
-}
+    b->Destroy(0);  // both wrappers go with their objects; LeakSanitizer checks it
 
-TEST_F(Components, LyDeleteOfADeletableObjectEndsBothSides) {
     velora::Object* cube = velora::Object::Create("Cube");
     velora::PlugHandle watch(cube);
     LyComponent* component = LyGetLyComponent(cube, true);
@@ -100,29 +79,25 @@ TEST_F(Components, LyDeleteOfADeletableObjectEndsBothSides) {
     component->LyDelete();
     EXPECT_FALSE(watch.Valid());
     EXPECT_EQ(LyGetComponentArray().GetCount(), living - 1);
-}
 
-TEST_F(Components, LyDeleteOfAProtectedObjectWarnsAndKeepsBoth) {
     for (unsigned int flags : {0x80u, 0x2u | 0x20u}) {
-        velora::Object* cube = Make("Cube");
-        cube->SetObjectFlags(flags);
-        LyComponent* component = LyGetLyComponent(cube, true);
+        velora::Object* kept = Make("Cube");
+        kept->SetObjectFlags(flags);
+        LyComponent* wrapper = LyGetLyComponent(kept, true);
         TraceCapture trace;
-        component->LyDelete();
+        wrapper->LyDelete();
         ASSERT_EQ(trace.size(), 1u);
         EXPECT_EQ(trace.text(0), "Warning: [Object::Cube] is not deletable!\n");
-        EXPECT_EQ(GetLyComponent(cube), component);
-        EXPECT_EQ(component->GetHIObject(), static_cast<IObject*>(cube));
+        EXPECT_EQ(GetLyComponent(kept), wrapper);
+        EXPECT_EQ(wrapper->GetHIObject(), static_cast<IObject*>(kept));
     }
-}
-
-TEST_F(Components, AnOwnedButProtectedHostObjectSurvivesItsComponent) {
-    auto* component = new LyComponent();
-    velora::Object* host = velora::AsObject(component->GetHIObject());
+    // An owned but protected host object survives its component.
+    auto* owner = new LyComponent();
+    velora::Object* host = velora::AsObject(owner->GetHIObject());
     host->SetObjectFlags(0x2 | 0x20);
-    velora::PlugHandle watch(host);
-    delete component;
-    ASSERT_TRUE(watch.Valid());
+    velora::PlugHandle hostWatch(host);
+    delete owner;
+    ASSERT_TRUE(hostWatch.Valid());
     EXPECT_EQ(host->Wrapper(), nullptr);
     host->SetObjectFlags(0x2);
     host->Destroy(0);
@@ -152,6 +127,12 @@ TEST_F(Components, NamesGoToTheHostAndFallBackToTheLocalName) {
     EXPECT_STREQ(local.GetFullName(), "Loose");
     local.SetName(nullptr);
     EXPECT_STREQ(local.GetName(), "");
+    // Name wraps only a text host property.
+    velora::Object* box = Make("Box");
+    box->CreateProperty("Name", velora::kDataVector);
+    LyComponent wrapper(box);
+    EXPECT_FALSE(wrapper.Name.IsInternal());
+    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Box");
 }
 
 TEST_F(Components, FlagsAndStatusWithAndWithoutAHostObject) {
@@ -174,7 +155,7 @@ TEST_F(Components, FlagsAndStatusWithAndWithoutAHostObject) {
     EXPECT_FALSE(detached.GetObjectStatus(0xffffffff));
 }
 
-TEST_F(Components, AnObjectKeepsOneWrapper) {
+TEST_F(Components, AnObjectKeepsOneWrapperWhichForwardsQueries) {
     velora::Object* cube = Make("Cube");
     LyComponent local(cube);
     // A second wrapper bound over the same object takes the slot, and the
@@ -187,9 +168,15 @@ TEST_F(Components, AnObjectKeepsOneWrapper) {
         ->SetWrapper(nullptr);
     EXPECT_FALSE(second.SetHIObject(nullptr, false));
     EXPECT_EQ(second.GetHIObject(), nullptr);
+    // IQuery forwards to the host object.
+    LyComponent* component = LyGetLyComponent(cube, true);
+    EXPECT_EQ(component->IQuery(lyiface::kIdFullObject), static_cast<IObject*>(cube));
+    EXPECT_EQ(component->IQuery(lyiface::kIdPlug), static_cast<IObject*>(cube));
+    EXPECT_EQ(component->IQuery(lyiface::kIdSelf), component->IQuery(lyiface::kIdCallback));
+    EXPECT_EQ(component->IQuery(12345), nullptr);
 }
 
-TEST_F(Components, MembersLetGoOfEverythingWhenTheHostEndsTheirObject) {
+TEST_F(Components, MembersDetachAndLetGoOfEverythingWhenTheHostEndsTheirObject) {
     velora::Object* group = velora::Object::Create("Group");
     velora::Object* child = Make("Child");
     group->CreateProperty("Weight", velora::kDataNumber);
@@ -205,21 +192,19 @@ TEST_F(Components, MembersLetGoOfEverythingWhenTheHostEndsTheirObject) {
     EXPECT_EQ(member.Parents.GetCount(), 0);
     EXPECT_FALSE(weight.IsInternal());
     EXPECT_EQ(static_cast<double>(weight), 0.0);
-}
-
-TEST_F(Components, NameWrapsOnlyATextHostProperty) {
+    // A member is told by Destroy to detach, never freed.
+    struct Holder {
+        explicit Holder(IObject* object) : member(object) {}
+        int before = 1;
+        LyComponent member;
+        int after = 2;
+    };
     velora::Object* cube = Make("Cube");
-    cube->CreateProperty("Name", velora::kDataVector);  // not a text
-    LyComponent wrapper(cube);
-    EXPECT_FALSE(wrapper.Name.IsInternal());
-    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Cube");
-}
-
-TEST_F(Components, IQueryForwardsToTheHostObject) {
-    velora::Object* cube = Make("Cube");
-    LyComponent* component = LyGetLyComponent(cube, true);
-    EXPECT_EQ(component->IQuery(lyiface::kIdFullObject), static_cast<IObject*>(cube));
-    EXPECT_EQ(component->IQuery(lyiface::kIdPlug), static_cast<IObject*>(cube));
-    EXPECT_EQ(component->IQuery(lyiface::kIdSelf), component->IQuery(lyiface::kIdCallback));
-    EXPECT_EQ(component->IQuery(12345), nullptr);
+    Holder holder(cube);
+    ASSERT_EQ(GetLyComponent(cube), &holder.member);
+    cube->Destroy(0);  // the host calls Destroy on the member: detach only
+    EXPECT_EQ(holder.member.GetHIObject(), nullptr);
+    EXPECT_EQ(holder.before, 1);
+    EXPECT_EQ(holder.after, 2);
+    EXPECT_STREQ(holder.member.ClassName(), "LyComponent");  // still a whole object
 }

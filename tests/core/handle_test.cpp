@@ -7,7 +7,7 @@ using lysdk_test::HostScene;
 
 class Handles : public HostScene {};
 
-TEST_F(Handles, AHandleFollowsItsPlugUntilTheHostEndsIt) {
+TEST_F(Handles, AHandleFollowsItsPlugUntilTheHostEndsItOrItIsRepointed) {
     velora::Object* cube = velora::Object::Create("Cube");
     LyPlug* wrapper = LyGetLyPlug(cube, true);
     HdlLyPlug handle(wrapper);
@@ -31,12 +31,12 @@ TEST_F(Handles, AHandleFollowsItsPlugUntilTheHostEndsIt) {
     EXPECT_EQ(handle.GetPlug(), nullptr);
     EXPECT_FALSE(handle.Is(LyComponent::TypeInfo));
     EXPECT_TRUE(handle == assigned);  // both read null now
-}
 
-TEST_F(Handles, SetPlugRepointsTheHandle) {
+    // SetPlug points the handle elsewhere.
     LyPlug* a = LyGetLyPlug(Make("A"), true);
     LyPlug* b = LyGetLyPlug(Make("B"), true);
-    HdlLyPlug handle(a);
+    handle.SetPlug(a);
+    EXPECT_EQ(handle.GetPlug(), a);
     handle.SetPlug(b);
     EXPECT_EQ(handle.GetPlug(), b);
     EXPECT_TRUE(handle != HdlLyPlug(a));

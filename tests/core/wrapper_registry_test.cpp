@@ -13,23 +13,28 @@ IObject* Slot(velora::Object* object) { return object->Wrapper(); }
 
 class WrapperRegistry : public HostScene {};
 
-TEST_F(WrapperRegistry, NullObjectsYieldNull) {
+TEST_F(WrapperRegistry, NullBareAndUnwrappedObjectsYieldNoWrapper) {
     EXPECT_EQ(LyGetLyObject(nullptr, true), nullptr);
     EXPECT_EQ(LyGetLyPlug(nullptr, true), nullptr);
     EXPECT_EQ(LyGetLyComponent(nullptr, true), nullptr);
     EXPECT_EQ(GetLyComponent(nullptr), nullptr);
     EXPECT_EQ(__LyObjectCreatorSub(nullptr), nullptr);
-}
-
-TEST_F(WrapperRegistry, WithoutCreateAnEmptySlotStaysEmpty) {
+    velora::Plug* bare = velora::Plug::Create();
+    EXPECT_EQ(LyGetLyObject(bare, true), nullptr);
+    EXPECT_EQ(__LyObjectCreatorSub(bare), nullptr);
+    bare->Destroy(0);
+    // Without create an empty slot stays empty.
     velora::Object* cube = Make("Cube");
     EXPECT_EQ(LyGetLyObject(cube, false), nullptr);
     EXPECT_EQ(Slot(cube), nullptr);
     EXPECT_EQ(GetLyComponent(cube), nullptr);
+    // The component of a component is itself.
+    LyComponent local;
+    EXPECT_EQ(GetLyComponent(local.IQuery(0)), &local);
 }
 
-TEST_F(WrapperRegistry, AWrapperIsCreatedOnceAndReturnedAgain) {
-    velora::Object* cube = Make("Cube");
+TEST_F(WrapperRegistry, AWrapperIsCreatedOnceReturnedAgainAndEndedWithItsObject) {
+    velora::Object* cube = velora::Object::Create("Cube");
     IObject* first = LyGetLyObject(cube, true);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(Slot(cube), first);
@@ -44,24 +49,7 @@ TEST_F(WrapperRegistry, AWrapperIsCreatedOnceAndReturnedAgain) {
     EXPECT_EQ(GetLyComponent(cube), component);
     EXPECT_EQ(component->GetHIObject(), static_cast<IObject*>(cube));
     EXPECT_STREQ(component->GetName(), "Cube");
-}
 
-TEST_F(WrapperRegistry, GetLyComponentOfAComponentIsTheComponent) {
-    LyComponent local;
-    EXPECT_EQ(GetLyComponent(local.IQuery(0)), &local);
-}
-
-TEST_F(WrapperRegistry, BarePlugsAndEndingObjectsGetNoWrapper) {
-    velora::Plug* bare = velora::Plug::Create();
-    EXPECT_EQ(LyGetLyObject(bare, true), nullptr);
-    EXPECT_EQ(__LyObjectCreatorSub(bare), nullptr);
-    bare->Destroy(0);
-}
-
-TEST_F(WrapperRegistry, TheHostEndingAnObjectEndsItsHeapWrapper) {
-    velora::Object* cube = velora::Object::Create("Cube");
-    LyComponent* component = LyGetLyComponent(cube, true);
-    ASSERT_NE(component, nullptr);
     const int living = LyGetComponentArray().GetCount();
     EXPECT_GE(LyGetComponentArray().Find(component), 0);
     cube->Destroy(0);

@@ -16,7 +16,7 @@ class EventRecords : public HostScene {};
 
 }  // namespace
 
-TEST_F(EventRecords, AnEventIsTheReadOnlyIntegerPropertyType) {
+TEST_F(EventRecords, AnEventIsTheReadOnlyIntegerPropertyTypeOfItsRecordOnly) {
     lyiface::EventRecord record(42, 0, nullptr);
     LyEvent event(&record);
     EXPECT_STREQ(event.GetName(), "Type");
@@ -32,6 +32,20 @@ TEST_F(EventRecords, AnEventIsTheReadOnlyIntegerPropertyType) {
     EXPECT_EQ(event.GetRecord(), &record);
     EXPECT_TRUE(event.Is(LyEvent::TypeInfo));
     EXPECT_TRUE(event.Is(LyProperty::TypeInfo));
+    // Events that carry nothing else read their type.
+    lyiface::EventRecord five(5, 0, nullptr);
+    EXPECT_EQ(static_cast<int>(LyEventClipChange(&five)), 5);
+    EXPECT_EQ(static_cast<int>(LyEventPlayerControlChange(&five)), 5);
+    EXPECT_EQ(static_cast<int>(LyEventExpose(&five)), 5);
+    EXPECT_STREQ(LyEventExpose(&five).ClassName(), "LyEventExpose");
+    // A record of another kind reads as nothing.
+    velora::ResizeRecord resize;
+    resize.width = 640;
+    EXPECT_EQ(static_cast<LyComponent*>(LyEventSceneChange(&resize).Component), nullptr);
+    LyEventMenu menu(&resize);
+    EXPECT_EQ(static_cast<int>(menu.Id), 0);
+    EXPECT_EQ(static_cast<const char*>(menu.Name), nullptr);
+    EXPECT_EQ(static_cast<int>(LyEventResize(&resize).Width), 640);
 }
 
 TEST_F(EventRecords, SceneTakeAndTreeEventsGiveTheWrappersOfTheirObjects) {
@@ -63,19 +77,7 @@ TEST_F(EventRecords, SceneTakeAndTreeEventsGiveTheWrappersOfTheirObjects) {
     EXPECT_EQ(static_cast<LyComponent*>(LyEventTreeSelect(&select).TreeNode), LyGetLyComponent(child));
 }
 
-TEST_F(EventRecords, ARecordOfAnotherKindReadsAsNothing) {
-    velora::ResizeRecord resize;
-    resize.width = 640;
-    LyEventSceneChange scene(&resize);
-    EXPECT_EQ(static_cast<LyComponent*>(scene.Component), nullptr);
-    LyEventMenu menu(&resize);
-    EXPECT_EQ(static_cast<int>(menu.Id), 0);
-    EXPECT_EQ(static_cast<const char*>(menu.Name), nullptr);
-    LyEventResize right(&resize);
-    EXPECT_EQ(static_cast<int>(right.Width), 640);
-}
-
-TEST_F(EventRecords, TextFieldsReadTheRecordsText) {
+TEST_F(EventRecords, TextFieldsReadTheRecordsTextAndFileOpenTakesAnAnswer) {
     velora::FileChangeRecord file;
     file.path = "/scenes/walk.dsx";
     EXPECT_STREQ(static_cast<const char*>(LyEventFileChange(&file).Path), "/scenes/walk.dsx");
@@ -85,9 +87,7 @@ TEST_F(EventRecords, TextFieldsReadTheRecordsText) {
     LyEventMenu m(&menu);
     EXPECT_EQ(static_cast<int>(m.Id), 12);
     EXPECT_TRUE(m.Name == "Open");
-}
-
-TEST_F(EventRecords, OverrideFileOpenLetsTheCallbackAnswer) {
+    // An override of a file open lets the callback answer.
     velora::OverrideFileOpenRecord record;
     record.path = "a.fbx";
     LyEventOverrideFileOpen e(&record);
@@ -202,12 +202,4 @@ TEST_F(EventRecords, VideoAndHistoryEventsReadTheirFields) {
     velora::ConstructionHistoryRecord history;
     history.commandId = 77;
     EXPECT_EQ(LyEventConstructionHistoryChange(&history).GetCommandId(), 77);
-}
-
-TEST_F(EventRecords, TypeOnlyEventsReadTheirType) {
-    lyiface::EventRecord record(5, 0, nullptr);
-    EXPECT_EQ(static_cast<int>(LyEventClipChange(&record)), 5);
-    EXPECT_EQ(static_cast<int>(LyEventPlayerControlChange(&record)), 5);
-    EXPECT_EQ(static_cast<int>(LyEventExpose(&record)), 5);
-    EXPECT_STREQ(LyEventExpose(&record).ClassName(), "LyEventExpose");
 }

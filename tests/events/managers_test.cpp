@@ -15,6 +15,8 @@
 #include <velora/file_monitor.h>
 #include <velora/scene.h>
 
+#include "common/event_log.h"
+
 using namespace VELSDK2025;
 
 namespace {
@@ -23,16 +25,16 @@ std::vector<int>* gHeard = nullptr;
 void AtSix(LyEvaluateInfo* info) { gHeard->push_back(info ? 6 : -6); }
 void AtFour(LyEvaluateInfo*) { gHeard->push_back(4); }
 
-struct FileListener : ICallback {
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void Heard(IRegister*, EventRecord* record) {
-        LyEventFileChange event(record);
-        paths.push_back(static_cast<const char*>(event.Path));
-        types.push_back(record->subType);
+// The paths and kinds of the file changes it hears.
+struct FileListener : lysdk_test::EventLog {
+    FileListener() {
+        then = [this](EventRecord* record) {
+            paths.push_back(static_cast<const char*>(LyEventFileChange(record).Path));
+            kinds.push_back(record->subType);
+        };
     }
     std::vector<std::string> paths;
-    std::vector<int> types;
+    std::vector<int> kinds;
 };
 
 std::string TempDir() {
@@ -94,7 +96,7 @@ TEST(FileMonitoring, AChangeOnDiskIsHeardByTheEventOfItsType) {
     manager.AddFileToMonitor(LyString(clip.c_str()), LyFileMonitoringManager::kLyFileAnimationClip);
 
     FileListener sceneListener, clipListener;
-    auto handler = static_cast<ICallback::Handler>(&FileListener::Heard);
+    auto handler = FileListener::Fn();
     manager.OnFileChangeMainScene.Add(&sceneListener, handler);
     manager.OnFileChangeAnimationClip.Add(&clipListener, handler);
 
@@ -104,7 +106,7 @@ TEST(FileMonitoring, AChangeOnDiskIsHeardByTheEventOfItsType) {
     Write(other, "not watched");
     EXPECT_EQ(host.Poll(), 1);
     EXPECT_EQ(sceneListener.paths, std::vector<std::string>{scene});
-    EXPECT_EQ(sceneListener.types, std::vector<int>{1});
+    EXPECT_EQ(sceneListener.kinds, std::vector<int>{1});
     EXPECT_TRUE(clipListener.paths.empty());
 
     // A file replaced by a rename, as editors save, is heard; the frame

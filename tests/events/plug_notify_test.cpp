@@ -97,37 +97,31 @@ protected:
 
 }  // namespace
 
-TEST_F(Notifications, AValueIsProposedToTheOwnerAndThenReported) {
+TEST_F(Notifications, ValuesFlagsAndRenamesAreProposedToTheOwnerAndThenReported) {
     double value = 2.5;
     speed->SetData(&value);
     ASSERT_EQ(component->told.size(), 2u);
-    const Told& proposed = component->told[0];
-    const Told& taken = component->told[1];
-    EXPECT_EQ(proposed.kind, kData);
-    EXPECT_EQ(proposed.action, kLyCandidate);
-    EXPECT_EQ(proposed.plug, speed);
-    EXPECT_EQ(proposed.now, 2.5);
-    EXPECT_EQ(proposed.before, 1.0);
-    EXPECT_EQ(taken.action, kLyCandidated);
-    EXPECT_EQ(taken.plug, speed);
-    EXPECT_EQ(taken.now, 2.5);
-    EXPECT_EQ(taken.before, 1.0);
+    for (const Told& t : component->told) {
+        EXPECT_EQ(t.kind, kData);
+        EXPECT_EQ(t.plug, speed);
+        EXPECT_EQ(t.now, 2.5);
+        EXPECT_EQ(t.before, 1.0);
+    }
+    EXPECT_EQ(component->told[0].action, kLyCandidate);
+    EXPECT_EQ(component->told[1].action, kLyCandidated);
     EXPECT_EQ(Speed(), 2.5);
-}
 
-TEST_F(Notifications, AFlagChangeIsProposedAndReported) {
+    component->told.clear();
     speed->SetEnable(false);
-    EXPECT_EQ(Actions(component->told, kState),
-              (std::vector<LyConnectionAction>{kLyCandidate, kLyCandidated}));
+    EXPECT_EQ(Actions(component->told, kState), (std::vector<LyConnectionAction>{kLyCandidate, kLyCandidated}));
     ASSERT_EQ(component->told.size(), 2u);
     EXPECT_EQ(component->told[0].plug, speed);
     EXPECT_EQ(component->told[0].now, double(kLyPropertyFlagDisabled));
     EXPECT_EQ(component->told[0].before, 0.0);
     EXPECT_EQ(component->told[1].now, double(kLyPropertyFlagDisabled));
     EXPECT_TRUE(speed->GetPropertyFlag(kLyPropertyFlagDisabled));
-}
 
-TEST_F(Notifications, ARenameIsRequestedAnnouncedAndReported) {
+    component->told.clear();
     component->SetName("Renamed");
     EXPECT_EQ(Actions(component->told, kConnection),
               (std::vector<LyConnectionAction>{kLyRquestRename, kLyRename, kLyRenamed}));

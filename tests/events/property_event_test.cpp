@@ -34,7 +34,7 @@ private:
 
 }  // namespace
 
-TEST_F(PropertyEvents, AnInitialisedEventIsAnEventTypedPropertyOverItsSource) {
+TEST_F(PropertyEvents, AnEventIsAPropertyWhoseAddAndRemoveGoToItsSourceForItsTypes) {
     velora::EventSource source;
     LyPropertyEvent event;
     EXPECT_EQ(&event.Init(nullptr, &source, "OnThing", 5, 2), &event);
@@ -48,16 +48,10 @@ TEST_F(PropertyEvents, AnInitialisedEventIsAnEventTypedPropertyOverItsSource) {
     EXPECT_EQ(event.GetEventType(), 5);
     EXPECT_EQ(event.GetSubType(), 2);
     EXPECT_FALSE(event.IsGlobal());
-}
 
-TEST_F(PropertyEvents, AddAndRemoveGoToTheSourceForTheEventsTypeAndSubType) {
-    velora::EventSource source;
-    LyPropertyEvent event;
-    event.Init(nullptr, &source, "OnThing", 5, 2);
     Receiver receiver("r");
     event.Add(&receiver, HeardFn());
     EXPECT_EQ(source.Count(), 1);
-
     lyiface::EventRecord other(6, 2, nullptr);  // another type: not ours
     source.Raise(other);
     EXPECT_EQ(receiver.Count(), 0);
@@ -66,22 +60,18 @@ TEST_F(PropertyEvents, AddAndRemoveGoToTheSourceForTheEventsTypeAndSubType) {
     ASSERT_EQ(receiver.Count(), 1);
     EXPECT_EQ(receiver.Calls()[0].sender, &source);
     EXPECT_EQ(receiver.Calls()[0].record, &mine);
-
     event.Remove(&receiver, OtherFn());  // never added: nothing happens
     EXPECT_EQ(source.Count(), 1);
     event.Remove(&receiver, HeardFn());
     EXPECT_EQ(source.Count(), 0);
-}
 
-TEST_F(PropertyEvents, AnEventWithoutASourceIgnoresAddAndRemove) {
-    LyPropertyEvent unbound;
-    Receiver receiver("r");
+    LyPropertyEvent unbound;  // without a source, add and remove are ignored
     unbound.Add(&receiver, HeardFn());
     unbound.Remove(&receiver, HeardFn());
     EXPECT_EQ(unbound.GetSource(), nullptr);
 }
 
-TEST_F(PropertyEvents, AGlobalEventAddedTwiceIsRemovedOneSubscriptionAtATime) {
+TEST_F(PropertyEvents, AGlobalEventAddedTwiceIsRemovedOneSubscriptionAtATimeOrAllWhenDestroyed) {
     const char* name = "EVENTS_TEST_TWICE";
     LyPropertyEvent event;
     EXPECT_EQ(&event.InitGlobal("OnTwice", name), &event);
@@ -111,6 +101,17 @@ TEST_F(PropertyEvents, AGlobalEventAddedTwiceIsRemovedOneSubscriptionAtATime) {
     event.Remove(&receiver, HeardFn());  // nothing left: nothing happens
     EXPECT_EQ(event.GetGlobalSubscriptionCount(), 0);
     EXPECT_EQ(velora::GlobalEvent::Raise(name), 0);
+    // Destroying a global event ends its subscriptions.
+    {
+        LyPropertyEvent scoped;
+        scoped.InitGlobal("OnDestroy", name);
+        scoped.Add(&receiver, HeardFn());
+        scoped.Add(&receiver, OtherFn());
+        EXPECT_EQ(velora::GlobalEvent::HandlerCount(name), 2);
+    }
+    EXPECT_EQ(velora::GlobalEvent::HandlerCount(name), 0);
+    EXPECT_EQ(velora::GlobalEvent::Raise(name), 0);
+    EXPECT_EQ(receiver.Count(), 3);
 }
 
 TEST_F(PropertyEvents, RemovingOneOfARepeatedGlobalPairKeepsTheOthersInOrder) {
@@ -129,21 +130,6 @@ TEST_F(PropertyEvents, RemovingOneOfARepeatedGlobalPairKeepsTheOthersInOrder) {
     EXPECT_EQ(log[1].who, "a");
     event.Remove(&a, HeardFn());
     event.Remove(&b, HeardFn());
-}
-
-TEST_F(PropertyEvents, DestroyingAGlobalEventEndsItsSubscriptions) {
-    const char* name = "EVENTS_TEST_DESTROY";
-    Receiver receiver("r");
-    {
-        LyPropertyEvent event;
-        event.InitGlobal("OnDestroy", name);
-        event.Add(&receiver, HeardFn());
-        event.Add(&receiver, OtherFn());
-        EXPECT_EQ(velora::GlobalEvent::HandlerCount(name), 2);
-    }
-    EXPECT_EQ(velora::GlobalEvent::HandlerCount(name), 0);
-    EXPECT_EQ(velora::GlobalEvent::Raise(name), 0);
-    EXPECT_EQ(receiver.Count(), 0);
 }
 
 TEST_F(PropertyEvents, InitWithAParentListsTheEventOnceAndMovesItToANewParent) {
@@ -186,77 +172,57 @@ TEST_F(PropertyEvents, DetachingTheParentCutsEveryEventOffInListOrder) {
     }
 }
 
-TEST_F(PropertyEvents, AddOnAnEventWhoseComponentDetachedDoesNothing) {
-    velora::Object* host = Make("Parent");
-    LyComponent parent(host);
-    CountingRegister source;
-    LyPropertyEvent event;
-    event.Init(&parent, &source, "OnThing", 7, 0);
-    Receiver receiver("r");
-    event.Add(&receiver, HeardFn());
-    EXPECT_EQ(source.adds, 1);
-    EXPECT_EQ(source.lastType, 7);
-
-    parent.SetHIObject(nullptr, false);  // detach
-    event.Add(&receiver, HeardFn());
-    event.Remove(&receiver, HeardFn());
-    EXPECT_EQ(source.adds, 1);  // the source was not reached again
-    EXPECT_EQ(source.removes, 0);
-}
-
-TEST_F(PropertyEvents, FixedSourceEventsAreCutOffTooWhenTheirParentDetaches) {
-    velora::Object* host = Make("Parent");
-    LyComponent parent(host);
-    LyPropertyEventCallbackSynPoint event;
-    event.Init(&parent, nullptr, "OnSyn", 0, 0);
-    parent.SetHIObject(nullptr, false);
-    Receiver receiver("r");
-    event.Add(&receiver, HeardFn());
-    EXPECT_EQ(velora::EvaluationManager::Instance().Count(velora::kTimingSynchronisation), 0);
-}
-
-TEST_F(PropertyEvents, ADestroyedEventLeavesItsParentsList) {
-    std::vector<int> order;
-    LyComponent parent(Make("Parent"));
-    CountingRegister source;
-    OrderedEvent kept(1, &order);
-    kept.Init(&parent, &source, "OnKept", 1, 0);
-    {
-        OrderedEvent gone(2, &order);
-        gone.Init(&parent, &source, "OnGone", 1, 0);
-    }
-    // A detach after the event ended must not touch it (ASan would see it).
-    parent.InvalidatePropertyEventsParents();
-    EXPECT_EQ(order, std::vector<int>{1});
-}
-
-TEST_F(PropertyEvents, AnEventMayOutliveItsParentComponent) {
-    CountingRegister source;
-    LyPropertyEvent event;
-    {
-        LyComponent parent(Make("Parent"));
-        event.Init(&parent, &source, "OnThing", 1, 0);
-    }
-    // The parent ended first: the event is cut off and does not reach back
-    // into it, neither now nor when it is destroyed.
-    EXPECT_TRUE(event.IsCutOff());
-    Receiver receiver("r");
-    event.Add(&receiver, HeardFn());
-    EXPECT_EQ(source.adds, 0);
-}
-
-TEST_F(PropertyEvents, ReInitialisingACutOffEventBindsItAgain) {
+TEST_F(PropertyEvents, ACutOffEventReachesNoSourceUntilInitialisedAgain) {
     LyComponent parent(Make("Parent"));
     CountingRegister first, second;
     LyPropertyEvent event;
-    event.Init(&parent, &first, "OnThing", 1, 0);
-    parent.SetHIObject(nullptr, false);
+    event.Init(&parent, &first, "OnThing", 7, 0);
+    Receiver receiver("r");
+    event.Add(&receiver, HeardFn());
+    EXPECT_EQ(first.adds, 1);
+    EXPECT_EQ(first.lastType, 7);
+    LyPropertyEventCallbackSynPoint fixed;  // an event with a fixed source is cut off too
+    fixed.Init(&parent, nullptr, "OnSyn", 0, 0);
+
+    parent.SetHIObject(nullptr, false);  // detach
     ASSERT_TRUE(event.IsCutOff());
+    event.Add(&receiver, HeardFn());
+    event.Remove(&receiver, HeardFn());
+    EXPECT_EQ(first.adds, 1);  // the source was not reached again
+    EXPECT_EQ(first.removes, 0);
+    fixed.Add(&receiver, HeardFn());
+    EXPECT_EQ(velora::EvaluationManager::Instance().Count(velora::kTimingSynchronisation), 0);
+
     parent.SetHIObject(Make("Again"), false);
     event.Init(&parent, &second, "OnThing", 1, 0);
     EXPECT_FALSE(event.IsCutOff());
-    Receiver receiver("r");
     event.Add(&receiver, HeardFn());
     EXPECT_EQ(second.adds, 1);
-    EXPECT_EQ(first.adds, 0);
+    EXPECT_EQ(first.adds, 1);
+}
+
+TEST_F(PropertyEvents, EventsAndTheirParentsMayEndInEitherOrder) {
+    std::vector<int> order;
+    CountingRegister source;
+    LyPropertyEvent orphan;
+    {
+        LyComponent parent(Make("Parent"));
+        OrderedEvent kept(1, &order);
+        kept.Init(&parent, &source, "OnKept", 1, 0);
+        {
+            OrderedEvent gone(2, &order);
+            gone.Init(&parent, &source, "OnGone", 1, 0);
+        }
+        // A detach after the event ended must not touch it (ASan would see it).
+        parent.InvalidatePropertyEventsParents();
+        EXPECT_EQ(order, std::vector<int>{1});
+        orphan.Init(&parent, &source, "OnThing", 1, 0);
+        EXPECT_FALSE(orphan.IsCutOff());
+    }
+    // The parent ended first: the event is cut off and does not reach back
+    // into it, neither now nor when it is destroyed.
+    EXPECT_TRUE(orphan.IsCutOff());
+    Receiver receiver("r");
+    orphan.Add(&receiver, HeardFn());
+    EXPECT_EQ(source.adds, 0);
 }

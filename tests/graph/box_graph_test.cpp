@@ -12,6 +12,7 @@
 #include <velora/relation.h>
 #include <velora/scene.h>
 
+#include "common/event_log.h"
 #include "common/host_scene.h"
 
 using namespace velora;
@@ -273,19 +274,12 @@ TEST_F(Graph, ARelationInTheSceneDrivesModelsThroughPlaceholdersOncePerFrame) {
     to->FindProperty("UseGlobalTransforms")->SetRaw(&on);
 
     std::vector<int> timings;
-    struct Listener : lyiface::ICallback {
-        std::vector<int>* out;
-        IObject* IQuery(std::uint32_t, int) override { return this; }
-        void Destroy(int) override {}
-        void Heard(lyiface::IRegister*, lyiface::EventRecord* r) { out->push_back(r->type); }
-    } listener;
-    listener.out = &timings;
-    auto handler = static_cast<lyiface::ICallback::Handler>(&Listener::Heard);
-    EvaluationManager& manager = EvaluationManager::Instance();
-    for (int t = 0; t < kTimingCount; ++t) manager.GlobalFunctions().AddHandler(&listener, handler, t);
-    scene.Evaluator().EvaluateFrame(0);
-    for (int t = 0; t < kTimingCount; ++t) manager.GlobalFunctions().RemoveHandler(&listener, handler, t);
-
+    {
+        lysdk_test::EventLog log(EvaluationManager::Instance().GlobalFunctions(), {0, 1, 2, 3, 4, 5, 6, 7});
+        ASSERT_EQ(kTimingCount, 8);
+        scene.Evaluator().EvaluateFrame(0);
+        timings = log.types;
+    }
     EXPECT_EQ(timings, (std::vector<int>{0, 1, 2, 6, 7, 3, 4, 5}));
     // The target's world position is the source's: its local one is offset
     // by the parent, and its global matrix shows it in the same frame.

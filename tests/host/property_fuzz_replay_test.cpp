@@ -10,24 +10,12 @@
 
 #include "../../fuzz/property_text_target.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-int ReplayDirectory(const fs::path& directory) {
-    return lysdk_test::ReplayDirectory(directory, [](const std::vector<std::uint8_t>& data) {
+TEST(PropertyFuzzReplay, SeedsAndSavedFindings) {
+    lysdk_test::ReplaySeedsAndFindings("fuzz_property_text", 20, [](const std::vector<std::uint8_t>& data) {
         lysdk_fuzz::PropertyText(data.data(), data.size());
     });
-}
-
-TEST(PropertyFuzzReplay, SeedCorpus) {
-    const fs::path corpus = lysdk_test::FuzzDirectory() / "corpus" / "fuzz_property_text";
-    ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
-    EXPECT_GE(ReplayDirectory(corpus), 20);
-}
-
-TEST(PropertyFuzzReplay, SavedFindings) {
-    ReplayDirectory(lysdk_test::FuzzDirectory() / "regressions" / "fuzz_property_text");
 }
 
 // Every type with text that it must refuse, and text that it must take.

@@ -13,7 +13,7 @@ namespace {
 
 class PropertyLinks : public host_test::HostObjects {};
 
-TEST_F(PropertyLinks, AnsweredInterfaces) {
+TEST_F(PropertyLinks, AnsweredInterfacesAndAnEmptyObject) {
     Object* cube = Make("Cube");
     Property* p = cube->CreateProperty("Size", velora::kDataNumber);
     EXPECT_EQ(p->IQuery(lyiface::kIdSelf), p);
@@ -27,6 +27,13 @@ TEST_F(PropertyLinks, AnsweredInterfaces) {
     EXPECT_TRUE(p->IsA(velora::kClassProperty));
     EXPECT_TRUE(p->IsA(velora::kClassPlug));
     EXPECT_FALSE(p->IsA(velora::kClassObject));
+    // An object without properties answers empty.
+    Object* empty = Make("Empty");
+    EXPECT_EQ(empty->PropertyAt(0), nullptr);
+    EXPECT_EQ(empty->PropertyIndex(nullptr), -1);
+    EXPECT_EQ(empty->FindPropertyNoCase("x", true), nullptr);
+    std::vector<Property*> out;
+    EXPECT_EQ(empty->MatchProperties("*", true, &out), 0);
 }
 
 TEST_F(PropertyLinks, ReferenceFollowsItsTargetUntilTheTargetEnds) {
@@ -53,27 +60,16 @@ TEST_F(PropertyLinks, ReferenceFollowsItsTargetUntilTheTargetEnds) {
     EXPECT_EQ(raw, nullptr);
     ASSERT_TRUE(ref->Format(&text));
     EXPECT_EQ(text, "");
-    // Only reference properties refer.
-    EXPECT_FALSE(cube->CreateProperty("Num", velora::kDataNumber)->Links().SetReferenced(ref));
-}
-
-TEST_F(PropertyLinks, ReferenceClearedByEmptyText) {
-    Object* cube = Make("Cube");
-    Property* ref = cube->CreateProperty("Target", velora::kDataReference);
-    Property* other = cube->CreateProperty("Other", velora::kDataNumber);
-    ASSERT_TRUE(ref->Links().SetReferenced(other));
+    // Empty text clears it; the target's object ending empties it too.
+    Object* doomed = Object::Create("Doomed");
+    ASSERT_TRUE(ref->Links().SetReferenced(cube->CreateProperty("Other", velora::kDataNumber)));
     ASSERT_TRUE(ref->Parse(""));
     EXPECT_EQ(ref->Links().Referenced(), nullptr);
-}
-
-TEST_F(PropertyLinks, ReferenceToAPropertyOfAnEndedObjectReadsNull) {
-    Object* cube = Make("Cube");
-    Object* doomed = Object::Create("Doomed");
-    Property* ref = cube->CreateProperty("Target", velora::kDataReference);
     ASSERT_TRUE(ref->Links().SetReferenced(doomed->CreateProperty("X", velora::kDataNumber)));
-    ASSERT_NE(ref->Links().Referenced(), nullptr);
     doomed->Destroy(0);
     EXPECT_EQ(ref->Links().Referenced(), nullptr);
+    // Only reference properties refer.
+    EXPECT_FALSE(cube->CreateProperty("Num", velora::kDataNumber)->Links().SetReferenced(ref));
 }
 
 TEST_F(PropertyLinks, ObjectPropertyHoldsOneObject) {
@@ -110,7 +106,7 @@ TEST_F(PropertyLinks, ObjectPropertyHoldsOneObject) {
     EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(PropertyLinks, ObjectListFiltersByClass) {
+TEST_F(PropertyLinks, ObjectListsFilterByClassAndKeepTheirRules) {
     Object* scene = Make("Scene");
     Object* model = Make("Cube", velora::kClassModel);
     Object* camera = Make("Cam", velora::kClassCamera);
@@ -150,36 +146,26 @@ TEST_F(PropertyLinks, ObjectListFiltersByClass) {
     // No filter: any class.
     models->Definition().SetConnectionFilter(0);
     EXPECT_TRUE(models->Links().Add(take));
-}
-
-TEST_F(PropertyLinks, SingleConnectListAcceptsOneObject) {
-    Object* holder = Make("Holder");
-    Object* a = Make("A");
-    Object* b = Make("B");
-    Property* list = holder->CreateProperty("One", velora::kDataObject, velora::kCreateConnectable);
-    list->Definition().SetAttribute(velora::kAttrSingleConnect, true);
-    EXPECT_TRUE(list->Links().Add(a));
-    EXPECT_FALSE(list->Links().Add(b));
-    EXPECT_FALSE(list->Links().Insert(0, b));
-    EXPECT_EQ(list->Links().Count(), 1);
-    EXPECT_TRUE(list->Links().SetAt(0, b));  // replacing keeps one
-    EXPECT_EQ(list->Links().At(0), b);
-    list->Definition().SetAttribute(velora::kAttrSingleConnect, false);
-    EXPECT_TRUE(list->Links().Add(a));
-    EXPECT_EQ(list->Links().Count(), 2);
-}
-
-TEST_F(PropertyLinks, ListOperationsNeedAnObjectProperty) {
-    Object* holder = Make("Holder");
-    Object* a = Make("A");
-    Property* number = holder->CreateProperty("N", velora::kDataNumber);
-    EXPECT_FALSE(number->Links().Add(a));
+    // Single-connect lists take one object; replacing keeps one.
+    models->Links().Clear();
+    models->Definition().SetAttribute(velora::kAttrSingleConnect, true);
+    EXPECT_TRUE(models->Links().Add(model));
+    EXPECT_FALSE(models->Links().Add(camera));
+    EXPECT_FALSE(models->Links().Insert(0, camera));
+    EXPECT_TRUE(models->Links().SetAt(0, camera));
+    EXPECT_EQ(models->Links().Count(), 1);
+    EXPECT_EQ(models->Links().At(0), camera);
+    models->Definition().SetAttribute(velora::kAttrSingleConnect, false);
+    EXPECT_TRUE(models->Links().Add(model));
+    EXPECT_EQ(models->Links().Count(), 2);
+    // Read-only lists and properties that hold no objects take nothing.
+    models->ModifyFlag(velora::kPropertyReadOnly, true);
+    EXPECT_FALSE(models->Links().Add(other));
+    Property* number = scene->CreateProperty("N", velora::kDataNumber);
+    EXPECT_FALSE(number->Links().Add(model));
     EXPECT_EQ(number->Links().Count(), 0);
     EXPECT_EQ(number->Links().At(0), nullptr);
-    EXPECT_EQ(number->Links().Find(a), -1);
-    Property* list = holder->CreateProperty("L", velora::kDataObject, velora::kCreateConnectable);
-    list->ModifyFlag(velora::kPropertyReadOnly, true);
-    EXPECT_FALSE(list->Links().Add(a));
+    EXPECT_EQ(number->Links().Find(model), -1);
 }
 
 TEST_F(PropertyLinks, PropertyFilterAppliesToPropertySources) {
@@ -243,6 +229,10 @@ TEST_F(PropertyLinks, RemovalRaisesEvent10WithThePropertyAsSubject) {
     EXPECT_EQ(listener.sources[0], &events);
     EXPECT_EQ(listener.names[0], "MyProp");  // still whole while heard
     EXPECT_FALSE(listener.stillListed[0]);   // but out of the lookups
+    // The host itself may end any property: that is announced too.
+    builtin->Destroy(0);
+    ASSERT_EQ(listener.subjects.size(), 2u);
+    EXPECT_EQ(listener.subjects[1], static_cast<lyiface::IObject*>(builtin));
     EXPECT_TRUE(events.RemoveHandler(&listener, Listener::Handler(), velora::kEventPropertyRemoved));
     EXPECT_EQ(events.Count(), 0);
 }
@@ -260,26 +250,6 @@ TEST_F(PropertyLinks, EndingObjectTakesItsPropertiesWithoutEvents) {
     EXPECT_FALSE(ha.Valid());
     EXPECT_FALSE(hb.Valid());
     EXPECT_TRUE(listener.types.empty());
-}
-
-TEST_F(PropertyLinks, DirectlyEndedBuiltinPropertyIsAlsoAnnounced) {
-    Object* cube = Make("Cube");
-    Property* builtin = cube->CreateProperty("Builtin", velora::kDataNumber);
-    Listener listener;
-    cube->PropertyEvents().AddHandler(&listener, Listener::Handler(), velora::kEventPropertyRemoved);
-    builtin->Destroy(0);  // the host itself may end any property
-    ASSERT_EQ(listener.subjects.size(), 1u);
-    EXPECT_EQ(listener.subjects[0], static_cast<lyiface::IObject*>(builtin));
-}
-
-TEST_F(PropertyLinks, ObjectWithoutPropertiesAnswersEmpty) {
-    Object* empty = Make("Empty");
-    EXPECT_EQ(empty->PropertyCount(), 0);
-    EXPECT_EQ(empty->PropertyAt(0), nullptr);
-    EXPECT_EQ(empty->PropertyIndex(nullptr), -1);
-    EXPECT_EQ(empty->FindPropertyNoCase("x", true), nullptr);
-    std::vector<Property*> out;
-    EXPECT_EQ(empty->MatchProperties("*", true, &out), 0);
 }
 
 // Event source rules, independent of properties.

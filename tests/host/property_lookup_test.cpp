@@ -47,37 +47,28 @@ TEST_F(PropertyLookup, CreationRefusesDuplicateEmptyAndUnknownType) {
     EXPECT_NE(Make("Other")->CreateProperty("Size", velora::kDataNumber), nullptr);
 }
 
-TEST_F(PropertyLookup, ExactLookupIsCaseSensitive) {
-    Object* cube = Make("Cube");
-    Property* t = cube->CreateProperty("Translation", velora::kDataVector);
-    EXPECT_EQ(cube->FindProperty("Translation"), t);
-    EXPECT_EQ(cube->FindProperty("translation"), nullptr);
-    EXPECT_EQ(cube->FindProperty("Translatio"), nullptr);
-    EXPECT_EQ(cube->FindProperty(nullptr), nullptr);
-    EXPECT_EQ(Make("Empty")->FindProperty("Translation"), nullptr);
-}
-
-TEST_F(PropertyLookup, CaseInsensitiveLookupTakesTheFirstInCreationOrder) {
+TEST_F(PropertyLookup, ExactCaseFreeAndTranslatedLookups) {
     Object* cube = Make("Cube");
     Property* first = cube->CreateProperty("Scaling", velora::kDataVector);
     Property* second = cube->CreateProperty("SCALING", velora::kDataVector);
-    ASSERT_TRUE(first && second);
+    Property* v = cube->CreateProperty("Visibility", velora::kDataBool);
+    ASSERT_TRUE(first && second && v);
+    // Exact lookup is case-sensitive; the case-free one takes the first in creation order.
+    EXPECT_EQ(cube->FindProperty("SCALING"), second);
+    for (const char* miss : {"scaling", "Scal", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(cube->FindProperty(miss), nullptr);
     EXPECT_EQ(cube->FindPropertyNoCase("scaling"), first);
     EXPECT_EQ(cube->FindPropertyNoCase("SCALING"), first);
     EXPECT_EQ(cube->FindPropertyNoCase("scal"), nullptr);
-    EXPECT_EQ(cube->FindProperty("SCALING"), second);
-}
-
-TEST_F(PropertyLookup, TranslatedNamesAreFoundOnlyWhenAsked) {
-    Object* cube = Make("Cube");
-    Property* v = cube->CreateProperty("Visibility", velora::kDataBool);
+    EXPECT_EQ(Make("Empty")->FindProperty("Scaling"), nullptr);
+    // Translated names are found only when asked, and never by the exact lookup.
     EXPECT_STREQ(v->TranslatedName(), "Visibility");  // no translation: the name
     v->SetTranslatedName("Sichtbarkeit");
     EXPECT_STREQ(v->TranslatedName(), "Sichtbarkeit");
     EXPECT_EQ(cube->FindPropertyNoCase("sichtbarkeit", false), nullptr);
     EXPECT_EQ(cube->FindPropertyNoCase("sichtbarkeit", true), v);
     EXPECT_EQ(cube->FindPropertyNoCase("visibility", true), v);
-    EXPECT_EQ(cube->FindProperty("Sichtbarkeit"), nullptr);  // exact lookup: names only
+    EXPECT_EQ(cube->FindProperty("Sichtbarkeit"), nullptr);
     v->SetTranslatedName(nullptr);
     EXPECT_EQ(cube->FindPropertyNoCase("sichtbarkeit", true), nullptr);
 }
@@ -122,16 +113,7 @@ TEST_F(PropertyLookup, RemovalTakesThePropertyOutOfEveryLookup) {
     EXPECT_NE(cube->CreateProperty("B", velora::kDataNumber), nullptr);
 }
 
-TEST_F(PropertyLookup, DirectlyEndedPropertyAlsoLeavesTheTable) {
-    Object* cube = Make("Cube");
-    Property* p = cube->CreateProperty("Internal", velora::kDataNumber);
-    p->Destroy(0);
-    EXPECT_EQ(cube->FindProperty("Internal"), nullptr);
-    EXPECT_EQ(cube->PropertyCount(), 0);
-    EXPECT_EQ(cube->OwnedCount(), 0);
-}
-
-TEST_F(PropertyLookup, RemovalIsRefusedForPropertiesNeitherUserNorTemporary) {
+TEST_F(PropertyLookup, OnlyUserOrTemporaryPropertiesOfTheObjectAreRemovedButAnyMayEnd) {
     Object* cube = Make("Cube");
     Object* other = Make("Other");
     Property* builtin = cube->CreateProperty("Builtin", velora::kDataNumber, velora::kCreateAnimatable);
@@ -144,6 +126,10 @@ TEST_F(PropertyLookup, RemovalIsRefusedForPropertiesNeitherUserNorTemporary) {
     EXPECT_EQ(other->FindProperty("User"), user);
     EXPECT_TRUE(cube->RemoveProperty(temporary));
     EXPECT_EQ(cube->PropertyCount(), 1);
+    builtin->Destroy(0);  // ended directly, it still leaves the table
+    EXPECT_EQ(cube->FindProperty("Builtin"), nullptr);
+    EXPECT_EQ(cube->PropertyCount(), 0);
+    EXPECT_EQ(cube->OwnedCount(), 0);
 }
 
 TEST_F(PropertyLookup, WildcardPatternsMatchNamesInCreationOrder) {
@@ -175,36 +161,27 @@ TEST_F(PropertyLookup, WildcardPatternsMatchNamesInCreationOrder) {
 }
 
 TEST(Wildcard, MatchRules) {
-    using velora::WildcardMatch;
-    EXPECT_TRUE(WildcardMatch("*", ""));
-    EXPECT_TRUE(WildcardMatch("", ""));
-    EXPECT_FALSE(WildcardMatch("", "a"));
-    EXPECT_FALSE(WildcardMatch("?", ""));
-    EXPECT_TRUE(WildcardMatch("?", "x"));
-    EXPECT_FALSE(WildcardMatch("??", "x"));
-    EXPECT_TRUE(WildcardMatch("a*b*c", "aXXbYYc"));
-    EXPECT_FALSE(WildcardMatch("a*b*c", "aXXbYYcd"));
-    EXPECT_TRUE(WildcardMatch("*c", "abcabc"));
-    EXPECT_TRUE(WildcardMatch("a*bc", "abcbcbc"));
-    EXPECT_TRUE(WildcardMatch("ABC", "abc"));
-    EXPECT_FALSE(WildcardMatch("abc", "abd"));
-    EXPECT_TRUE(WildcardMatch("**a**", "a"));
-    EXPECT_FALSE(WildcardMatch(nullptr, "a"));
-    EXPECT_FALSE(WildcardMatch("a", nullptr));
-    // Bytes above ASCII are compared as they are.
-    EXPECT_TRUE(WildcardMatch("\xc3\xa9*", "\xc3\xa9t\xc3\xa9"));
-    EXPECT_FALSE(WildcardMatch("\xc3\x89", "\xc3\xa9"));
-    // Long adversarial input stays cheap (one backtrack point).
-    const std::string text(5000, 'a');
-    EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", text.c_str()));
-}
-
-TEST(Wildcard, HasWildcards) {
-    EXPECT_TRUE(velora::HasWildcards("a*"));
-    EXPECT_TRUE(velora::HasWildcards("?"));
-    EXPECT_FALSE(velora::HasWildcards("Lcl Translation"));
-    EXPECT_FALSE(velora::HasWildcards(""));
-    EXPECT_FALSE(velora::HasWildcards(nullptr));
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool match;
+    };
+    const std::string longText(5000, 'a');
+    const Case cases[] = {
+        {"*", "", true}, {"", "", true}, {"", "a", false}, {"?", "", false}, {"?", "x", true}, {"??", "x", false},
+        {"a*b*c", "aXXbYYc", true}, {"a*b*c", "aXXbYYcd", false}, {"*c", "abcabc", true}, {"a*bc", "abcbcbc", true},
+        {"ABC", "abc", true}, {"abc", "abd", false}, {"**a**", "a", true}, {nullptr, "a", false}, {"a", nullptr, false},
+        // Bytes above ASCII are compared as they are.
+        {"\xc3\xa9*", "\xc3\xa9t\xc3\xa9", true}, {"\xc3\x89", "\xc3\xa9", false},
+        // Long adversarial input stays cheap (one backtrack point).
+        {"*a*a*a*a*a*a*a*a*b", longText.c_str(), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(velora::WildcardMatch(c.pattern, c.text), c.match)
+            << (c.pattern ? c.pattern : "null") << " / " << (c.text ? c.text : "null");
+    for (const char* p : {"a*", "?"}) EXPECT_TRUE(velora::HasWildcards(p));
+    for (const char* p : {"Lcl Translation", "", static_cast<const char*>(nullptr)})
+        EXPECT_FALSE(velora::HasWildcards(p));
 }
 
 TEST_F(PropertyLookup, ExactLookupStaysRightWithManyProperties) {

@@ -9,12 +9,9 @@
 namespace {
 
 TEST(SceneOpenFuzzReplay, SeedsAndSavedFindings) {
-    const auto fuzz = lysdk_test::FuzzDirectory();
-    auto run = [](const std::vector<std::uint8_t>& data) {
+    lysdk_test::ReplaySeedsAndFindings("fuzz_scene_open", 2, [](const std::vector<std::uint8_t>& data) {
         lysdk_fuzz::SceneOpen(data.data(), data.size());
-    };
-    EXPECT_GE(lysdk_test::ReplayDirectory(fuzz / "corpus" / "fuzz_scene_open", run), 2);
-    lysdk_test::ReplayDirectory(fuzz / "regressions" / "fuzz_scene_open", run);
+    });
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <thread>
 #include <type_traits>
-#include <vector>
 
 #include "locks/lock_support.h"
 
@@ -12,6 +11,7 @@ using namespace VELSDK2025;
 using lysdk_test::AwaitFlag;
 using lysdk_test::LockTest;
 using lysdk_test::Settle;
+using lysdk_test::Taker;
 
 static_assert(sizeof(LyCriticalSection) == sizeof(void*), "one pointer to the record");
 static_assert(!std::is_copy_constructible_v<LyCriticalSection> &&
@@ -21,68 +21,21 @@ static_assert(!std::is_polymorphic_v<LyCriticalSection>, "a plain class");
 
 class CriticalSection : public LockTest {};
 
-namespace {
-
-// A thread that enters the section once, notes that it got in, and leaves.
-class Contender {
-public:
-    explicit Contender(LyCriticalSection& section)
-        : thread_([this, &section] {
-              started.store(true);
-              section.Enter();
-              entered.store(true);
-              section.Leave();
-          }) {
-        AwaitFlag(started);  // it is at (or past) Enter from here on
+TEST_F(CriticalSection, ReEntryNeedsAsManyLeavesAsEntersBeforeOthersGetIn) {
+    for (int depth : {2, 100}) {
+        LyCriticalSection section;
+        ASSERT_TRUE(section.Init());
+        for (int i = 0; i < depth; ++i) section.Enter();  // would wait for itself without re-entry
+        Taker other(section);
+        Settle();
+        EXPECT_FALSE(other.taken) << "another thread got in while the owner held " << depth << " entries";
+        for (int i = 0; i < depth - 1; ++i) section.Leave();
+        Settle();
+        EXPECT_FALSE(other.taken) << "freed after " << depth - 1 << " of " << depth << " leaves";
+        section.Leave();
+        other.Join();
+        EXPECT_TRUE(other.taken);
     }
-    ~Contender() { Join(); }
-    void Join() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-    std::atomic<bool> started{false};
-    std::atomic<bool> entered{false};
-
-private:
-    std::thread thread_;
-};
-
-}  // namespace
-
-TEST_F(CriticalSection, OwnerEntersTwiceAndOthersWaitUntilBothLeaves) {
-    LyCriticalSection section;
-    ASSERT_TRUE(section.Init());
-
-    section.Enter();
-    section.Enter();  // would wait for itself for ever without re-entry
-
-    Contender other(section);
-    Settle();
-    EXPECT_FALSE(other.entered) << "another thread got in while the owner held two entries";
-
-    section.Leave();
-    Settle();
-    EXPECT_FALSE(other.entered) << "one Leave of two freed the section";
-
-    section.Leave();
-    other.Join();
-    EXPECT_TRUE(other.entered);
-}
-
-TEST_F(CriticalSection, DeepReEntryNeedsAsManyLeaves) {
-    constexpr int kDepth = 100;
-    LyCriticalSection section;
-    ASSERT_TRUE(section.Init());
-
-    for (int i = 0; i < kDepth; ++i) section.Enter();
-    Contender other(section);
-    for (int i = 0; i < kDepth - 1; ++i) section.Leave();
-    Settle();
-    EXPECT_FALSE(other.entered) << "freed after " << kDepth - 1 << " of " << kDepth << " leaves";
-
-    section.Leave();
-    other.Join();
-    EXPECT_TRUE(other.entered);
 }
 
 TEST_F(CriticalSection, AHolderOnAnotherThreadIsNotTreatedAsReEntry) {
@@ -118,34 +71,9 @@ TEST_F(CriticalSection, GuardsSharedStateUnderContentionWithNestedEntries) {
     constexpr int kRounds = 20000;
     LyCriticalSection section;
     ASSERT_TRUE(section.Init());
-
-    long long counter = 0;         // plain: only the section protects it
-    std::atomic<int> inside{0};    // how many threads are in the section
-    std::atomic<int> overlaps{0};  // times a second thread was found inside
-
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < kRounds; ++i) {
-                section.Enter();
-                section.Enter();
-                if (inside.fetch_add(1, std::memory_order_relaxed) != 0)
-                    overlaps.fetch_add(1, std::memory_order_relaxed);
-                const long long seen = counter;
-                // Giving the processor away while holding the section lets
-                // the others run against it even on one free core.
-                if (i % 8 == 0) std::this_thread::yield();
-                counter = seen + 1;
-                inside.fetch_sub(1, std::memory_order_relaxed);
-                section.Leave();
-                section.Leave();
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-
-    EXPECT_EQ(overlaps.load(), 0);
-    EXPECT_EQ(counter, static_cast<long long>(kThreads) * kRounds);
+    const lysdk_test::ContentionResult result = lysdk_test::Contend(section, kThreads, kRounds, 2);
+    EXPECT_EQ(result.overlaps, 0);
+    EXPECT_EQ(result.counter, static_cast<long long>(kThreads) * kRounds);
 }
 
 TEST_F(CriticalSection, SectionsAreIndependent) {
@@ -153,9 +81,9 @@ TEST_F(CriticalSection, SectionsAreIndependent) {
     ASSERT_TRUE(first.Init());
     ASSERT_TRUE(second.Init());
     first.Enter();
-    Contender other(second);
+    Taker other(second);
     other.Join();  // the watchdog fails the test if it waited on `first`
-    EXPECT_TRUE(other.entered);
+    EXPECT_TRUE(other.taken);
     first.Leave();
 }
 
@@ -167,43 +95,33 @@ TEST_F(CriticalSection, SecondInitKeepsTheRecordThatIsHeld) {
     // A fresh record here would let the contender straight in (and leak the
     // one it replaced, which the leak checker reports).
     EXPECT_TRUE(section.Init());
-    Contender other(section);
+    Taker other(section);
     Settle();
-    EXPECT_FALSE(other.entered);
+    EXPECT_FALSE(other.taken);
 
     section.Leave();
     other.Join();
-    EXPECT_TRUE(other.entered);
+    EXPECT_TRUE(other.taken);
 }
 
-TEST_F(CriticalSection, WithoutInitEnterAndLeaveHaveNothingToActOn) {
+TEST_F(CriticalSection, WithoutInitNothingIsTakenUntilInitStartsLocking) {
+    delete new LyCriticalSection;  // never initialised: a stray free shows under the sanitizers
     LyCriticalSection section;
     section.Enter();
     section.Enter();
-    // Nothing was taken, so nobody waits.
-    Contender other(section);
-    other.Join();
-    EXPECT_TRUE(other.entered);
+    {
+        Taker other(section);  // nothing was taken, so nobody waits
+        other.Join();
+        EXPECT_TRUE(other.taken);
+    }
     section.Leave();
-    section.Leave();
-}
-
-TEST_F(CriticalSection, DestroyingOneThatWasNeverInitialisedDoesNothing) {
-    auto* section = new LyCriticalSection;
-    delete section;  // a stray pointer freed here shows under the sanitizers
-    SUCCEED();
-}
-
-TEST_F(CriticalSection, InitAfterUseWithoutRecordStartsLocking) {
-    LyCriticalSection section;
-    section.Enter();  // no record: no effect
     section.Leave();
     ASSERT_TRUE(section.Init());
     section.Enter();
-    Contender other(section);
+    Taker other(section);
     Settle();
-    EXPECT_FALSE(other.entered);
+    EXPECT_FALSE(other.taken);
     section.Leave();
     other.Join();
-    EXPECT_TRUE(other.entered);
+    EXPECT_TRUE(other.taken);
 }

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <thread>
 #include <type_traits>
-#include <vector>
 
 #include "locks/lock_support.h"
 
@@ -13,6 +12,7 @@ using namespace VELSDK2025;
 using lysdk_test::AwaitFlag;
 using lysdk_test::LockTest;
 using lysdk_test::Settle;
+using lysdk_test::Taker;
 
 static_assert(sizeof(LyFastLock) == sizeof(void*), "one pointer to the lock word");
 static_assert(!std::is_copy_constructible_v<LyFastLock> && !std::is_copy_assignable_v<LyFastLock>,
@@ -21,117 +21,33 @@ static_assert(!std::is_polymorphic_v<LyFastLock>, "a plain class");
 
 class FastLock : public LockTest {};
 
-namespace {
-
-// A thread that takes the lock once, notes that it got it, and frees it.
-class Taker {
-public:
-    explicit Taker(LyFastLock& lock)
-        : thread_([this, &lock] {
-              started.store(true);
-              lock.Lock();
-              taken.store(true);
-              lock.Unlock();
-          }) {
-        AwaitFlag(started);
+TEST_F(FastLock, GuardsACounterUnderContentionWithFewAndWithFarMoreThreadsThanCores) {
+    const int many = 4 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (const auto& [threads, rounds] : {std::pair{4, 50000}, std::pair{many, 5000}}) {
+        LyFastLock lock;
+        const lysdk_test::ContentionResult result = lysdk_test::Contend(lock, threads, rounds);
+        EXPECT_EQ(result.overlaps, 0) << threads;
+        EXPECT_EQ(result.counter, static_cast<long long>(threads) * rounds) << threads;
     }
-    ~Taker() { Join(); }
-    void Join() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-    std::atomic<bool> started{false};
-    std::atomic<bool> taken{false};
-
-private:
-    std::thread thread_;
-};
-
-// Each thread takes the lock `rounds` times and bumps a plain counter inside.
-// Waiters find the lock taken and go round the yield loop.
-struct ContentionResult {
-    long long counter;
-    int overlaps;
-};
-
-ContentionResult Contend(LyFastLock& lock, int threadCount, int rounds) {
-    // The occupancy count is relaxed on purpose: it must not order the
-    // threads itself, or it would hide from ThreadSanitizer a lock that fails
-    // to order the plain counter.
-    long long counter = 0;
-    std::atomic<int> inside{0};
-    std::atomic<int> overlaps{0};
-    std::atomic<bool> go{false};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < threadCount; ++t) {
-        threads.emplace_back([&] {
-            AwaitFlag(go);  // start together, so they collide from the first round
-            for (int i = 0; i < rounds; ++i) {
-                lock.Lock();
-                if (inside.fetch_add(1, std::memory_order_relaxed) != 0)
-                    overlaps.fetch_add(1, std::memory_order_relaxed);
-                const long long seen = counter;
-                // Now and then the holder gives the processor away inside the
-                // section, so that the others run while it holds the lock
-                // even on one free core: a lock that let them in would show
-                // as an overlap and as lost increments.
-                if (i % 8 == 0) std::this_thread::yield();
-                counter = seen + 1;
-                inside.fetch_sub(1, std::memory_order_relaxed);
-                lock.Unlock();
-            }
-        });
-    }
-    go.store(true);
-    for (std::thread& thread : threads) thread.join();
-    return {counter, overlaps.load()};
 }
 
-}  // namespace
-
-TEST_F(FastLock, GuardsACounterUnderContention) {
-    constexpr int kThreads = 4;
-    constexpr int kRounds = 50000;
-    LyFastLock lock;
-    const ContentionResult result = Contend(lock, kThreads, kRounds);
-    EXPECT_EQ(result.overlaps, 0);
-    EXPECT_EQ(result.counter, static_cast<long long>(kThreads) * kRounds);
-}
-
-TEST_F(FastLock, GuardsACounterWithFarMoreThreadsThanCores) {
-    const int threads = 4 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    constexpr int kRounds = 5000;
-    LyFastLock lock;
-    const ContentionResult result = Contend(lock, threads, kRounds);
-    EXPECT_EQ(result.overlaps, 0);
-    EXPECT_EQ(result.counter, static_cast<long long>(threads) * kRounds);
-}
-
-TEST_F(FastLock, ANewLockIsFree) {
-    LyFastLock lock;
-    Taker other(lock);
-    other.Join();
+TEST_F(FastLock, ANewLockIsFreeAndLocksAreIndependent) {
+    LyFastLock first, second;
+    first.Lock();
+    Taker other(second);
+    other.Join();  // the watchdog fails the test if it waited on `first`
     EXPECT_TRUE(other.taken);
+    first.Unlock();
 }
 
-TEST_F(FastLock, LockWaitsWhileAnotherThreadHoldsIt) {
-    LyFastLock lock;
-    lock.Lock();
-    Taker other(lock);
-    Settle();
-    EXPECT_FALSE(other.taken);
-    lock.Unlock();
-    other.Join();
-    EXPECT_TRUE(other.taken);
-}
-
-TEST_F(FastLock, UnlockOfAFreeLockLeavesItFreeNotCredited) {
+TEST_F(FastLock, LockWaitsWhileHeldAndUnlockOfAFreeLockIsNotCredited) {
     LyFastLock lock;
     lock.Unlock();
     lock.Unlock();
     // Free: this Lock returns at once (the watchdog ends a hang)...
     lock.Lock();
-    // ...and exactly free: the extra Unlocks bought no second taker.
+    // ...and exactly free: the extra Unlocks bought no second taker, who
+    // waits until the holder lets go.
     Taker other(lock);
     Settle();
     EXPECT_FALSE(other.taken);
@@ -163,15 +79,6 @@ TEST_F(FastLock, IsNotReEntrantAndAnyThreadMayUnlock) {
     Taker other(lock);  // and the owner's final Unlock left it free
     other.Join();
     EXPECT_TRUE(other.taken);
-}
-
-TEST_F(FastLock, LocksAreIndependent) {
-    LyFastLock first, second;
-    first.Lock();
-    Taker other(second);
-    other.Join();
-    EXPECT_TRUE(other.taken);
-    first.Unlock();
 }
 
 TEST_F(FastLock, PublishesTheSectionsWritesToTheNextTaker) {

@@ -46,14 +46,9 @@ TEST_F(CriticalSectionInit, FailedAllocationReturnsFalseAndLeavesNoRecord) {
 
     // No record: Enter takes nothing, so another thread is not held up.
     section.Enter();
-    std::atomic<bool> entered{false};
-    std::thread other([&] {
-        section.Enter();
-        entered.store(true);
-        section.Leave();
-    });
-    other.join();
-    EXPECT_TRUE(entered);
+    lysdk_test::Taker other(section);
+    other.Join();
+    EXPECT_TRUE(other.taken);
     section.Leave();
 
     // The failure is not sticky: a later Init creates the record.

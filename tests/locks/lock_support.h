@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <lysdk/lylock.h>
 
@@ -81,6 +82,76 @@ inline void AwaitFlag(const std::atomic<bool>& flag) {
 
 /// Gives a thread that ought to be blocked time to get through anyway.
 inline void Settle() { std::this_thread::sleep_for(kSettle); }
+
+inline void Take(VELSDK2025::LyFastLock& lock) { lock.Lock(); }
+inline void Give(VELSDK2025::LyFastLock& lock) { lock.Unlock(); }
+inline void Take(VELSDK2025::LyCriticalSection& section) { section.Enter(); }
+inline void Give(VELSDK2025::LyCriticalSection& section) { section.Leave(); }
+
+/// A thread that takes the lock once, notes that it got it, and gives it back.
+class Taker {
+public:
+    template <class Lock>
+    explicit Taker(Lock& lock)
+        : thread_([this, &lock] {
+              started.store(true);
+              Take(lock);
+              taken.store(true);
+              Give(lock);
+          }) {
+        AwaitFlag(started);  // it is at (or past) taking the lock from here on
+    }
+    ~Taker() { Join(); }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+    std::atomic<bool> started{false};
+    std::atomic<bool> taken{false};
+
+private:
+    std::thread thread_;
+};
+
+struct ContentionResult {
+    long long counter;
+    int overlaps;
+};
+
+/// Each thread takes the lock `rounds` times (`nesting` deep) and bumps a
+/// plain counter inside. The occupancy count is relaxed on purpose: it must
+/// not order the threads itself, or it would hide from ThreadSanitizer a lock
+/// that fails to order the plain counter.
+template <class Lock>
+ContentionResult Contend(Lock& lock, int threadCount, int rounds, int nesting = 1) {
+    long long counter = 0;
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&] {
+            AwaitFlag(go);  // start together, so they collide from the first round
+            for (int i = 0; i < rounds; ++i) {
+                for (int n = 0; n < nesting; ++n) Take(lock);
+                if (inside.fetch_add(1, std::memory_order_relaxed) != 0)
+                    overlaps.fetch_add(1, std::memory_order_relaxed);
+                const long long seen = counter;
+                // Now and then the holder gives the processor away inside the
+                // section, so that the others run while it holds the lock even
+                // on one free core: a lock that let them in would show as an
+                // overlap and as lost increments.
+                if (i % 8 == 0) std::this_thread::yield();
+                counter = seen + 1;
+                inside.fetch_sub(1, std::memory_order_relaxed);
+                for (int n = 0; n < nesting; ++n) Give(lock);
+            }
+        });
+    }
+    go.store(true);
+    for (std::thread& thread : threads) thread.join();
+    return {counter, overlaps.load()};
+}
 
 }  // namespace lysdk_test
 

@@ -64,14 +64,12 @@ TEST(Vector, SinglePrecisionLengthIsComputedInFloat) {
     EXPECT_GT(differing, 0);
 }
 
-TEST(Vector, ClampTestsMinThenMax) {
+TEST(Vector, ClampTestsMinThenMaxAndAxisScalingTouchesOnlyTheAxes) {
     EXPECT_EQ(LyClamp(5, 0, 3), 3);
     EXPECT_EQ(LyClamp(-1, 0, 3), 0);
     EXPECT_EQ(LyClamp(2, 3, 0), 3);
     EXPECT_EQ(LyClamp(1.5, 0.0, 3.0), 1.5);
-}
-
-TEST(Vector, AxisScalingTouchesOnlyTheAxes) {
+    // Scaling by axes touches only the axes.
     LyMatrix m;
     for (int i = 0; i < 16; ++i) m.mValue[i] = i + 1;
     LyMatrix r;

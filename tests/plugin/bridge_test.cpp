@@ -12,6 +12,8 @@
 #include <velora/object_registry.h>
 #include <velora/property.h>
 
+#include "common/event_log.h"
+
 using namespace VELSDK2025;
 
 namespace {
@@ -71,23 +73,20 @@ TEST(Bridge, IsNamedByTheCreatorFromTheStart) {
     ASSERT_TRUE(LyObject_Register("Tests/Bridges", "Ending", "", &CreateEnding, true, nullptr));
     LyPropertyEventConnectionNotify connection;
     connection.Init(nullptr, nullptr, "OnConnectionNotify", 0, kLyEventSubTypeAll);
-    struct Renames : ICallback {
-        IObject* IQuery(std::uint32_t, int) override { return this; }
-        void Destroy(int) override {}
-        void Heard(IRegister*, EventRecord* record) {
-            const LyConnectionAction action = LyEventConnectionNotify(record).Action;
-            count += action >= kLyRquestRename && action <= kLyRenamed;
-        }
-        int count = 0;
-    } renames;
-    connection.Add(&renames, LyHandler(&Renames::Heard));
+    int renames = 0;
+    lysdk_test::EventLog log;
+    log.then = [&](EventRecord* record) {
+        const LyConnectionAction action = LyEventConnectionNotify(record).Action;
+        renames += action >= kLyRquestRename && action <= kLyRenamed;
+    };
+    connection.Add(&log, log.Fn());
     IObject* made = velora::ObjectRegistry::Instance().Create("Tests/Bridges", "Ending", nullptr,
                                                               "Alpha", nullptr);
-    connection.Remove(&renames, LyHandler(&Renames::Heard));
+    connection.Remove(&log, log.Fn());
     ASSERT_NE(made, nullptr);
     velora::Object* host = velora::AsObject(made);
     EXPECT_STREQ(host->Name(), "Alpha");
-    EXPECT_EQ(renames.count, 0);  // named when made, not renamed afterwards
+    EXPECT_EQ(renames, 0);  // named when made, not renamed afterwards
     EXPECT_STREQ(GetLyComponent(host)->GetName(), "Alpha");
     host->Destroy(0);
     auto* unnamed = new Ending();

@@ -103,36 +103,13 @@ TEST(ExtensionObjects, ARegistryObjectIsBoundToItsBridge) {
     host->Destroy(0);
 }
 
-TEST(ExtensionObjects, APlainComponentIsNotCustom) {
+TEST(ExtensionObjects, APlainComponentOrOneOverAnExistingObjectIsNotCustomAndMakesNoBridge) {
     LyComponent plain;
-    velora::Object* host = velora::AsObject(plain.GetHIObject());
-    EXPECT_FALSE(host->IsCustomObject());
-    EXPECT_EQ(host->CustomClassName(), nullptr);
-    EXPECT_STREQ(host->PropertyViewName(), "LySDKHostObject");
-}
+    velora::Object* own = velora::AsObject(plain.GetHIObject());
+    EXPECT_FALSE(own->IsCustomObject());
+    EXPECT_EQ(own->CustomClassName(), nullptr);
+    EXPECT_STREQ(own->PropertyViewName(), "LySDKHostObject");
 
-TEST(ExtensionObjects, EndedFromThePlugInSide) {
-    const int ended = Widget::ended;
-    velora::Object* host = MakeFromRegistry("W2");
-    velora::PlugHandle watch(host);
-    GetLyComponent(host)->LyDelete();  // deletable: the host ends both
-    EXPECT_FALSE(watch.Valid());
-    EXPECT_EQ(Widget::ended, ended + 1);
-}
-
-TEST(ExtensionObjects, EndedFromTheHostSide) {
-    const int ended = Widget::ended;
-    const int destroyed = Widget::destroyed;
-    const int living = LyGetComponentArray().GetCount();
-    velora::Object* host = MakeFromRegistry("W3");
-    EXPECT_EQ(LyGetComponentArray().GetCount(), living + 1);
-    host->Destroy(0);
-    EXPECT_EQ(Widget::ended, ended + 1);
-    EXPECT_EQ(Widget::destroyed, destroyed + 1);
-    EXPECT_EQ(LyGetComponentArray().GetCount(), living);
-}
-
-TEST(ExtensionObjects, OverAnExistingHostObjectNoBridgeIsMade) {
     velora::Object* host = velora::Object::Create("Existing");
     const int classes = velora::ClassRegistry::Instance().Count();
     LyComponent* wrapper = new LyComponent(host);
@@ -140,6 +117,24 @@ TEST(ExtensionObjects, OverAnExistingHostObjectNoBridgeIsMade) {
     EXPECT_EQ(wrapper->GetHIObject(), static_cast<IObject*>(host));
     EXPECT_EQ(velora::ClassRegistry::Instance().Count(), classes);
     host->Destroy(0);  // the heap wrapper goes with it
+}
+
+TEST(ExtensionObjects, EndedFromEitherSideBothGo) {
+    const int ended = Widget::ended;
+    const int living = LyGetComponentArray().GetCount();
+    velora::Object* host = MakeFromRegistry("W2");
+    velora::PlugHandle watch(host);
+    GetLyComponent(host)->LyDelete();  // deletable: the host ends both
+    EXPECT_FALSE(watch.Valid());
+    EXPECT_EQ(Widget::ended, ended + 1);
+
+    const int destroyed = Widget::destroyed;
+    host = MakeFromRegistry("W3");
+    EXPECT_EQ(LyGetComponentArray().GetCount(), living + 1);
+    host->Destroy(0);
+    EXPECT_EQ(Widget::ended, ended + 2);
+    EXPECT_EQ(Widget::destroyed, destroyed + 1);
+    EXPECT_EQ(LyGetComponentArray().GetCount(), living);
 }
 
 TEST(PluginLoader, MissingFilesAreReportedAndNothingStays) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <lysdk/lysdk.h>
 #include <velora/object_registry.h>
@@ -26,58 +28,45 @@ int GroupIndex(const char* name) {
 
 }  // namespace
 
-TEST(Registration, ToolsGetAMenuEntryAndTheirOwnGroup) {
-    ASSERT_TRUE(LyObject_Register("UI/Tools", "Painter", "Paints", &CreateA, false, "paint.png"));
+TEST(Registration, EachGroupGetsItsAliasesAndMenuEntries) {
+    struct Case {
+        const char* group;
+        const char* name;
+        std::vector<std::pair<const char*, bool>> entries;  // group, present
+    };
+    const Case cases[] = {
+        // Tools get a menu entry and their own group.
+        {"UI/Tools", "Painter",
+         {{"Velora/MenuItems/Tools", true}, {"Velora/LYSDK/UI/Tools", true}, {"UI/Tools", true}}},
+        // Window tools are listed under the name given but land in UI/Tools, with no Tools menu item.
+        {"UI/WindowTools", "Mixer",
+         {{"Menus/Window/ShowTool", true}, {"Velora/LYSDK/UI/WindowTools", true}, {"UI/Tools", true},
+          {"UI/WindowTools", false}, {"Velora/MenuItems/Tools", false}}},
+        {"Manipulators", "Twist", {{"Velora/MenuItems/Manipulators", true}, {"Manipulators", true}}},
+        // Longer groups and null groups get no aliases.
+        {"UI/Tools/Extra", "Ruler",
+         {{"Velora/MenuItems/Tools", false}, {"Velora/LYSDK/UI/Tools/Extra", true}, {"UI/Tools/Extra", true}}},
+        {nullptr, "Orphan", {{"Velora/LYSDK/", true}, {"", true}}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(LyObject_Register(c.group, c.name, "described", &CreateA, false, "icon.png")) << c.name;
+        for (const auto& [group, present] : c.entries)
+            EXPECT_EQ(Entry(group, c.name) != nullptr, present) << c.name << " in " << group;
+    }
+    // The menus and their items.
     const velora::RegistryEntry* menu = Entry("Velora/MenuItems", "Tools");
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->description, "Velora Tools");
     EXPECT_EQ(menu->creator, nullptr);
-    const velora::RegistryEntry* item = Entry("Velora/MenuItems/Tools", "Painter");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->creator, &CreateA);
-    EXPECT_STREQ(item->icon, "");  // the menu item carries no icon
-    const velora::RegistryEntry* listed = Entry("Velora/LYSDK/UI/Tools", "Painter");
-    ASSERT_NE(listed, nullptr);
-    EXPECT_STREQ(listed->icon, "paint.png");
-    const velora::RegistryEntry* own = Entry("UI/Tools", "Painter");
-    ASSERT_NE(own, nullptr);
-    EXPECT_STREQ(own->icon, "paint.png");
-    EXPECT_FALSE(own->multiplicity);
-}
-
-TEST(Registration, WindowToolsAreRegisteredAsTools) {
-    ASSERT_TRUE(LyObject_Register("UI/WindowTools", "Mixer", "Mixes", &CreateB, false, nullptr));
-    const velora::RegistryEntry* show = Entry("Menus/Window/ShowTool", "Mixer");
-    ASSERT_NE(show, nullptr);
-    EXPECT_EQ(show->creator, nullptr);
-    EXPECT_TRUE(show->multiplicity);
-    // Listed under the name the caller gave, but the class lands in UI/Tools.
-    EXPECT_NE(Entry("Velora/LYSDK/UI/WindowTools", "Mixer"), nullptr);
-    EXPECT_NE(Entry("UI/Tools", "Mixer"), nullptr);
-    EXPECT_EQ(Entry("UI/WindowTools", "Mixer"), nullptr);
-    // No Tools menu item is made on this road.
-    EXPECT_EQ(Entry("Velora/MenuItems/Tools", "Mixer"), nullptr);
-}
-
-TEST(Registration, ManipulatorsGetTheirMenu) {
-    ASSERT_TRUE(LyObject_Register("Manipulators", "Twist", "Twists", &CreateA, true, nullptr));
     EXPECT_NE(Entry("Velora/MenuItems", "Manipulators"), nullptr);
+    EXPECT_EQ(Entry("Velora/MenuItems/Tools", "Painter")->creator, &CreateA);
+    EXPECT_STREQ(Entry("Velora/MenuItems/Tools", "Painter")->icon, "");  // the menu item carries no icon
+    EXPECT_STREQ(Entry("Velora/LYSDK/UI/Tools", "Painter")->icon, "icon.png");
+    EXPECT_STREQ(Entry("UI/Tools", "Painter")->icon, "icon.png");
+    EXPECT_FALSE(Entry("UI/Tools", "Painter")->multiplicity);
+    EXPECT_EQ(Entry("Menus/Window/ShowTool", "Mixer")->creator, nullptr);
+    EXPECT_TRUE(Entry("Menus/Window/ShowTool", "Mixer")->multiplicity);
     EXPECT_EQ(Entry("Velora/MenuItems/Manipulators", "Twist")->creator, &CreateA);
-    EXPECT_NE(Entry("Manipulators", "Twist"), nullptr);
-}
-
-TEST(Registration, LongerGroupsAndNullGroupsGetNoAliases) {
-    ASSERT_TRUE(LyObject_Register("UI/Tools/Extra", "Ruler", "Measures", &CreateA, false, nullptr));
-    EXPECT_EQ(Entry("Velora/MenuItems/Tools", "Ruler"), nullptr);
-    EXPECT_NE(Entry("Velora/LYSDK/UI/Tools/Extra", "Ruler"), nullptr);
-    EXPECT_NE(Entry("UI/Tools/Extra", "Ruler"), nullptr);
-
-    ASSERT_TRUE(LyObject_Register(nullptr, "Orphan", "No group", &CreateA, false, nullptr));
-    EXPECT_NE(Entry("Velora/LYSDK/", "Orphan"), nullptr);
-    EXPECT_NE(Entry("", "Orphan"), nullptr);
-}
-
-TEST(Registration, TheResultIsTheLastRegistrations) {
     // An entry without a name is refused by the host: the final step fails
     // although nothing was wrong with the group.
     EXPECT_FALSE(LyObject_Register("UI/WindowTools", nullptr, "x", &CreateA, false, nullptr));

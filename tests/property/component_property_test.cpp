@@ -12,30 +12,21 @@
 #include <velora/property.h>
 #include <velora/trace.h>
 
+#include "common/event_log.h"
+#include "common/host_scene.h"
 #include "common/trace_capture.h"
 
 using namespace VELSDK2025;
 
 namespace {
 
-// Counts the host's flag-change notifications.
-class FlagListener : public ICallback {
-public:
-    FlagListener() {
-        velora::MainEntity::Instance().Events().AddHandler(
-            this, static_cast<Handler>(&FlagListener::OnEvent), velora::kEntityObjectFlagsChanged);
-    }
-    ~FlagListener() { velora::MainEntity::Instance().Events().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(IRegister*, EventRecord*) { ++count; }
-    int count = 0;
-};
+class ComponentProperties : public lysdk_test::HostScene {};
+class ComponentNamespaces : public lysdk_test::HostScene {};
 
 }  // namespace
 
-TEST(ComponentProperties, NameReadsTheHostOrTheLocalName) {
-    velora::Object* host = velora::Object::Create("rig:Hand");
+TEST_F(ComponentProperties, NameReadsTheHostOrTheLocalName) {
+    velora::Object* host = Make("rig:Hand");
     LyComponent* component = LyGetLyComponent(host, true);
     EXPECT_STREQ(static_cast<const char*>(component->Name), "Hand");
     EXPECT_STREQ(static_cast<const char*>(component->LongName), "rig:Hand");
@@ -45,7 +36,27 @@ TEST(ComponentProperties, NameReadsTheHostOrTheLocalName) {
     component->LongName = "leg:Toe";
     EXPECT_STREQ(host->LabelName(), "leg:Toe");
     EXPECT_EQ(component->PropertyList.Find("Name"), nullptr);  // computed, not listed
-    host->Destroy(0);
+    // A long name into a locked namespace is refused with a trace line.
+    velora::Namespace* locked = velora::Namespace::Create("vault");
+    locked->SetHierarchyContentLocked(true);
+    {
+        lysdk_test::TraceCapture trace;
+        component->LongName = "vault:Toe";
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace.text(0),
+                  "Cannot add more objects to the namespace <vault> because it is hierarchy "
+                  "content locked.\n");
+    }
+    EXPECT_STREQ(host->LabelName(), "leg:Toe");
+    locked->Destroy(0);
+
+    // A "Name" host property is wrapped directly.
+    velora::Object* cube = Make("Cube");
+    velora::Property* name = cube->CreateProperty("Name", velora::kDataString);
+    name->Parse("Stored");
+    LyComponent wrapper(cube);
+    EXPECT_EQ(wrapper.Name.GetInternal(), static_cast<IObject*>(name));
+    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Stored");
 
     // Without a host object the name is the component's own.
     LyComponent loose;
@@ -55,37 +66,9 @@ TEST(ComponentProperties, NameReadsTheHostOrTheLocalName) {
     EXPECT_STREQ(static_cast<const char*>(loose.LongName), "Loose");
 }
 
-TEST(ComponentProperties, ANameHostPropertyIsWrappedDirectly) {
-    velora::Object* host = velora::Object::Create("Cube");
-    velora::Property* name = host->CreateProperty("Name", velora::kDataString);
-    name->Parse("Stored");
-    LyComponent wrapper(host);
-    EXPECT_EQ(wrapper.Name.GetInternal(), static_cast<IObject*>(name));
-    EXPECT_STREQ(static_cast<const char*>(wrapper.Name), "Stored");
-    host->Destroy(0);
-}
-
-TEST(ComponentProperties, LongNameIntoALockedNamespaceIsRefused) {
-    velora::Namespace* locked = velora::Namespace::Create("vault");
-    locked->SetHierarchyContentLocked(true);
-    velora::Object* host = velora::Object::Create("Cube");
-    LyComponent* component = LyGetLyComponent(host, true);
-    {
-        lysdk_test::TraceCapture trace;
-        component->LongName = "vault:Cube";
-        ASSERT_EQ(trace.size(), 1u);
-        EXPECT_EQ(trace.text(0),
-                  "Cannot add more objects to the namespace <vault> because it is hierarchy "
-                  "content locked.\n");
-    }
-    EXPECT_STREQ(host->LabelName(), "Cube");
-    host->Destroy(0);
-    locked->Destroy(0);
-}
-
-TEST(ComponentProperties, SelectedAndFolder) {
-    velora::Object* host = velora::Object::Create("Cube");
-    velora::Object* folderHost = velora::Object::Create("Props", velora::kClassFolder);
+TEST_F(ComponentProperties, SelectedAndFolder) {
+    velora::Object* host = Make("Cube");
+    velora::Object* folderHost = Make("Props", velora::kClassFolder);
     LyComponent* component = LyGetLyComponent(host, true);
     EXPECT_FALSE(static_cast<bool>(component->Selected));
     component->Selected = true;
@@ -98,33 +81,6 @@ TEST(ComponentProperties, SelectedAndFolder) {
     EXPECT_EQ(static_cast<LyFolder*>(component->Folder), folder);
     component->Folder = nullptr;
     EXPECT_EQ(folderHost->SrcCount(), 0);
-    host->Destroy(0);
-    folderHost->Destroy(0);
-}
-
-TEST(ComponentProperties, ComponentsAndParentsListConnectedObjects) {
-    velora::Object* group = velora::Object::Create("Group");
-    velora::Object* a = velora::Object::Create("A");
-    velora::Object* b = velora::Object::Create("B");
-    LyComponent* g = LyGetLyComponent(group, true);
-    LyComponent* ca = LyGetLyComponent(a, true);
-    LyComponent* cb = LyGetLyComponent(b, true);
-    EXPECT_EQ(g->Components.Add(ca), 1);
-    EXPECT_EQ(g->Components.Add(cb), 2);
-    EXPECT_EQ(g->Components.Add(ca), 2);  // already there: count unchanged
-    EXPECT_EQ(g->Components[1], cb);
-    EXPECT_EQ(g->Components.Find(cb), 1);
-    EXPECT_EQ(ca->Parents.GetCount(), 1);
-    EXPECT_EQ(ca->Parents[0], g);
-    EXPECT_EQ(g->Components.Remove(ca), 0);
-    EXPECT_EQ(g->Components.GetCount(), 1);
-    g->Components.RemoveAt(5);  // out of range: ignored
-    g->Components.RemoveAll();
-    EXPECT_EQ(g->Components.GetCount(), 0);
-    EXPECT_EQ(g->Components.Add(nullptr), 0);
-    group->Destroy(0);
-    a->Destroy(0);
-    b->Destroy(0);
 }
 
 namespace {
@@ -142,7 +98,27 @@ public:
 
 }  // namespace
 
-TEST(ComponentProperties, RemoveAllOnAnEmptyListRemovesNothing) {
+TEST_F(ComponentProperties, ComponentsAndParentsListConnectedObjects) {
+    velora::Object* group = Make("Group");
+    velora::Object* a = Make("A");
+    velora::Object* b = Make("B");
+    LyComponent* g = LyGetLyComponent(group, true);
+    LyComponent* ca = LyGetLyComponent(a, true);
+    LyComponent* cb = LyGetLyComponent(b, true);
+    EXPECT_EQ(g->Components.Add(ca), 1);
+    EXPECT_EQ(g->Components.Add(cb), 2);
+    EXPECT_EQ(g->Components.Add(ca), 2);  // already there: count unchanged
+    EXPECT_EQ(g->Components[1], cb);
+    EXPECT_EQ(g->Components.Find(cb), 1);
+    EXPECT_EQ(ca->Parents.GetCount(), 1);
+    EXPECT_EQ(ca->Parents[0], g);
+    EXPECT_EQ(g->Components.Remove(ca), 0);
+    EXPECT_EQ(g->Components.GetCount(), 1);
+    g->Components.RemoveAt(5);  // out of range: ignored
+    g->Components.RemoveAll();
+    EXPECT_EQ(g->Components.GetCount(), 0);
+    EXPECT_EQ(g->Components.Add(nullptr), 0);
+    // RemoveAll on an empty list removes nothing.
     CountingList list;
     list.RemoveAll();
     EXPECT_EQ(list.removals, 0);
@@ -151,11 +127,11 @@ TEST(ComponentProperties, RemoveAllOnAnEmptyListRemovesNothing) {
     EXPECT_EQ(list.removals, 3);
 }
 
-TEST(ComponentProperties, ObjectListPropertiesUseTheHostList) {
-    velora::Object* host = velora::Object::Create("Constraint");
+TEST_F(ComponentProperties, ObjectListPropertiesUseTheHostList) {
+    velora::Object* host = Make("Constraint");
     host->CreateProperty("Targets", velora::kDataObject, velora::kCreateConnectable);
-    velora::Object* a = velora::Object::Create("A", velora::kClassModel);
-    velora::Object* b = velora::Object::Create("B");
+    velora::Object* a = Make("A", velora::kClassModel);
+    velora::Object* b = Make("B");
     LyComponent* component = LyGetLyComponent(host, true);
     auto* targets = static_cast<LyPropertyListObject*>(component->PropertyList.Find("Targets"));
     ASSERT_NE(targets, nullptr);
@@ -178,33 +154,30 @@ TEST(ComponentProperties, ObjectListPropertiesUseTheHostList) {
     EXPECT_EQ(unbound.GetSingleConnect(), -1);
     EXPECT_EQ(unbound.GetCount(), 0);
     EXPECT_EQ(unbound.GetAt(0), nullptr);
-    host->Destroy(0);
-    a->Destroy(0);
-    b->Destroy(0);
 }
 
 TEST(ComponentFlags, EnableAndDisableTellTheHostUnlessLocked) {
     velora::Object* model = velora::Object::Create("Cube", velora::kClassModel);
     LyComponent* component = LyGetLyComponent(model, true);
-    FlagListener listener;
+    lysdk_test::EventLog listener(velora::MainEntity::Instance().Events(), {velora::kEntityObjectFlagsChanged});
     component->EnableObjectFlags(kLyObjectFlagInDisplaySet);
     EXPECT_TRUE(model->HasObjectFlags(0x8));
     EXPECT_TRUE(velora::MainEntity::Instance().InDisplaySet(model));
-    EXPECT_EQ(listener.count, 1);
+    EXPECT_EQ(listener.Count(), 1);
     component->DisableObjectFlags(kLyObjectFlagInDisplaySet);
     EXPECT_FALSE(velora::MainEntity::Instance().InDisplaySet(model));
-    EXPECT_EQ(listener.count, 2);
+    EXPECT_EQ(listener.Count(), 2);
 
     model->SetObjectFlags(model->ObjectFlags() | kLyObjectFlagLocked);
     component->EnableObjectFlags(0x1000);
     EXPECT_FALSE(model->HasObjectFlags(0x1000));
-    EXPECT_EQ(listener.count, 2);
+    EXPECT_EQ(listener.Count(), 2);
     model->SetObjectFlags(kLyObjectFlagDeletable);
     model->Destroy(0);
 }
 
-TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
-    velora::Object* host = velora::Object::Create("Cube");
+TEST_F(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
+    velora::Object* host = Make("Cube");
     LyComponent* component = LyGetLyComponent(host, true);
     {
         lysdk_test::TraceCapture trace;
@@ -247,13 +220,12 @@ TEST(ComponentNamespaces, NamesAreCheckedAndCutWithTraceLines) {
         EXPECT_EQ(trace.text(0), "The new namespace is too long, it has been truncated!\n");
     }
     EXPECT_EQ(std::string(host->NamespacePart()), std::string(2 - 2 + 905, 'r'));
-    host->Destroy(0);
 }
 
-TEST(ComponentNamespaces, LockedNamespacesAndDetachedComponents) {
+TEST_F(ComponentNamespaces, LockedNamespacesAndDetachedComponents) {
     velora::Namespace* locked = velora::Namespace::Create("vault");
     locked->SetHierarchyContentLocked(true);
-    velora::Object* host = velora::Object::Create("Cube");
+    velora::Object* host = Make("Cube");
     LyComponent* component = LyGetLyComponent(host, true);
     {
         lysdk_test::TraceCapture trace;
@@ -266,7 +238,6 @@ TEST(ComponentNamespaces, LockedNamespacesAndDetachedComponents) {
     EXPECT_STREQ(host->LabelName(), "Cube");
     EXPECT_TRUE(component->ProcessNamespaceHierarchy(kLyNamespaceAdd, "free"));
     EXPECT_STREQ(host->LabelName(), "free:Cube");
-    host->Destroy(0);
     locked->Destroy(0);
 
     LyComponent detached;

@@ -63,6 +63,8 @@ TEST(EnumTexts, TablesByValueAndByDeclaration) {
     EXPECT_EQ(LyEnumTextOf(LyEnumTexts(static_cast<LyObjectFlag*>(nullptr)), values, 0x40), nullptr);
     // The default enumeration has no table: its texts are the host's.
     EXPECT_EQ(LyPropertyDefaultEnum::Strings(), nullptr);
+    LyPropertyDefaultEnum unbound;
+    EXPECT_EQ(unbound.EnumList(0), nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <velora/property.h>
 #include <velora/string_list.h>
 
+#include "common/host_scene.h"
+
 using namespace VELSDK2025;
 
 TEST(PropertyTypes, NamesExistOnlyForTheNamedTypes) {
@@ -37,9 +39,13 @@ bool gFlag = false;
 bool GetFlag(void*) { return gFlag; }
 void SetFlag(void*, bool v) { gFlag = v; }
 
-LyConnectionAction gAction = kLyRequestConnectSrc;
-LyConnectionAction GetAction(void*) { return gAction; }
-void SetAction(void*, LyConnectionAction v) { gAction = v; }
+
+class BoundProperties : public lysdk_test::HostScene {
+protected:
+    LyProperty* Wrapped(velora::Object* host, const char* name) {
+        return LyGetLyComponent(host, true)->PropertyList.Find(name);
+    }
+};
 
 }  // namespace
 
@@ -62,7 +68,7 @@ TEST(UnboundProperties, WithoutFunctionsReadZeroAndIgnoreWrites) {
     EXPECT_EQ(read[2], 0.0);
 }
 
-TEST(UnboundProperties, FunctionsServeTheValue) {
+TEST(UnboundProperties, FunctionsServeTheValueAndBoolTextIsTrueOrFalse) {
     LyPropertyInt seven;
     seven.Init(nullptr, "Seven", &GetSeven);
     EXPECT_EQ(static_cast<int>(seven), 7);
@@ -82,9 +88,8 @@ TEST(UnboundProperties, FunctionsServeTheValue) {
     LyPropertyInt copy(stored);
     EXPECT_EQ(static_cast<int>(copy), 0);
     EXPECT_EQ(gStored, -40);
-}
 
-TEST(UnboundProperties, BoolTextIsTrueOrFalseInAnyCase) {
+    // Bool text is true or false in any case.
     LyPropertyBool flag;
     flag.Init(nullptr, "Flag", &GetFlag, &SetFlag);
     EXPECT_TRUE(flag.SetString("TRUE"));
@@ -95,43 +100,11 @@ TEST(UnboundProperties, BoolTextIsTrueOrFalseInAnyCase) {
     EXPECT_STREQ(flag.AsString(), "false");
 }
 
-TEST(EnumProperties, UnboundTextsComeFromTheEnumerationsTable) {
-    LyPropertyBaseEnum<LyConnectionAction> action;
-    EXPECT_STREQ(action.EnumList(0), "kLyRequestConnectSrc");
-    EXPECT_STREQ(action.EnumList(2), "kLyConnectSrc");
-    EXPECT_STREQ(action.EnumList(41), "kLyKeyingCurveEndChange");
-    EXPECT_EQ(action.EnumList(42), nullptr);
-    EXPECT_EQ(action.EnumList(-1), nullptr);
-
-    action.Init(nullptr, "Action", &GetAction, &SetAction);
-    EXPECT_TRUE(action.SetString("kLyConnectedSrc"));
-    EXPECT_EQ(gAction, kLyConnectedSrc);
-    EXPECT_FALSE(action.SetString("kLyconnectedSrc"));  // case matters
-    EXPECT_FALSE(action.SetString(nullptr));
-    EXPECT_EQ(gAction, kLyConnectedSrc);
-    gAction = kLyConnectDst;  // value 3: the fourth text
-    EXPECT_STREQ(action.AsString(), "kLyConnectDst");
-
-    LyPropertyBaseEnum<LyTimeMode> mode;
-    EXPECT_STREQ(mode.EnumList(12), "kLyTimeMode2997Frames_Drop");
-    EXPECT_STREQ(mode.EnumList(17), "kLyTimeModeCustom");
-    EXPECT_EQ(mode.EnumList(18), nullptr);
-
-    LyPropertyBaseEnum<LyConnectionType> type;
-    EXPECT_STREQ(type.EnumList(1), "kLyConnectionTypeSystem");
-    LyPropertyDefaultEnum none;  // no table: nothing unbound
-    EXPECT_EQ(none.EnumList(0), nullptr);
-}
-
-TEST(EnumProperties, BoundTextsComeFromTheHost) {
-    velora::Object* host = velora::Object::Create("Light");
+TEST_F(BoundProperties, EnumTextsComeFromTheHost) {
+    velora::Object* host = Make("Light");
     velora::Property* kind = host->CreateProperty("Kind", velora::kDataEnum);
-    velora::StringList* texts = kind->Definition().EnumList(true);
-    texts->Add("Point", 0);
-    texts->Add("Spot", 0);
-    texts->Add("Area", 0);
-    LyComponent* component = LyGetLyComponent(host, true);
-    LyProperty* wrapper = component->PropertyList.Find("Kind");
+    for (const char* text : {"Point", "Spot", "Area"}) kind->Definition().EnumList(true)->Add(text, 0);
+    LyProperty* wrapper = Wrapped(host, "Kind");
     ASSERT_NE(wrapper, nullptr);
     EXPECT_STREQ(wrapper->EnumList(1), "Spot");
     EXPECT_TRUE(wrapper->SetString("Area"));
@@ -143,13 +116,12 @@ TEST(EnumProperties, BoundTextsComeFromTheHost) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetCount(), 3);
     EXPECT_STREQ(list->GetAt(0), "Point");
-    host->Destroy(0);
 }
 
-TEST(BoundProperties, LocksFollowTheMemberCount) {
-    velora::Object* host = velora::Object::Create("Cube");
+TEST_F(BoundProperties, LocksFollowTheMemberCountAndClampsAndReadOnlyTheHost) {
+    velora::Object* host = Make("Cube");
     host->CreateProperty("Translation", velora::kDataVector, velora::kCreateAnimatable);
-    LyProperty* p = LyGetLyComponent(host, true)->PropertyList.Find("Translation");
+    LyProperty* p = Wrapped(host, "Translation");
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->GetSubMemberCount(), 3);
     EXPECT_TRUE(p->AllowsLocking());
@@ -174,31 +146,26 @@ TEST(BoundProperties, LocksFollowTheMemberCount) {
     EXPECT_FALSE(p->GetPropertyFlag(kLyPropertyFlagDisabled));
 
     host->CreateProperty("Name2", velora::kDataString);  // not animatable: no locking
-    LyProperty* text = LyGetLyComponent(host, true)->PropertyList.Find("Name2");
+    LyProperty* text = Wrapped(host, "Name2");
     text->SetLocked(true);
     EXPECT_FALSE(text->HasSomethingLocked());
-    host->Destroy(0);
-}
 
-TEST(BoundProperties, MinMaxAndReadOnly) {
-    velora::Object* host = velora::Object::Create("Cube");
     host->CreateProperty("Size", velora::kDataNumber);
-    LyProperty* p = LyGetLyComponent(host, true)->PropertyList.Find("Size");
-    p->SetMinMax(0.0, 10.0);
-    EXPECT_TRUE(p->IsMinClamp());
-    EXPECT_EQ(p->GetMax(), 10.0);
-    EXPECT_TRUE(p->SetString("50"));
-    EXPECT_STREQ(p->AsString(), "10");  // clamped by the host
-    p->ModifyPropertyFlag(kLyPropertyFlagReadOnly, true);
-    EXPECT_TRUE(p->IsReadOnly());
-    EXPECT_FALSE(p->SetString("5"));
-    EXPECT_STREQ(p->AsString(), "10");
-    host->Destroy(0);
+    LyProperty* size = Wrapped(host, "Size");
+    size->SetMinMax(0.0, 10.0);
+    EXPECT_TRUE(size->IsMinClamp());
+    EXPECT_EQ(size->GetMax(), 10.0);
+    EXPECT_TRUE(size->SetString("50"));
+    EXPECT_STREQ(size->AsString(), "10");  // clamped by the host
+    size->ModifyPropertyFlag(kLyPropertyFlagReadOnly, true);
+    EXPECT_TRUE(size->IsReadOnly());
+    EXPECT_FALSE(size->SetString("5"));
+    EXPECT_STREQ(size->AsString(), "10");
 }
 
-TEST(BoundProperties, OnlyAHostPropertyBinds) {
+TEST_F(BoundProperties, OnlyAHostPropertyBinds) {
     // An object, a bare plug or null leave the wrapper unbound and neutral.
-    velora::Object* host = velora::Object::Create("Cube");
+    velora::Object* host = Make("Cube");
     velora::Plug* plug = velora::Plug::Create();
     for (IObject* notAProperty : {static_cast<IObject*>(host), static_cast<IObject*>(plug),
                                   static_cast<IObject*>(nullptr)}) {
@@ -210,7 +177,6 @@ TEST(BoundProperties, OnlyAHostPropertyBinds) {
         EXPECT_EQ(p.AsString(), std::string("0.000000"));
     }
     plug->Destroy(0);
-    host->Destroy(0);
 }
 
 namespace {
@@ -262,10 +228,10 @@ TEST(CreatedProperties, CreateInternalMakesAndBindsTheHostProperty) {
     EXPECT_TRUE(owner.Items.IsList());
 }
 
-TEST(CreatedProperties, AcceptTemporaryPropertyKeepsItAndAddsTexts) {
-    velora::Object* host = velora::Object::Create("Cube");
+TEST_F(BoundProperties, AcceptTemporaryPropertyKeepsItAndTextureConnectableIsForColoursAndNumbers) {
+    velora::Object* host = Make("Cube");
     host->CreateProperty("Mode", velora::kDataEnum, velora::kCreateTemporary);
-    LyProperty* mode = LyGetLyComponent(host, true)->PropertyList.Find("Mode");
+    LyProperty* mode = Wrapped(host, "Mode");
     const char* const texts[] = {"Off", "On", nullptr};
     EXPECT_TRUE(mode->IsTemporaryProperty());
     EXPECT_TRUE(mode->AcceptTemporaryProperty(texts, nullptr, nullptr));
@@ -274,29 +240,26 @@ TEST(CreatedProperties, AcceptTemporaryPropertyKeepsItAndAddsTexts) {
     EXPECT_FALSE(mode->AcceptTemporaryProperty(texts, nullptr, nullptr));  // no longer temporary
     LyPropertyInt unbound;
     EXPECT_FALSE(unbound.AcceptTemporaryProperty(nullptr, nullptr, nullptr));
-    host->Destroy(0);
-}
 
-TEST(CreatedProperties, TextureConnectableOnlyForColoursAndNumbers) {
     LyComponent owner;
     LyPropertyColor colour;
     colour.CreateTextureConnectable(&owner, "Diffuse");
     ASSERT_TRUE(colour.IsInternal());
     EXPECT_TRUE(colour.IsTextureConnectableProperty());
     EXPECT_TRUE(colour.GetPropertyFlag(kLyPropertyFlagTextureConnected));
-
     LyPropertyString text;
     text.CreateTextureConnectable(&owner, "Label");
     EXPECT_FALSE(text.IsInternal());
 }
 
-TEST(ReferenceProperties, ReadTheReferencedWrapper) {
-    velora::Object* a = velora::Object::Create("A");
-    velora::Object* b = velora::Object::Create("B");
+TEST_F(BoundProperties, AReferenceReadsAndWritesTheReferencedHostProperty) {
+    velora::Object* a = Make("RefA");
+    velora::Object* b = Make("RefB");
     a->CreateProperty("Weight", velora::kDataNumber);
-    LyComponent* ca = LyGetLyComponent(a, true);
+    a->CreateProperty("Height", velora::kDataNumber);
+    LyProperty* weight = Wrapped(a, "Weight");
+    LyProperty* height = Wrapped(a, "Height");
     LyComponent* cb = LyGetLyComponent(b, true);
-    LyProperty* weight = ca->PropertyList.Find("Weight");
     LyProperty* ref = cb->PropertyCreate("Link", kLyPropertyTypeReference, nullptr, false, true, weight);
     ASSERT_NE(ref, nullptr);
     EXPECT_TRUE(ref->IsReferenceProperty());
@@ -307,22 +270,6 @@ TEST(ReferenceProperties, ReadTheReferencedWrapper) {
     EXPECT_EQ(cb->PropertyCreate("Bad", kLyPropertyTypeReference, nullptr, false, true, nullptr), nullptr);
     EXPECT_TRUE(cb->PropertyAddReferenceProperty(weight));
     EXPECT_NE(b->FindProperty("Weight"), nullptr);
-    a->Destroy(0);
-    EXPECT_EQ(ref->GetReferencedProperty(), nullptr);
-    b->Destroy(0);
-}
-
-TEST(ReferenceProperties, WritingTakesTheReferencedHostProperty) {
-    velora::Object* a = velora::Object::Create("RefA");
-    velora::Object* b = velora::Object::Create("RefB");
-    a->CreateProperty("Weight", velora::kDataNumber);
-    a->CreateProperty("Height", velora::kDataNumber);
-    LyComponent* ca = LyGetLyComponent(a, true);
-    LyComponent* cb = LyGetLyComponent(b, true);
-    LyProperty* weight = ca->PropertyList.Find("Weight");
-    LyProperty* height = ca->PropertyList.Find("Height");
-    LyProperty* ref = cb->PropertyCreate("Link", kLyPropertyTypeReference, nullptr, false, true, weight);
-    ASSERT_NE(ref, nullptr);
     // The value written is the wrapper, as GetData gives it.
     ref->SetData(&height);
     EXPECT_EQ(b->FindProperty("Link")->Links().Referenced(), a->FindProperty("Height"));
@@ -338,6 +285,7 @@ TEST(ReferenceProperties, WritingTakesTheReferencedHostProperty) {
     // The host itself takes nothing but a host property as a reference.
     velora::IObject* notAProperty = a;
     EXPECT_FALSE(b->FindProperty("Link")->SetRaw(&notAProperty));
-    a->Destroy(0);
-    b->Destroy(0);
+    ref->SetData(&weight);
+    a->Destroy(0);  // the referenced object ending empties the reference
+    EXPECT_EQ(ref->GetReferencedProperty(), nullptr);
 }

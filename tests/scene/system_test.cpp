@@ -40,7 +40,7 @@ std::vector<std::string> Items(const LyStringList& list) {
 
 }  // namespace
 
-TEST(System, TheOneIsOneInstanceForEveryThread) {
+TEST(System, TheOneIsOneInstanceForEveryThreadOfTheSdkGeneration) {
     ASSERT_TRUE(kSettingsReady);
     std::atomic<LySystem*> seen[4] = {};
     std::vector<std::thread> threads;
@@ -48,14 +48,12 @@ TEST(System, TheOneIsOneInstanceForEveryThread) {
     for (std::thread& thread : threads) thread.join();
     for (auto& one : seen) EXPECT_EQ(one.load(), &LySystem::TheOne());
     EXPECT_TRUE(LySystem::TheOne().Is(LyComponent::TypeInfo));
-}
-
-TEST(System, VersionIsTheSdkGenerationWhateverTheBuild) {
+    // The version is the SDK's generation whatever the build.
     EXPECT_EQ(static_cast<double>(LySystem::TheOne().Version), 25000.0);
     EXPECT_TRUE(LySystem::TheOne().Version.IsReadOnly());
 }
 
-TEST(System, PathsComeFromTheApplicationAtEveryRead) {
+TEST(System, PathsAndNamesComeFromTheApplicationAndTheProcessAtEveryRead) {
     LySystem& system = LySystem::TheOne();
     velora::Application& app = velora::Application::Instance();
     const std::string before = app.ConfigPath();
@@ -66,29 +64,29 @@ TEST(System, PathsComeFromTheApplicationAtEveryRead) {
     EXPECT_EQ(std::string(system.ApplicationPath), app.ApplicationPath());
     EXPECT_EQ(std::string(system.UserConfigPath), app.UserConfigPath());
     EXPECT_TRUE(system.ConfigPath.IsReadOnly());
-}
-
-TEST(System, ImagesAndMeshesShareTheResourceDirectory) {
-    LySystem& system = LySystem::TheOne();
-    EXPECT_EQ(std::string(system.PathImages), std::string(system.PathMeshs));
-    EXPECT_EQ(std::string(system.PathImages), velora::Application::Instance().ResourcePath());
-}
-
-TEST(System, TempPathIsTheOperatingSystemsWithATrailingSlash) {
-    const std::string temp = static_cast<const char*>(LySystem::TheOne().TempPath);
+    // Images and meshes share the resource directory.
+    EXPECT_EQ(std::string(system.PathImages), app.ResourcePath());
+    EXPECT_EQ(std::string(system.PathMeshs), app.ResourcePath());
+    // The temporary path is the operating system's, with a trailing slash.
+    const std::string temp = static_cast<const char*>(system.TempPath);
     ASSERT_FALSE(temp.empty());
     EXPECT_EQ(temp.back(), '/');
     EXPECT_EQ(temp, velora::process::TempPath());
-}
-
-TEST(System, ComputerNameBuildAndInterpreter) {
-    LySystem& system = LySystem::TheOne();
     const std::string name = static_cast<const char*>(system.ComputerName);
     EXPECT_LE(name.size(), 255u);
     EXPECT_EQ(name, velora::process::ComputerName());
     EXPECT_STRNE(system.BuildId, "");
     EXPECT_STRNE(system.BuildVersion, "");
     EXPECT_EQ(static_cast<int>(system.PythonVersion), 0);  // no interpreter is embedded
+    EXPECT_STREQ(LySystem::CurrentDirectory(), velora::process::CurrentDirectory().c_str());
+    EXPECT_STREQ(LySystem::MakeFullPath("/a/b/../c/./d"), "/a/c/d");
+    const std::string relative = velora::process::CurrentDirectory() + "/x/y";
+    EXPECT_STREQ(LySystem::MakeFullPath("x//y"), relative.c_str());
+    // Libraries are known by path.
+    EXPECT_FALSE(LySystem::LibraryLoad("/no/such/library.so"));
+    EXPECT_FALSE(LySystem::LibraryFree("/no/such/library.so"));
+    EXPECT_EQ(LySystem::LibraryGetProcAddress("/no/such/library.so", "LyPluginEntry"), nullptr);
+    EXPECT_FALSE(LySystem::LibraryLoad(nullptr));
 }
 
 TEST(System, ClocksFollowTheTimingManager) {
@@ -181,20 +179,6 @@ TEST(System, ListsAreCopiedFromTheApplicationOnce) {
     // Later changes of the application's lists are not seen.
     velora::Application::Instance().AddPluginPath("/late");
     EXPECT_EQ(system.GetPluginPath().GetCount(), 2);
-}
-
-TEST(System, CurrentDirectoryAndFullPaths) {
-    EXPECT_STREQ(LySystem::CurrentDirectory(), velora::process::CurrentDirectory().c_str());
-    EXPECT_STREQ(LySystem::MakeFullPath("/a/b/../c/./d"), "/a/c/d");
-    const std::string relative = velora::process::CurrentDirectory() + "/x/y";
-    EXPECT_STREQ(LySystem::MakeFullPath("x//y"), relative.c_str());
-}
-
-TEST(System, LibrariesAreKnownByPath) {
-    EXPECT_FALSE(LySystem::LibraryLoad("/no/such/library.so"));
-    EXPECT_FALSE(LySystem::LibraryFree("/no/such/library.so"));
-    EXPECT_EQ(LySystem::LibraryGetProcAddress("/no/such/library.so", "LyPluginEntry"), nullptr);
-    EXPECT_FALSE(LySystem::LibraryLoad(nullptr));
 }
 
 namespace {

@@ -21,9 +21,11 @@
 #include <velora/scene_io.h>
 #include <velora/time.h>
 
+#include "scenefile/sample_document.h"
+
 namespace {
 
-namespace dsx = velora::dsx;
+using namespace scenefile_test;
 using velora::FCurve;
 using velora::FCurveKey;
 
@@ -43,15 +45,6 @@ void ExpectSameKeys(const FCurve& a, const FCurve& b) {
                             y.leftVelocity, y.rightVelocity, y.tension, y.continuity, y.bias};
         for (int f = 0; f < 10; ++f) EXPECT_TRUE(SameBits(xs[f], ys[f])) << "field " << f;
     }
-}
-
-// Through a document, encoded and decoded.
-dsx::Document Reencode(const dsx::Document& doc, dsx::Encoding encoding) {
-    std::string bytes, error;
-    EXPECT_TRUE(dsx::EncodeDocument(doc, encoding, &bytes, &error)) << error;
-    dsx::Document back;
-    EXPECT_TRUE(dsx::DecodeDocument(bytes.data(), bytes.size(), &back, &error)) << error;
-    return back;
 }
 
 class CurveConversion : public ::testing::TestWithParam<dsx::Encoding> {
@@ -103,7 +96,7 @@ TEST_P(CurveConversion, EveryKeySurvivesBitForBit) {
     dsx::FileProperty* p = doc.AddObject("Model", "Model::M")->AddProperty("X", dsx::kFileValueDouble);
     dsx::CurveNode* node = p->CreateAnimation(1);
     CopyAnimCurve(node->CreateCurve(0, true), curve, true);
-    const dsx::Document back = Reencode(doc, GetParam());
+    const dsx::Document back = Decode(Encode(doc, GetParam()));
     EXPECT_TRUE(dsx::SameContent(doc, back));
     FCurve* read = Curve();
     const dsx::CurveNode* readNode = back.ObjectAt(0)->PropertyAt(0)->Animation();
@@ -176,7 +169,7 @@ TEST_P(CurveConversion, NodesChannelByChannelAndLockedChannels) {
     dsx::Document doc;
     dsx::FileProperty* p = doc.AddObject("Object", "Object::Owner")->AddProperty("Position", dsx::kFileValueVector3);
     velora::CopyFCurveNode(p->CreateAnimation(1), node, false);
-    const dsx::Document back = Reencode(doc, GetParam());
+    const dsx::Document back = Decode(Encode(doc, GetParam()));
     const dsx::CurveNode* file = back.ObjectAt(0)->PropertyAt(0)->Animation();
     ASSERT_EQ(file->ChannelCount(), 3);
     EXPECT_EQ(file->ChannelCurve(2), nullptr);  // no keys, only its value
@@ -216,9 +209,7 @@ TEST_P(CurveConversion, NodesChannelByChannelAndLockedChannels) {
 
 INSTANTIATE_TEST_SUITE_P(Encodings, CurveConversion,
                          ::testing::Values(dsx::Encoding::kText, dsx::Encoding::kBinary),
-                         [](const ::testing::TestParamInfo<dsx::Encoding>& info) {
-                             return info.param == dsx::Encoding::kText ? "Text" : "Binary";
-                         });
+                         EncodingName);
 
 TEST(PropertyConversion, ValuesLocksAndMutes) {
     velora::Object* owner = velora::Object::Create("Values");

@@ -32,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(DsxObjects, PassBitsAndIdentity) {
+TEST_F(DsxObjects, PassBitsIdentityAndNeutralAnswersWithoutAStore) {
     EXPECT_EQ(kLyDsxStoreFields, 2u);
     EXPECT_EQ(kLyDsxStoreReferences, 8u);
     LyDsxObject empty;
@@ -50,10 +50,7 @@ TEST_F(DsxObjects, PassBitsAndIdentity) {
     EXPECT_EQ(empty.FieldReadInt("Icon"), 0);
     EXPECT_STREQ(empty.FieldReadString("Icon"), "");
     EXPECT_EQ(empty.FieldReadObjectReference("Icon"), nullptr);
-}
-
-TEST_F(DsxObjects, AnotherHostObjectIsNotTakenForAStore) {
-    // A host object handed in by mistake must not be read as a store.
+    // Nor is a host object handed in by mistake read as a store.
     velora::Object* cube = Make("Cube");
     LyDsxObject wrong(cube);
     EXPECT_FALSE(wrong.FieldWriteInt("Icon", 1));

@@ -165,6 +165,25 @@ inline dsx::Document SampleDocument() {
     return doc;
 }
 
+/// A document's bytes in an encoding, and a document read back from bytes.
+inline std::string Encode(const dsx::Document& doc, dsx::Encoding encoding) {
+    std::string bytes, error;
+    EXPECT_TRUE(dsx::EncodeDocument(doc, encoding, &bytes, &error)) << error;
+    return bytes;
+}
+
+inline dsx::Document Decode(const std::string& bytes, dsx::Encoding* found = nullptr) {
+    dsx::Document doc;
+    std::string error;
+    EXPECT_TRUE(dsx::DecodeDocument(bytes.data(), bytes.size(), &doc, &error, found)) << error;
+    return doc;
+}
+
+/// Names the text and binary instances of the tests run in both encodings.
+inline std::string EncodingName(const ::testing::TestParamInfo<dsx::Encoding>& info) {
+    return info.param == dsx::Encoding::kText ? "Text" : "Binary";
+}
+
 /// A directory of its own for each test, removed afterwards.
 class ScratchDirectory : public ::testing::Test {
 protected:

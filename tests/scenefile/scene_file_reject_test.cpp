@@ -1,18 +1,13 @@
 // Corrupt, truncated, foreign and future files are refused with a message,
 // never taken half-way and never a crash.
 
+#include <utility>
 
 #include "scenefile/sample_document.h"
 
 using namespace scenefile_test;
 
 namespace {
-
-std::string Encode(const dsx::Document& doc, dsx::Encoding encoding) {
-    std::string bytes, error;
-    EXPECT_TRUE(dsx::EncodeDocument(doc, encoding, &bytes, &error)) << error;
-    return bytes;
-}
 
 // Decodes `bytes` expecting a refusal; returns the message. The document
 // handed in already holds an object, which a refusal must clear.
@@ -54,30 +49,34 @@ TEST_P(Truncation, EveryPrefixIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Encodings, Truncation,
                          ::testing::Values(dsx::Encoding::kText, dsx::Encoding::kBinary),
-                         [](const ::testing::TestParamInfo<dsx::Encoding>& info) {
-                             return info.param == dsx::Encoding::kText ? "Text" : "Binary";
-                         });
+                         EncodingName);
 
-TEST(SceneFileReject, EmptyAndForeignData) {
-    EXPECT_NE(Refusal("").find("empty"), std::string::npos);
-    EXPECT_NE(Refusal("PK\x03\x04 not a scene").find("not a valid scene file"), std::string::npos);
-    EXPECT_NE(Refusal("[1, 2, 3]").find("top level"), std::string::npos);
-    EXPECT_NE(Refusal(R"({"format": "other", "version": 1, "objects": []})").find("format name"),
-              std::string::npos);
-    EXPECT_NE(Refusal(R"({"format": "velora-dsx", "objects": []})").find("no version"), std::string::npos);
-    // Trailing bytes after a complete tree are corruption too.
-    EXPECT_NE(Refusal(Wrap("") + "x").find("not a valid scene file"), std::string::npos);
-}
-
-TEST(SceneFileReject, UnknownVersions) {
-    for (const char* version : {"3", "0", "-1", "1.5", "99999999999999999999", "\"1\""}) {
-        const std::string text = std::string(R"({"format": "velora-dsx", "version": )") + version +
-                                 R"(, "objects": []})";
-        const std::string error = Refusal(text);
-        EXPECT_TRUE(error.find("version") != std::string::npos) << version << ": " << error;
+TEST(SceneFileReject, EmptyForeignAndUnknownVersions) {
+    const std::string head = R"({"format": "velora-dsx", "version": )";
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "empty"},
+        {"PK\x03\x04 not a scene", "not a valid scene file"},
+        {"[1, 2, 3]", "top level"},
+        {R"({"format": "other", "version": 1, "objects": []})", "format name"},
+        {R"({"format": "velora-dsx", "objects": []})", "no version"},
+        {Wrap("") + "x", "not a valid scene file"},  // trailing bytes after a complete tree
+        {head + R"(3, "objects": []})", "version"},
+        {head + R"(0, "objects": []})", "version"},
+        {head + R"(-1, "objects": []})", "version"},
+        {head + R"(1.5, "objects": []})", "version"},
+        {head + R"(99999999999999999999, "objects": []})", "version"},
+        {head + R"("1", "objects": []})", "version"},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        const std::string error = Refusal(bytes);
+        EXPECT_NE(error.find(expected), std::string::npos) << bytes << ": " << error;
     }
-    const std::string future = Refusal(R"({"format": "velora-dsx", "version": 3, "objects": "new layout"})");
-    EXPECT_EQ(future, "unsupported scene file version 3 (this reader reads versions 1 to 2)");
+    EXPECT_EQ(Refusal(head + R"(3, "objects": "new layout"})"),
+              "unsupported scene file version 3 (this reader reads versions 1 to 2)");
+    // Messages say where.
+    EXPECT_EQ(Refusal(Wrap(R"({"id": 1, "class": "Model", "name": "Model::A", "properties": [)"
+                           R"({"name": "V", "type": "vector3", "value": [1, 2]}]})")),
+              "objects[0].properties[0].value: expected 3 numbers");
 }
 
 TEST(SceneFileReject, FutureVersionInBinary) {
@@ -89,13 +88,6 @@ TEST(SceneFileReject, FutureVersionInBinary) {
     ASSERT_EQ(static_cast<unsigned char>(bytes[at + key.size()]), 0x02);  // CBOR small integer 2
     bytes[at + key.size()] = 0x03;
     EXPECT_NE(Refusal(bytes).find("unsupported scene file version 3"), std::string::npos);
-}
-
-TEST(SceneFileReject, MessagesSayWhere) {
-    const std::string error = Refusal(Wrap(
-        R"({"id": 1, "class": "Model", "name": "Model::A", "properties": [)"
-        R"({"name": "V", "type": "vector3", "value": [1, 2]}]})"));
-    EXPECT_EQ(error, "objects[0].properties[0].value: expected 3 numbers");
 }
 
 TEST(SceneFileReject, StructuralFaults) {

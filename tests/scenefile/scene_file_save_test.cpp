@@ -165,56 +165,50 @@ TEST_F(SceneFileSave, AFailingWriteSaysWhy) {
     EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
 }
 
-// Only a regular file is replaced: a FIFO, a device, or a link to a device
-// is refused and left as it is.
-TEST_F(SceneFileSave, TargetsThatAreNotRegularFiles) {
+// Targets that cannot be replaced and documents that cannot be written are
+// refused with their reason, and whatever stood there stays as it was.
+TEST_F(SceneFileSave, RefusedTargetsAndDocumentsLeaveWhatIsThere) {
     const std::string fifo = Path("fifo.dsx");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string link = Path("null.dsx");
     fs::create_symlink("/dev/null", link);
-    for (const std::string& target : {fifo, link, std::string("/dev/null")}) {
+    const std::string folder = Path("folder.dsx");
+    fs::create_directory(folder);
+    WriteBytes(Path("folder.dsx/inside"), "keep");
+    const std::string path = Path("scene.dsx");
+    const std::string old = WriteOldFile(path);
+    dsx::Document bad;
+    bad.AddObject("M", "A")->SetReference("R", 99);
+    const struct {
+        std::string target;
+        const dsx::Document* doc;
+        const char* reason;
+    } cases[] = {
+        // Only a regular file is replaced: a FIFO, a device, or a link to a device is not.
+        {fifo, nullptr, "not a regular file"},
+        {link, nullptr, "not a regular file"},
+        {"/dev/null", nullptr, "not a regular file"},
+        {folder, nullptr, "is a directory"},
+        {Path("no/such/dir/scene.dsx"), nullptr, "No such file or directory"},
+        {path, &bad, "reference to object 99"},
+    };
+    const dsx::Document sample = SampleDocument();
+    for (const auto& c : cases) {
         std::string error;
-        EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), target, dsx::Encoding::kText, &error)) << target;
-        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+        EXPECT_FALSE(dsx::SaveDocument(c.doc ? *c.doc : sample, c.target, dsx::Encoding::kText, &error)) << c.target;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(ReadBytes(Path("folder.dsx/inside")), "keep");
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo.dsx", "folder.dsx", "null.dsx", "scene.dsx"}));
     // Reading a FIFO that has no writer is refused at once, not waited on.
     dsx::Document doc;
     std::string error;
     EXPECT_FALSE(dsx::LoadDocument(fifo, &doc, &error));
     EXPECT_NE(error.find("a FIFO"), std::string::npos) << error;
-}
-
-TEST_F(SceneFileSave, TargetThatIsADirectory) {
-    const std::string path = Path("folder.dsx");
-    fs::create_directory(path);
-    WriteBytes(Path("folder.dsx/inside"), "keep");
-    std::string error;
-    EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), path, dsx::Encoding::kText, &error));
-    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
-    EXPECT_EQ(ReadBytes(Path("folder.dsx/inside")), "keep");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"folder.dsx"});
-}
-
-TEST_F(SceneFileSave, MissingDirectory) {
-    std::string error;
-    EXPECT_FALSE(dsx::SaveDocument(SampleDocument(), Path("no/such/dir/scene.dsx"), dsx::Encoding::kText, &error));
-    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
-    EXPECT_TRUE(Entries().empty());
-}
-
-TEST_F(SceneFileSave, InvalidDocumentLeavesTheOldFile) {
-    const std::string path = Path("scene.dsx");
-    const std::string old = WriteOldFile(path);
-    dsx::Document bad;
-    bad.AddObject("M", "A")->SetReference("R", 99);
-    std::string error;
-    EXPECT_FALSE(dsx::SaveDocument(bad, path, dsx::Encoding::kText, &error));
-    EXPECT_NE(error.find("reference to object 99"), std::string::npos) << error;
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"scene.dsx"});
 }
 
 TEST_F(SceneFileSave, KeepsThePermissionsOfTheFileItReplaces) {

@@ -3,6 +3,7 @@
 
 #include <velora/entity.h>
 
+#include "common/event_log.h"
 #include "services/services_fixture.h"
 
 using namespace VELSDK2025;
@@ -26,55 +27,49 @@ protected:
 };
 int DepthProbe::depthAtEnd = -1;
 
-// Records the transaction events of the main entity.
-class TransactionWatch : public lyiface::ICallback {
-public:
-    TransactionWatch() {
-        velora::MainEntity::Instance().Events().AddHandler(this, Handler(), velora::kEntityAllModelsBegin);
-        velora::MainEntity::Instance().Events().AddHandler(this, Handler(), velora::kEntityAllModelsEnd);
+// Records the transaction events of the main entity and their arguments.
+struct TransactionWatch : lysdk_test::EventLog {
+    TransactionWatch()
+        : EventLog(velora::MainEntity::Instance().Events(),
+                   {velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}) {
+        then = [this](lyiface::EventRecord* r) { arguments.push_back(*static_cast<int*>(r->data)); };
     }
-    ~TransactionWatch() { velora::MainEntity::Instance().Events().RemoveAll(this); }
-    IObject* IQuery(std::uint32_t, int) override { return this; }
-    void Destroy(int) override {}
-    void OnEvent(lyiface::IRegister*, lyiface::EventRecord* event) {
-        events.push_back(event->type);
-        arguments.push_back(*static_cast<int*>(event->data));
-    }
-    std::vector<int> events;
     std::vector<int> arguments;
-
-private:
-    static lyiface::ICallback::Handler Handler() {
-        return static_cast<lyiface::ICallback::Handler>(&TransactionWatch::OnEvent);
-    }
 };
 
 }  // namespace
 
 class Deletion : public ServiceScene {};
 
-TEST_F(Deletion, NoMatchStillOpensAndClosesTheTransaction) {
+TEST_F(Deletion, EveryCallIsOneTransactionAndMatchesEndInsideIt) {
     velora::MainEntity& entity = velora::MainEntity::Instance();
     const int count = entity.AllModelsTransactionCount();
-    TransactionWatch watch;
-    EXPECT_EQ(LyDeleteObjectsByName("SvcNothingIsCalledThis*"), 0);
-    EXPECT_EQ(entity.AllModelsTransactionCount(), count + 1);
-    EXPECT_EQ(entity.AllModelsTransactionDepth(), 0);
-    EXPECT_EQ(watch.events,
-              (std::vector<int>{velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}));
-    EXPECT_EQ(watch.arguments, (std::vector<int>{0, 0}));
-}
-
-TEST_F(Deletion, MatchesEndInsideTheTransaction) {
+    {
+        TransactionWatch watch;
+        EXPECT_EQ(LyDeleteObjectsByName("SvcNothingIsCalledThis*"), 0);  // no match: still opened and closed
+        EXPECT_EQ(entity.AllModelsTransactionCount(), count + 1);
+        EXPECT_EQ(watch.types, (std::vector<int>{velora::kEntityAllModelsBegin, velora::kEntityAllModelsEnd}));
+        EXPECT_EQ(watch.arguments, (std::vector<int>{0, 0}));
+    }
     velora::PlugHandle probe(DepthProbe::Create("SvcProbe"));
     DepthProbe::depthAtEnd = -1;
     EXPECT_EQ(LyDeleteObjectsByName("SvcProbe"), 1);
     EXPECT_FALSE(probe.Valid());
     EXPECT_EQ(DepthProbe::depthAtEnd, 1);
-    EXPECT_EQ(velora::MainEntity::Instance().AllModelsTransactionDepth(), 0);
+    EXPECT_EQ(entity.AllModelsTransactionDepth(), 0);
+    // Transactions nest and ignore an unmatched end.
+    TransactionWatch watch;
+    entity.BeginAllModelsTransaction(5);
+    entity.BeginAllModelsTransaction(6);
+    EXPECT_EQ(entity.AllModelsTransactionDepth(), 2);
+    EXPECT_EQ(entity.AllModelsTransactionArgument(), 5);
+    for (int i = 0; i < 3; ++i) entity.EndAllModelsTransaction();
+    EXPECT_EQ(entity.AllModelsTransactionDepth(), 0);
+    EXPECT_EQ(entity.AllModelsTransactionCount(), count + 3);
+    EXPECT_EQ(watch.types.size(), 2u);
 }
 
-TEST_F(Deletion, UndeletableLockedAndSystemObjectsAreKept) {
+TEST_F(Deletion, UndeletableLockedAndSystemObjectsAreKeptAndOwnedObjectsCount) {
     velora::PlugHandle plain(Make("SvcKeepPlain"));
     velora::Object* undeletable = Make("SvcKeepFixed");
     undeletable->SetObjectFlags(velora::kObjectRenamable);
@@ -82,11 +77,21 @@ TEST_F(Deletion, UndeletableLockedAndSystemObjectsAreKept) {
     locked->SetObjectFlags(velora::kObjectDefaultFlags | velora::kObjectLocked);
     velora::Object* system = Make("SvcKeepSystem");
     system->SetObjectFlags(velora::kObjectDefaultFlags | velora::kObjectSystem);
+    EXPECT_EQ(LyDeleteObjectsByName(""), 0);  // an empty pattern deletes nothing
+    EXPECT_EQ(LyDeleteObjectsByName(nullptr), 0);
+    EXPECT_TRUE(plain.Valid());
     EXPECT_EQ(LyDeleteObjectsByName("SvcKeep*"), 1);
     EXPECT_FALSE(plain.Valid());
     LyArrayTemplate<LyComponent*> left;
     LyFindObjectsByName("SvcKeep*", left);
     EXPECT_EQ(left.GetCount(), 3);
+    // Objects ending with their owner count.
+    velora::Object* owner = Make("SvcOwnerA");
+    velora::Object* owned = Make("SvcOwnerB");
+    owned->SetOwner(owner);
+    velora::PlugHandle watch(owned);
+    EXPECT_EQ(LyDeleteObjectsByName("SvcOwner?"), 2);
+    EXPECT_FALSE(watch.Valid());
 }
 
 TEST_F(Deletion, NamespaceAndGroupNarrowTheMatch) {
@@ -104,38 +109,6 @@ TEST_F(Deletion, NamespaceAndGroupNarrowTheMatch) {
     EXPECT_FALSE(outside.Valid());
     EXPECT_EQ(LyDeleteObjectsByName("SvcLimb", nullptr, "Object"), 1);
     EXPECT_FALSE(plainObject.Valid());
-}
-
-TEST_F(Deletion, ObjectsEndingWithTheirOwnerCount) {
-    velora::Object* owner = Make("SvcOwnerA");
-    velora::Object* owned = Make("SvcOwnerB");
-    owned->SetOwner(owner);
-    velora::PlugHandle watch(owned);
-    EXPECT_EQ(LyDeleteObjectsByName("SvcOwner?"), 2);
-    EXPECT_FALSE(watch.Valid());
-}
-
-TEST_F(Deletion, AnEmptyPatternDeletesNothing) {
-    velora::PlugHandle kept(Make("SvcEmptyPattern"));
-    EXPECT_EQ(LyDeleteObjectsByName(""), 0);
-    EXPECT_EQ(LyDeleteObjectsByName(nullptr), 0);
-    EXPECT_TRUE(kept.Valid());
-}
-
-TEST_F(Deletion, TransactionsNestAndIgnoreAnUnmatchedEnd) {
-    velora::MainEntity& entity = velora::MainEntity::Instance();
-    const int count = entity.AllModelsTransactionCount();
-    TransactionWatch watch;
-    entity.BeginAllModelsTransaction(5);
-    entity.BeginAllModelsTransaction(6);
-    EXPECT_EQ(entity.AllModelsTransactionDepth(), 2);
-    EXPECT_EQ(entity.AllModelsTransactionArgument(), 5);
-    entity.EndAllModelsTransaction();
-    entity.EndAllModelsTransaction();
-    entity.EndAllModelsTransaction();
-    EXPECT_EQ(entity.AllModelsTransactionDepth(), 0);
-    EXPECT_EQ(entity.AllModelsTransactionCount(), count + 1);
-    EXPECT_EQ(watch.events.size(), 2u);
 }
 
 class Bookkeeping : public ServiceScene {};
@@ -222,6 +195,9 @@ TEST(Lists, ListsStartEmptyAndGoBackWithTheirElements) {
     LyDestroyModelList(nullptr);
     LyDestroyPickInfosList(nullptr);
     auto* plugs = LyCreatePlugList();
+    ASSERT_NE(plugs, nullptr);
+    EXPECT_EQ(plugs->GetCount(), 0);
     plugs->Add(nullptr);
     LyDestroyPlugList(plugs);
+    LyDestroyPlugList(nullptr);
 }

@@ -24,7 +24,7 @@ std::vector<std::string> Names(const LyArrayTemplate<LyComponent*>& list, int fr
 
 class Lookup : public ServiceScene {};
 
-TEST_F(Lookup, FindByFullNameGivesTheWrapper) {
+TEST_F(Lookup, FindByFullNameGivesTheWrapperAndFollowsRenamesAndEnds) {
     velora::Object* cube = Make("SvcFindCube", velora::kClassModel);
     LyComponent* found = LyFindObjectByFullName("Model::SvcFindCube");
     ASSERT_NE(found, nullptr);
@@ -33,25 +33,19 @@ TEST_F(Lookup, FindByFullNameGivesTheWrapper) {
     EXPECT_EQ(LyFindObjectByFullName("Model::SvcFindCub"), nullptr);
     EXPECT_EQ(LyFindObjectByFullName("SvcFindCube"), nullptr);  // a full name is needed
     EXPECT_EQ(LyFindObjectByFullName(nullptr), nullptr);
-}
-
-TEST_F(Lookup, FindByFullNameFollowsRenamesAndEnds) {
-    velora::Object* object = Make("SvcRenameA");
-    velora::MainEntity& entity = velora::MainEntity::Instance();
-    ASSERT_TRUE(object->SetName("SvcRenameB"));
-    EXPECT_EQ(entity.Objects().FindByFullName("Object::SvcRenameA"), nullptr);
-    EXPECT_EQ(entity.Objects().FindByFullName("Object::SvcRenameB"), object);
-    ASSERT_TRUE(object->SetLongName("svcns:SvcRenameB"));
-    EXPECT_EQ(entity.Objects().FindByFullName("Object::SvcRenameB"), nullptr);
-    EXPECT_EQ(entity.Objects().FindByFullName("Object::svcns:SvcRenameB"), object);
-    object->Destroy(0);
-    EXPECT_EQ(entity.Objects().FindByFullName("Object::svcns:SvcRenameB"), nullptr);
-}
-
-TEST_F(Lookup, ASharedFullNameAnswersTheOldestCarrier) {
+    // Renames and ends are followed.
+    velora::ObjectDirectory& objects = velora::MainEntity::Instance().Objects();
+    ASSERT_TRUE(cube->SetName("SvcRenameB"));
+    EXPECT_EQ(objects.FindByFullName("Model::SvcFindCube"), nullptr);
+    EXPECT_EQ(objects.FindByFullName("Model::SvcRenameB"), cube);
+    ASSERT_TRUE(cube->SetLongName("svcns:SvcRenameB"));
+    EXPECT_EQ(objects.FindByFullName("Model::SvcRenameB"), nullptr);
+    EXPECT_EQ(objects.FindByFullName("Model::svcns:SvcRenameB"), cube);
+    cube->Destroy(0);
+    EXPECT_EQ(objects.FindByFullName("Model::svcns:SvcRenameB"), nullptr);
+    // A shared full name answers the oldest carrier.
     velora::Object* first = Make("SvcTwin");
     velora::Object* second = Make("SvcTwin");
-    velora::ObjectDirectory& objects = velora::MainEntity::Instance().Objects();
     EXPECT_EQ(objects.FindByFullName("Object::SvcTwin"), first);
     first->Destroy(0);
     EXPECT_EQ(objects.FindByFullName("Object::SvcTwin"), second);
@@ -146,7 +140,7 @@ private:
 
 }  // namespace
 
-TEST_F(Creation, AModelIsCreatedFromItsEntryAndJoinsTheScene) {
+TEST_F(Creation, AModelIsCreatedFromItsEntryAndJoinsTheSceneOtherObjectsDoNot) {
     int payload = 7;
     velora::MainEntity& entity = velora::MainEntity::Instance();
     const int before = entity.SceneModelCount();
@@ -161,18 +155,12 @@ TEST_F(Creation, AModelIsCreatedFromItsEntryAndJoinsTheScene) {
     EXPECT_TRUE(entity.InScene(host));
     EXPECT_EQ(entity.SceneModelCount(), before + 1);
     EXPECT_EQ(entity.SceneModel(before), host);
-}
-
-TEST_F(Creation, OtherObjectsStayOutOfTheScene) {
-    velora::MainEntity& entity = velora::MainEntity::Instance();
-    const int before = entity.SceneModelCount();
-    LyComponent* made = Keep(LyCreateObject("SvcTests", "Plain", "SvcPlain"));
-    ASSERT_NE(made, nullptr);
-    EXPECT_FALSE(entity.InScene(velora::AsObject(made->GetHIObject())));
-    EXPECT_EQ(entity.SceneModelCount(), before);
-}
-
-TEST_F(Creation, AnUnknownEntryCreatesNothing) {
+    // Other objects stay out of the scene.
+    LyComponent* plain = Keep(LyCreateObject("SvcTests", "Plain", "SvcPlain"));
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(entity.InScene(velora::AsObject(plain->GetHIObject())));
+    EXPECT_EQ(entity.SceneModelCount(), before + 1);
+    // An unknown entry creates nothing.
     const std::uint32_t living = LyObjectGetLivingCount();
     EXPECT_EQ(LyCreateObject("SvcTests", "Missing", "SvcNone"), nullptr);
     EXPECT_EQ(LyCreateObject("SvcNoGroup", "Null", "SvcNone"), nullptr);

@@ -12,13 +12,10 @@ using services_test::TraceLog;
 using velora::MessageBoxAnswer;
 using velora::MessageBoxes;
 
-TEST(Platform, SleepWaitsAtLeastTheTimeAsked) {
+TEST(Platform, SleepWaitsAtLeastTheTimeAskedAndOnlyBigEndianValuesAreSwapped) {
     const auto start = std::chrono::steady_clock::now();
     LySleep(30);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
-}
-
-TEST(Platform, BigEndianValuesAreSwappedLittleEndianOnesKept) {
     std::uint16_t big = 0x1234;
     LyBigEndianToNative(big);
     EXPECT_EQ(big, 0x3412);
@@ -43,10 +40,7 @@ TEST_F(MessageBox, TheDefaultPolicyAnswersTheDefaultButtonAndTracesTheBox) {
     EXPECT_NE(text.find("Svc message"), std::string::npos);
     EXPECT_NE(text.find("[1] OK [2] Cancel (default 2)"), std::string::npos);
     EXPECT_NE(text.find("Answer: 2 (default)"), std::string::npos);
-}
-
-TEST_F(MessageBox, AMissingDefaultButtonFallsBackToTheFirstButton) {
-    TraceLog log;
+    // A missing default button falls back to the first button.
     EXPECT_EQ(LyMessageBox("t", "m", "Yes", "No", nullptr, 3), 1);
     EXPECT_EQ(LyMessageBox("t", "m", nullptr, "Only", "", 0), 2);
     EXPECT_EQ(LyMessageBox("t", "m", nullptr, nullptr, nullptr, 1), 0);
@@ -64,14 +58,11 @@ TEST_F(MessageBox, ScriptedAnswersAreTakenInOrderThenTheDefault) {
     EXPECT_EQ(LyMessageBox("t", "m", "A", "B", "C", 1), 1);
     EXPECT_TRUE(log.Contains("Answer: 3 (scripted)"));
     EXPECT_TRUE(log.Contains("Answer: 1 (default)"));
-}
-
-TEST_F(MessageBox, AScriptedAnswerForAnAbsentButtonIsRefused) {
-    TraceLog log;
-    MessageBoxes::Instance().Script(MessageBoxAnswer::Button(3));
+    // An answer naming an absent button is refused, and used up.
+    boxes.Script(MessageBoxAnswer::Button(3));
     EXPECT_EQ(LyMessageBox("t", "m", "OK", "Cancel", nullptr, 1), 1);
     EXPECT_TRUE(log.Contains("scripted answer 3 names no button"));
-    EXPECT_EQ(MessageBoxes::Instance().ScriptedCount(), 0);
+    EXPECT_EQ(boxes.ScriptedCount(), 0);
 }
 
 TEST_F(MessageBox, TheCheckBoxIsReadAndWritten) {

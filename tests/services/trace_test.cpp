@@ -10,69 +10,48 @@ using services_test::TraceLog;
 
 class Tracing : public ServiceScene {};
 
-TEST_F(Tracing, LevelIsReadAndSetOnTheHost) {
-    LyTraceSetLevel(12);
-    EXPECT_EQ(LyTraceGetLevel(), 12u);
-    EXPECT_EQ(velora::Trace::Instance().Level(), 12u);
-}
-
-TEST_F(Tracing, AtLevelNineLyTracePrintsNothingButALevelNineLinePrints) {
-    TraceLog log;
-    LyTraceSetLevel(9);
-    LyTrace("plain %d\n", 1);
-    EXPECT_EQ(log.size(), 0u);
-    LyTraceWithLevel(9, "levelled %d\n", 2);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log.lines()[0].level, 9u);
-    EXPECT_EQ(log.lines()[0].text, "levelled 2\n");
-}
-
-TEST_F(Tracing, LyTracePrintsAtLevelTenFromLevelTenOn) {
-    TraceLog log;
-    LyTraceSetLevel(10);
-    LyTrace("at %s\n", "ten");
-    LyTraceSetLevel(30);
-    LyTrace("at %s\n", "thirty");
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log.lines()[0].level, 10u);
-    EXPECT_EQ(log.lines()[0].text, "at ten\n");
-    EXPECT_EQ(log.lines()[1].level, 10u);
-}
-
-TEST_F(Tracing, ALevelAboveTheCurrentOneIsNotPrinted) {
-    TraceLog log;
-    LyTraceSetLevel(5);
-    LyTraceWithLevel(6, "finer\n");
-    LyTraceWithLevel(5, "equal\n");
-    LyTraceWithLevel(0, "coarser\n");
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log.lines()[0].text, "equal\n");
-    EXPECT_EQ(log.lines()[1].text, "coarser\n");
-    EXPECT_EQ(log.lines()[1].level, 0u);
-}
-
-TEST_F(Tracing, LongTextIsCutAtTheBufferSize) {
-    TraceLog log;
-    LyTraceSetLevel(10);
-    const std::string big(5000, 'x');
-    LyTrace("%s", big.c_str());
-    LyTraceWithLevel(10, "%s", big.c_str());
-    ASSERT_EQ(log.size(), 2u);
-    for (const auto& line : log.lines()) {
-        EXPECT_EQ(line.text.size(), kLyTraceBufferSize - 1);
-        EXPECT_EQ(line.text, big.substr(0, kLyTraceBufferSize - 1));
+TEST_F(Tracing, LinesPrintUpToTheLevelAndLyTracePrintsAtTenFromTenOn) {
+    struct Case {
+        unsigned int current;
+        int level;  // -1: LyTrace
+        bool printed;
+        unsigned int recordedLevel;
+    };
+    const Case cases[] = {
+        {9, -1, false, 0}, {9, 9, true, 9},   {10, -1, true, 10}, {30, -1, true, 10},
+        {5, 6, false, 0},  {5, 5, true, 5},   {5, 0, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << c.current << ", line " << c.level);
+        TraceLog log;
+        LyTraceSetLevel(c.current);
+        EXPECT_EQ(LyTraceGetLevel(), c.current);
+        EXPECT_EQ(velora::Trace::Instance().Level(), c.current);
+        if (c.level < 0)
+            LyTrace("plain %d\n", 1);
+        else
+            LyTraceWithLevel(static_cast<unsigned int>(c.level), "levelled %d\n", 2);
+        ASSERT_EQ(log.size(), c.printed ? 1u : 0u);
+        if (!c.printed) continue;
+        EXPECT_EQ(log.lines()[0].level, c.recordedLevel);
+        EXPECT_EQ(log.lines()[0].text, c.level < 0 ? "plain 1\n" : "levelled 2\n");
     }
 }
 
-TEST_F(Tracing, TextThatFitsIsWhole) {
+TEST_F(Tracing, TextIsCutAtTheBufferSizeAndWholeWhenItFits) {
     TraceLog log;
     LyTraceSetLevel(10);
+    const std::string big(5000, 'x');
     const std::string fits(kLyTraceBufferSize - 1, 'y');
+    LyTrace("%s", big.c_str());
+    LyTraceWithLevel(10, "%s", big.c_str());
     LyTrace("%s", fits.c_str());
     LyTrace("%sz", fits.c_str());  // one byte too many
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log.lines()[0].text, fits);
-    EXPECT_EQ(log.lines()[1].text, fits);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log.lines()[0].text, big.substr(0, kLyTraceBufferSize - 1));
+    EXPECT_EQ(log.lines()[1].text, big.substr(0, kLyTraceBufferSize - 1));
+    EXPECT_EQ(log.lines()[2].text, fits);
+    EXPECT_EQ(log.lines()[3].text, fits);
 }
 
 namespace {

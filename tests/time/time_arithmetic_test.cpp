@@ -13,230 +13,156 @@ namespace {
 
 constexpr long long kMax = std::numeric_limits<long long>::max();
 constexpr long long kMin = std::numeric_limits<long long>::min();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(TimeConstants, TickValues) {
-    EXPECT_EQ(LyTime::Zero.Get(), 0);
+TEST(TimeConstants, TickValuesAndTheInfinities) {
     EXPECT_EQ(LyTime::Epsilon.Get(), 1);
     EXPECT_EQ(LyTime::OneSecond.Get(), 141120000LL);
-    EXPECT_EQ(LyTime::OneMinute.Get(), 8467200000LL);
-    EXPECT_EQ(LyTime::OneHour.Get(), 508032000000LL);
+    EXPECT_EQ(LyTime::OneMinute.Get(), 60 * 141120000LL);
+    EXPECT_EQ(LyTime::OneHour.Get(), 3600 * 141120000LL);
     EXPECT_EQ(LyTime::Infinity.Get(), kMax);
+    // MinusInfinity is one above the smallest count, the exact negation.
     EXPECT_EQ(LyTime::MinusInfinity.Get(), kMin + 1);
-}
-
-TEST(TimeConstants, MinusInfinityIsNotTheSmallestCount) {
-    EXPECT_GT(LyTime::MinusInfinity, LyTime(kMin));
     EXPECT_EQ(LyTime::Zero - LyTime::Infinity, LyTime::MinusInfinity);
-    EXPECT_EQ((LyTime::Zero - LyTime::Infinity).Get(), -kMax);
     EXPECT_EQ(LyTime::MinusInfinity + LyTime::Infinity, LyTime::Zero);
 }
 
 TEST(TimeMilliseconds, TruncateTowardZero) {
-    EXPECT_EQ(LyTime::OneSecond.GetMilliSeconds(), 1000);
-    EXPECT_EQ(LyTime(-1).GetMilliSeconds(), 0);
-    EXPECT_EQ(LyTime(141119).GetMilliSeconds(), 0);
-    EXPECT_EQ(LyTime(141120).GetMilliSeconds(), 1);
-    EXPECT_EQ(LyTime(-141121).GetMilliSeconds(), -1);
-    EXPECT_EQ(LyTime(-282239).GetMilliSeconds(), -1);
+    const long long cases[][2] = {{141120000, 1000}, {-1, 0}, {141119, 0}, {141120, 1}, {-141121, -1}, {-282239, -1}};
+    for (const auto& c : cases) EXPECT_EQ(LyTime(c[0]).GetMilliSeconds(), c[1]) << c[0];
     LyTime t;
-    t.SetMilliSeconds(-1);
-    EXPECT_EQ(t.Get(), -141120);
-    t.SetMilliSeconds(2500);
-    EXPECT_EQ(t.Get(), 2500LL * 141120);
+    for (long long ms : {-1LL, 2500LL}) {
+        t.SetMilliSeconds(ms);
+        EXPECT_EQ(t.Get(), ms * 141120);
+    }
 }
 
-TEST(TimeIntegerOperators, WorkOnTheCounts) {
-    EXPECT_EQ((LyTime(10) * LyTime(3)).Get(), 30);
-    EXPECT_EQ((LyTime(10) + LyTime(3)).Get(), 13);
-    EXPECT_EQ((LyTime(10) - LyTime(13)).Get(), -3);
-    EXPECT_EQ((LyTime(7) / LyTime(2)).Get(), 3);
-    EXPECT_EQ((LyTime(-7) / LyTime(2)).Get(), -3);
-    // Seconds multiplied as counts, not as durations.
-    EXPECT_EQ((LyTime::OneSecond * LyTime(2)).Get(), 282240000LL);
-    EXPECT_EQ((LyTime::OneSecond / LyTime::OneMinute).Get(), 0);
-    EXPECT_EQ((LyTime::OneMinute / LyTime::OneSecond).Get(), 60);
+// Both forms of each operator: the two-operand result and the in-place one.
+long long Apply(long long a, char op, long long b, bool inPlace) {
+    LyTime t(a);
+    const LyTime u(b);
+    switch (op) {
+        case '+': return (inPlace ? (t += u) : t + u).Get();
+        case '-': return (inPlace ? (t -= u) : t - u).Get();
+        case '*': return (inPlace ? (t *= u) : t * u).Get();
+        default: return (inPlace ? (t /= u) : t / u).Get();
+    }
+}
+long long Apply(long long a, char op, double b, bool inPlace) {
+    LyTime t(a);
+    switch (op) {
+        case '+': return (inPlace ? (t += b) : t + b).Get();
+        case '-': return (inPlace ? (t -= b) : t - b).Get();
+        case '*': return (inPlace ? (t *= b) : t * b).Get();
+        default: return (inPlace ? (t /= b) : t / b).Get();
+    }
 }
 
-TEST(TimeIntegerOperators, InPlaceForms) {
-    LyTime t(7);
-    t += LyTime(5);
-    EXPECT_EQ(t.Get(), 12);
-    t -= LyTime(20);
-    EXPECT_EQ(t.Get(), -8);
-    t *= LyTime(-3);
-    EXPECT_EQ(t.Get(), 24);
-    t /= LyTime(5);
-    EXPECT_EQ(t.Get(), 4);
+TEST(TimeOperators, IntegerFormsWorkOnTheCountsAndWrap) {
+    struct Case {
+        long long a;
+        char op;
+        long long b, expected;
+    };
+    const Case cases[] = {
+        {10, '*', 3, 30}, {10, '+', 3, 13}, {10, '-', 13, -3}, {7, '/', 2, 3}, {-7, '/', 2, -3},
+        // Seconds multiply as counts, not as durations.
+        {141120000, '*', 2, 282240000}, {141120000, '/', 8467200000, 0}, {8467200000, '/', 141120000, 60},
+        // Overflow wraps; the smallest count divided by -1 is itself.
+        {kMax, '+', 1, kMin}, {kMin, '-', 1, kMax}, {kMax, '*', 2, -2}, {kMax, '+', 2, kMin + 1}, {kMin, '/', -1, kMin},
+        // Division by zero saturates.
+        {5, '/', 0, kMax}, {-5, '/', 0, kMin + 1}, {0, '/', 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << ' ' << c.op << ' ' << c.b);
+        EXPECT_EQ(Apply(c.a, c.op, c.b, false), c.expected);
+        EXPECT_EQ(Apply(c.a, c.op, c.b, true), c.expected);
+    }
 }
 
-TEST(TimeIntegerOperators, OverflowWraps) {
-    EXPECT_EQ((LyTime::Infinity + LyTime::Epsilon).Get(), kMin);
-    EXPECT_EQ((LyTime(kMin) - LyTime::Epsilon).Get(), kMax);
-    EXPECT_EQ((LyTime::Infinity * LyTime(2)).Get(), -2);
-    EXPECT_EQ((LyTime(kMin) / LyTime(-1)).Get(), kMin);
-    LyTime t = LyTime::Infinity;
-    t += LyTime(2);
-    EXPECT_EQ(t.Get(), kMin + 1);
-    LyTime u(kMin);
-    u /= LyTime(-1);
-    EXPECT_EQ(u.Get(), kMin);
+TEST(TimeOperators, DoubleFormsTruncateTheResultButInPlaceFormsTheOperand) {
+    struct Case {
+        long long a;
+        char op;
+        double b;
+        long long result, inPlace;
+    };
+    const Case cases[] = {
+        {7, '/', 2.0, 3, 3},   {7, '+', 0.9, 7, 7},     {-7, '/', 2.0, -3, -3},   {7, '*', 2.5, 17, 14},
+        {7, '/', 2.5, 2, 3},   {7, '-', 0.5, 6, 7},     {-7, '-', 0.5, -7, -7},   {-7, '+', -1.5, -8, -8},
+        {-7, '*', 1.5, -10, -7}, {1, '*', 0.999, 0, 0}, {-1, '*', 0.999, 0, 0},   {7, '+', -0.5, 6, 7},
+        {-7, '+', 0.9, -6, -7}, {-7, '-', -0.9, -6, -7}, {10, '-', 2.99, 7, 8},   {3, '*', -0.5, -1, 0},
+        // Out of range saturates (2^63 as a double is above every count).
+        {kMax, '*', 1.0, kMax, kMax}, {kMin + 1, '*', 1.0, kMin + 1, kMin + 1}, {kMax, '*', 2.0, kMax, -2},
+        {kMax, '*', -2.0, kMin + 1, 2}, {5, '/', 0.0, kMax, kMax}, {-5, '/', 0.0, kMin + 1, kMin + 1},
+        {0, '/', 0.0, 0, 0},   {9, '/', 0.75, 12, kMax},
+        // The operand saturates, then the in-place sum wraps.
+        {4, '+', kInf, kMax, kMin + 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << ' ' << c.op << ' ' << c.b);
+        EXPECT_EQ(Apply(c.a, c.op, c.b, false), c.result);
+        EXPECT_EQ(Apply(c.a, c.op, c.b, true), c.inPlace);
+    }
+    const double assigned[][2] = {{2.9, 2}, {-2.9, -2}, {-0.9, 0}, {1e15 + 0.5, 1e15}, {std::nan(""), 0},
+                                  {1e300, double(kMax)}, {-1e300, -double(kMax)}};
+    for (const auto& c : assigned) {
+        LyTime t(77);
+        t = c[0];
+        EXPECT_EQ(static_cast<double>(t.Get()), c[1]) << c[0];
+    }
+    EXPECT_EQ((LyTime() = -1e300).Get(), kMin + 1);
 }
 
-TEST(TimeIntegerOperators, DivisionByZeroSaturates) {
-    EXPECT_EQ(LyTime(5) / LyTime::Zero, LyTime::Infinity);
-    EXPECT_EQ(LyTime(-5) / LyTime::Zero, LyTime::MinusInfinity);
-    EXPECT_EQ(LyTime::Zero / LyTime::Zero, LyTime::Zero);
-    LyTime t(9);
-    t /= 0.75;  // truncates to 0 first
-    EXPECT_EQ(t, LyTime::Infinity);
+TEST(TimeComparisons, FollowTheCounts) {
+    const long long values[] = {kMin, kMin + 1, -2, -1, 0, 2, 3, 4, kMax};
+    for (long long a : values) {
+        for (long long b : values) {
+            SCOPED_TRACE(testing::Message() << a << " vs " << b);
+            const LyTime x(a), y(b);
+            EXPECT_EQ(x == y, a == b);
+            EXPECT_EQ(x != y, a != b);
+            EXPECT_EQ(x < y, a < b);
+            EXPECT_EQ(x <= y, a <= b);
+            EXPECT_EQ(x > y, a > b);
+            EXPECT_EQ(x >= y, a >= b);
+        }
+    }
 }
 
-TEST(TimeDoubleOperators, TwoOperandFormsTruncateTheResult) {
-    EXPECT_EQ((LyTime(7) / 2.0).Get(), 3);
-    EXPECT_EQ((LyTime(7) + 0.9).Get(), 7);
-    EXPECT_EQ((LyTime(-7) / 2.0).Get(), -3);
-    EXPECT_EQ((LyTime(7) * 2.5).Get(), 17);
-    EXPECT_EQ((LyTime(7) / 2.5).Get(), 2);
-    EXPECT_EQ((LyTime(7) - 0.5).Get(), 6);
-    EXPECT_EQ((LyTime(-7) - 0.5).Get(), -7);
-    EXPECT_EQ((LyTime(-7) + -1.5).Get(), -8);
-    EXPECT_EQ((LyTime(-7) * 1.5).Get(), -10);
-    EXPECT_EQ((LyTime(1) * 0.999).Get(), 0);
-    EXPECT_EQ((LyTime(-1) * 0.999).Get(), 0);
-    EXPECT_EQ((LyTime(7) + -0.5).Get(), 6);
-    EXPECT_EQ((LyTime(-7) + 0.9).Get(), -6);
-    EXPECT_EQ((LyTime(-7) - -0.9).Get(), -6);
+TEST(TimeSpan, DurationDirectionAndFields) {
+    const long long cases[][5] = {// start, stop: duration, signed, direction
+                                  {10, 4, 6, -6, -1}, {4, 4, 0, 0, 1}, {-3, 9, 12, 12, 1}};
+    for (const auto& c : cases) {
+        const LyTimeSpan span(c[0], c[1]);
+        EXPECT_EQ(span.GetDuration().Get(), c[2]) << c[0];
+        EXPECT_EQ(span.GetSignedDuration().Get(), c[3]) << c[0];
+        EXPECT_EQ(span.GetDirection(), c[4]) << c[0];
+    }
+    LyTimeSpan span(-3, 9);
+    span.GetStart() = LyTime(20);  // the getters give the fields themselves
+    EXPECT_EQ(span.GetDirection(), -1);
+    span.Set(1, 2);
+    EXPECT_EQ(span.GetStart().Get(), 1);
+    EXPECT_EQ(span.GetStop().Get(), 2);
 }
 
-TEST(TimeDoubleOperators, InPlaceFormsTruncateTheOperandFirst) {
-    LyTime t(7);
-    t += 0.9;
-    EXPECT_EQ(t.Get(), 7);
-    t = LyTime(7);
-    t *= 2.5;  // 7 * 2, not 17.5
-    EXPECT_EQ(t.Get(), 14);
-    t = LyTime(7);
-    t /= 2.5;  // 7 / 2, not 2.8
-    EXPECT_EQ(t.Get(), 3);
-    t = LyTime(-7);
-    t -= 0.5;  // the operand truncates to 0
-    EXPECT_EQ(t.Get(), -7);
-    t = LyTime(-7);
-    t += -1.5;  // -7 + -1
-    EXPECT_EQ(t.Get(), -8);
-    t = LyTime(10);
-    t -= 2.99;
-    EXPECT_EQ(t.Get(), 8);
-    t = LyTime(3);
-    t *= -0.5;
-    EXPECT_EQ(t.Get(), 0);
-    // With the signs opposed, truncating first differs from truncating the
-    // result: 7 + trunc(-0.5) is 7, trunc(7 - 0.5) would be 6.
-    t = LyTime(7);
-    t += -0.5;
-    EXPECT_EQ(t.Get(), 7);
-    t = LyTime(7);
-    t -= 0.5;
-    EXPECT_EQ(t.Get(), 7);
-    t = LyTime(-7);
-    t += 0.9;
-    EXPECT_EQ(t.Get(), -7);
-    t = LyTime(-7);
-    t -= -0.9;
-    EXPECT_EQ(t.Get(), -7);
-}
-
-TEST(TimeDoubleOperators, AssignmentTruncatesTowardZero) {
-    LyTime t;
-    t = 2.9;
-    EXPECT_EQ(t.Get(), 2);
-    t = -2.9;
-    EXPECT_EQ(t.Get(), -2);
-    t = -0.9;
-    EXPECT_EQ(t.Get(), 0);
-    t = 1e15 + 0.5;
-    EXPECT_EQ(t.Get(), 1000000000000000LL);
-}
-
-TEST(TimeDoubleOperators, OutOfRangeSaturatesAndNanIsZero) {
-    EXPECT_EQ(LyTime::Infinity * 1.0, LyTime::Infinity);  // 2^63 as a double
-    EXPECT_EQ(LyTime::MinusInfinity * 1.0, LyTime::MinusInfinity);
-    EXPECT_EQ(LyTime::Infinity * 2.0, LyTime::Infinity);
-    EXPECT_EQ(LyTime::Infinity * -2.0, LyTime::MinusInfinity);
-    EXPECT_EQ(LyTime(5) / 0.0, LyTime::Infinity);
-    EXPECT_EQ(LyTime(-5) / 0.0, LyTime::MinusInfinity);
-    EXPECT_EQ(LyTime(0) / 0.0, LyTime::Zero);
-    LyTime t;
-    t = std::nan("");
-    EXPECT_EQ(t, LyTime::Zero);
-    t = 1e300;
-    EXPECT_EQ(t, LyTime::Infinity);
-    t = -1e300;
-    EXPECT_EQ(t, LyTime::MinusInfinity);
-    t = LyTime(4);
-    t += std::numeric_limits<double>::infinity();
-    EXPECT_EQ(t.Get(), kMin + 3);  // the operand saturates, then the sum wraps
-}
-
-TEST(TimeComparisons, OnTheCounts) {
-    EXPECT_TRUE(LyTime(1) < LyTime(2));
-    EXPECT_TRUE(LyTime(-2) < LyTime(-1));
-    EXPECT_TRUE(LyTime(2) <= LyTime(2));
-    EXPECT_TRUE(LyTime(3) > LyTime(2));
-    EXPECT_TRUE(LyTime(3) >= LyTime(3));
-    EXPECT_TRUE(LyTime(3) != LyTime(4));
-    EXPECT_FALSE(LyTime(3) == LyTime(4));
-    EXPECT_FALSE(LyTime(4) < LyTime(4));
-    EXPECT_FALSE(LyTime(5) <= LyTime(4));
-    EXPECT_TRUE(LyTime(kMin) < LyTime::MinusInfinity);
-}
-
-TEST(TimeSpan, DurationAndDirection) {
-    LyTimeSpan back(10, 4);
-    EXPECT_EQ(back.GetDuration().Get(), 6);
-    EXPECT_EQ(back.GetSignedDuration().Get(), -6);
-    EXPECT_EQ(back.GetDirection(), -1);
-    LyTimeSpan empty(4, 4);
-    EXPECT_EQ(empty.GetDirection(), 1);
-    EXPECT_EQ(empty.GetDuration().Get(), 0);
-    LyTimeSpan forward(-3, 9);
-    EXPECT_EQ(forward.GetDuration().Get(), 12);
-    EXPECT_EQ(forward.GetDirection(), 1);
-    forward.GetStart() = LyTime(20);  // the getters give the fields themselves
-    EXPECT_EQ(forward.GetStart().Get(), 20);
-    EXPECT_EQ(forward.GetDirection(), -1);
-    forward.Set(1, 2);
-    EXPECT_EQ(forward.GetStart().Get(), 1);
-    EXPECT_EQ(forward.GetStop().Get(), 2);
-}
-
-TEST(TimeSpan, IntersectionFollowsTheFirstSpan) {
-    const LyTimeSpan a(0, 100);
-    const LyTimeSpan b(150, 50);
-    LyTimeSpan both = a & b;
-    EXPECT_EQ(both.GetStart().Get(), 50);
-    EXPECT_EQ(both.GetStop().Get(), 100);
-    both = b & a;  // b runs backwards, so does its intersection
-    EXPECT_EQ(both.GetStart().Get(), 100);
-    EXPECT_EQ(both.GetStop().Get(), 50);
-    both = LyTimeSpan(0, 10) & LyTimeSpan(10, 20);  // ends are inside
-    EXPECT_EQ(both.GetStart().Get(), 10);
-    EXPECT_EQ(both.GetStop().Get(), 10);
-    both = LyTimeSpan(0, 10) & LyTimeSpan(11, 20);
-    EXPECT_EQ(both.GetStart().Get(), 0);
-    EXPECT_EQ(both.GetStop().Get(), 0);
-    both = LyTimeSpan(LyTime::MinusInfinity, LyTime::Infinity) & LyTimeSpan(-5, 5);
-    EXPECT_EQ(both.GetStart().Get(), -5);
-    EXPECT_EQ(both.GetStop().Get(), 5);
-}
-
-TEST(TimeSpan, Containment) {
+TEST(TimeSpan, IntersectionFollowsTheFirstSpanAndContainmentTakesTheEnds) {
+    const long long cases[][6] = {
+        {0, 100, 150, 50, 50, 100},   // a forward span's intersection runs forward
+        {150, 50, 0, 100, 100, 50},   // a backward one's backward
+        {0, 10, 10, 20, 10, 10},      // ends are inside
+        {0, 10, 11, 20, 0, 0},        // disjoint: empty at zero
+        {kMin + 1, kMax, -5, 5, -5, 5},
+    };
+    for (const auto& c : cases) {
+        const LyTimeSpan both = LyTimeSpan(c[0], c[1]) & LyTimeSpan(c[2], c[3]);
+        EXPECT_EQ(both.GetStart().Get(), c[4]) << c[0] << ".." << c[1];
+        EXPECT_EQ(both.GetStop().Get(), c[5]) << c[0] << ".." << c[1];
+    }
     const LyTimeSpan back(10, 4);
-    EXPECT_TRUE(back & LyTime(4));
-    EXPECT_TRUE(back & LyTime(10));
-    EXPECT_TRUE(back & LyTime(7));
-    EXPECT_FALSE(back & LyTime(3));
-    EXPECT_FALSE(back & LyTime(11));
+    for (long long t : {4, 10, 7}) EXPECT_TRUE(back & LyTime(t)) << t;
+    for (long long t : {3, 11}) EXPECT_FALSE(back & LyTime(t)) << t;
     EXPECT_TRUE(LyTimeSpan(5, 5) & LyTime(5));
     EXPECT_FALSE(LyTimeSpan(5, 5) & LyTime(6));
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include <lysdk/lysdk.h>
 #include <velora/time.h>
@@ -20,15 +21,14 @@ constexpr long long kMin = std::numeric_limits<long long>::min();
 // Restores the application's time settings that a test changes.
 class SettingsGuard {
 public:
-    SettingsGuard() : mode_(velora::TimeSettings::DefaultMode()), rate_(velora::TimeSettings::CustomRate()) {}
     ~SettingsGuard() {
         velora::TimeSettings::SetDefaultMode(mode_);
         velora::TimeSettings::SetCustomRate(rate_);
     }
 
 private:
-    int mode_;
-    double rate_;
+    int mode_ = velora::TimeSettings::DefaultMode();
+    double rate_ = velora::TimeSettings::CustomRate();
 };
 
 // A small deterministic generator (splitmix64).
@@ -39,44 +39,35 @@ std::uint64_t Next(std::uint64_t& state) {
     return z ^ (z >> 31);
 }
 
-struct ModeLength {
-    LyTimeMode mode;
-    long long ticks;  // length of one frame
-};
-
-const ModeLength kLengths[] = {
-    {kLyTimeMode1000Frames, 141120},     {kLyTimeMode120Frames, 1176000},   {kLyTimeMode11988Frames, 1177176},
-    {kLyTimeMode100Frames, 1411200},     {kLyTimeMode96Frames, 1470000},    {kLyTimeMode72Frames, 1960000},
-    {kLyTimeMode60Frames, 2352000},      {kLyTimeMode5994Frames, 2354352},  {kLyTimeMode50Frames, 2822400},
-    {kLyTimeMode48Frames, 2940000},      {kLyTimeMode30Frames, 4704000},    {kLyTimeMode2997Frames_Drop, 4708704},
-    {kLyTimeMode2997Frames, 4708704},    {kLyTimeMode25Frames, 5644800},    {kLyTimeMode24Frames, 5880000},
-    {kLyTimeMode23976Frames, 5885880},
-};
-
-TEST(TimeFrames, EveryFixedModeHasAnExactWholeTickLength) {
-    for (const ModeLength& m : kLengths) {
-        LyTime a;
-        LyTime b;
-        a.SetFrame(0, m.mode);
-        b.SetFrame(1, m.mode);
-        EXPECT_EQ(b.Get() - a.Get(), m.ticks) << "mode " << m.mode;
-        b.SetFrame(-1, m.mode);
-        EXPECT_EQ(b.Get(), -m.ticks) << "mode " << m.mode;
-    }
+LyTime FrameTime(long long frame, LyTimeMode mode) {
+    LyTime t;
+    t.SetFrame(frame, mode);
+    return t;
 }
 
-TEST(TimeFrames, ThousandOneRatesAreExact) {
+TEST(TimeFrames, EveryFixedModeHasAnExactWholeTickLength) {
+    const struct {
+        LyTimeMode mode;
+        long long ticks;  // length of one frame
+    } lengths[] = {
+        {kLyTimeMode1000Frames, 141120},  {kLyTimeMode120Frames, 1176000},        {kLyTimeMode11988Frames, 1177176},
+        {kLyTimeMode100Frames, 1411200},  {kLyTimeMode96Frames, 1470000},         {kLyTimeMode72Frames, 1960000},
+        {kLyTimeMode60Frames, 2352000},   {kLyTimeMode5994Frames, 2354352},       {kLyTimeMode50Frames, 2822400},
+        {kLyTimeMode48Frames, 2940000},   {kLyTimeMode30Frames, 4704000},         {kLyTimeMode2997Frames, 4708704},
+        {kLyTimeMode25Frames, 5644800},   {kLyTimeMode2997Frames_Drop, 4708704},  {kLyTimeMode24Frames, 5880000},
+        {kLyTimeMode23976Frames, 5885880},
+    };
+    for (const auto& m : lengths) {
+        EXPECT_EQ(FrameTime(1, m.mode).Get() - FrameTime(0, m.mode).Get(), m.ticks) << "mode " << m.mode;
+        EXPECT_EQ(FrameTime(-1, m.mode).Get(), -m.ticks) << "mode " << m.mode;
+    }
     // N * 1000 / 1001 frames per second: N * 1000 frames last 1001 seconds.
-    LyTime t;
-    t.SetFrame(30000, kLyTimeMode2997Frames);
-    EXPECT_EQ(t, LyTime::OneSecond * LyTime(1001));
-    t.SetFrame(24000, kLyTimeMode23976Frames);
-    EXPECT_EQ(t, LyTime::OneSecond * LyTime(1001));
-    t.SetFrame(60000, kLyTimeMode5994Frames);
-    EXPECT_EQ(t, LyTime::OneSecond * LyTime(1001));
-    t.SetFrame(120000, kLyTimeMode11988Frames);
-    EXPECT_EQ(t, LyTime::OneSecond * LyTime(1001));
-    EXPECT_TRUE((LyTime::OneSecond * LyTime(1001)).IsExactlyOnFrame(kLyTimeMode23976Frames));
+    const LyTime thousandOne = LyTime::OneSecond * LyTime(1001);
+    EXPECT_EQ(FrameTime(30000, kLyTimeMode2997Frames), thousandOne);
+    EXPECT_EQ(FrameTime(24000, kLyTimeMode23976Frames), thousandOne);
+    EXPECT_EQ(FrameTime(60000, kLyTimeMode5994Frames), thousandOne);
+    EXPECT_EQ(FrameTime(120000, kLyTimeMode11988Frames), thousandOne);
+    EXPECT_TRUE(thousandOne.IsExactlyOnFrame(kLyTimeMode23976Frames));
     EXPECT_FALSE(LyTime::OneSecond.IsExactlyOnFrame(kLyTimeMode2997Frames));
     EXPECT_TRUE(LyTime::OneSecond.IsExactlyOnFrame(kLyTimeMode30Frames));
     EXPECT_DOUBLE_EQ(velora::FramesPerSecond(kLyTimeMode2997Frames), 30000.0 / 1001.0);
@@ -86,11 +77,8 @@ TEST(TimeFrames, ThousandOneRatesAreExact) {
 // tick before it is in frame f - 1 and the last tick before the next frame
 // is still in f. Returns the number of broken checks.
 int CheckFrame(long long f, LyTimeMode mode) {
+    const LyTime start = FrameTime(f, mode), next = FrameTime(f + 1, mode);
     int broken = 0;
-    LyTime start;
-    start.SetFrame(f, mode);
-    LyTime next;
-    next.SetFrame(f + 1, mode);
     if (start.GetFrame(mode) != f) ++broken;
     if (!start.IsExactlyOnFrame(mode)) ++broken;
     if ((start - LyTime::Epsilon).GetFrame(mode) != f - 1) ++broken;
@@ -117,13 +105,10 @@ void CheckModeOverLongRange(LyTimeMode mode) {
     EXPECT_EQ(broken, 0) << "mode " << mode;
 }
 
-TEST(TimeFrames, RoundTripEveryFixedModeOverALongRange) {
+TEST(TimeFrames, RoundTripEveryModeOverALongRange) {
+    SettingsGuard guard;
     for (int mode = kLyTimeMode1000Frames; mode <= kLyTimeMode23976Frames; ++mode)
         CheckModeOverLongRange(static_cast<LyTimeMode>(mode));
-}
-
-TEST(TimeFrames, RoundTripDefaultAndCustomModes) {
-    SettingsGuard guard;
     for (double rate : {12.5, 7.3, 29.97, 0.01, 1000000.0, 1234.567, 640000.0, 30000.0 / 1001.0}) {
         ASSERT_TRUE(velora::TimeSettings::SetCustomRate(rate));
         CheckModeOverLongRange(kLyTimeModeCustom);
@@ -136,73 +121,41 @@ TEST(TimeFrames, FractionalCustomFramesStartOnTheNearestTick) {
     SettingsGuard guard;
     ASSERT_TRUE(velora::TimeSettings::SetCustomRate(7.3));
     const long double exact = 141120000.0L / 7.3L;
-    for (long long f : {1LL, 2LL, 3LL, 10LL, 73LL, 1000LL, -1LL, -7LL, -1000LL, 123456789LL}) {
-        LyTime t;
-        t.SetFrame(f, kLyTimeModeCustom);
-        EXPECT_EQ(t.Get(), std::llround(static_cast<long double>(f) * exact)) << f;
-    }
+    for (long long f : {1LL, 2LL, 3LL, 10LL, 1000LL, -1LL, -7LL, -1000LL, 123456789LL})
+        EXPECT_EQ(FrameTime(f, kLyTimeModeCustom).Get(), std::llround(static_cast<long double>(f) * exact)) << f;
+    // 73 frames at 7.3 per second are exactly ten seconds.
+    EXPECT_EQ(FrameTime(73, kLyTimeModeCustom), LyTime::OneSecond * LyTime(10));
     // At 640,000 frames per second a frame lasts 220.5 ticks: halves round up.
     ASSERT_TRUE(velora::TimeSettings::SetCustomRate(640000.0));
     for (long long f : {1LL, 3LL, -1LL, -3LL}) {
-        LyTime t;
-        t.SetFrame(f, kLyTimeModeCustom);
-        EXPECT_EQ(t.Get(), static_cast<long long>(std::floor(f * 220.5 + 0.5))) << f;
-        EXPECT_EQ(t.GetFrame(kLyTimeModeCustom), f);
+        EXPECT_EQ(FrameTime(f, kLyTimeModeCustom).Get(), static_cast<long long>(std::floor(f * 220.5 + 0.5))) << f;
+        EXPECT_EQ(FrameTime(f, kLyTimeModeCustom).GetFrame(kLyTimeModeCustom), f);
     }
-    ASSERT_TRUE(velora::TimeSettings::SetCustomRate(7.3));
-    // 73 frames at 7.3 per second are exactly ten seconds.
-    LyTime ten;
-    ten.SetFrame(73, kLyTimeModeCustom);
-    EXPECT_EQ(ten, LyTime::OneSecond * LyTime(10));
     // A rate within a millionth of 30000/1001 is that ratio.
     ASSERT_TRUE(velora::TimeSettings::SetCustomRate(29.97003));
-    LyTime one;
-    one.SetFrame(1, kLyTimeModeCustom);
-    EXPECT_EQ(one.Get(), 4708704);
+    EXPECT_EQ(FrameTime(1, kLyTimeModeCustom).Get(), 4708704);
 }
 
-TEST(TimeFrames, DefaultModeFollowsTheApplication) {
+TEST(TimeFrames, DefaultModeAndCustomRateFollowTheApplicationWithinLimits) {
     SettingsGuard guard;
     EXPECT_FALSE(velora::TimeSettings::SetDefaultMode(kLyTimeModeDefault));
     EXPECT_FALSE(velora::TimeSettings::SetDefaultMode(18));
-    ASSERT_TRUE(velora::TimeSettings::SetDefaultMode(kLyTimeMode24Frames));
-    EXPECT_EQ(LyTime::OneSecond.GetFrame(), 24);
     ASSERT_TRUE(velora::TimeSettings::SetDefaultMode(kLyTimeMode1000Frames));
     EXPECT_EQ(LyTime::OneSecond.GetFrame(), 1000);
     ASSERT_TRUE(velora::TimeSettings::SetCustomRate(12.5));
     ASSERT_TRUE(velora::TimeSettings::SetDefaultMode(kLyTimeModeCustom));
     EXPECT_EQ(LyTime::OneMinute.GetFrame(), 750);
     EXPECT_DOUBLE_EQ(velora::FramesPerSecond(kLyTimeModeDefault), 12.5);
+    for (double bad : {0.0, -30.0, std::nan(""), 2000000.0, std::numeric_limits<double>::infinity()})
+        EXPECT_FALSE(velora::TimeSettings::SetCustomRate(bad)) << bad;
+    EXPECT_DOUBLE_EQ(velora::TimeSettings::CustomRate(), 12.5);
 }
 
-TEST(TimeFrames, CustomRateLimits) {
-    SettingsGuard guard;
-    ASSERT_TRUE(velora::TimeSettings::SetCustomRate(48.0));
-    EXPECT_FALSE(velora::TimeSettings::SetCustomRate(0.0));
-    EXPECT_FALSE(velora::TimeSettings::SetCustomRate(-30.0));
-    EXPECT_FALSE(velora::TimeSettings::SetCustomRate(std::nan("")));
-    EXPECT_FALSE(velora::TimeSettings::SetCustomRate(2000000.0));
-    EXPECT_FALSE(velora::TimeSettings::SetCustomRate(std::numeric_limits<double>::infinity()));
-    EXPECT_DOUBLE_EQ(velora::TimeSettings::CustomRate(), 48.0);
-    EXPECT_EQ(LyTime::OneSecond.GetFrame(kLyTimeModeCustom), 48);
-}
-
-TEST(TimeFrames, NegativeTimesBelongToTheFrameBefore) {
-    EXPECT_EQ(LyTime(-1).GetFrame(kLyTimeMode30Frames), -1);
-    EXPECT_EQ(LyTime(-4704000).GetFrame(kLyTimeMode30Frames), -1);
-    EXPECT_EQ(LyTime(-4704001).GetFrame(kLyTimeMode30Frames), -2);
-    EXPECT_EQ(LyTime(4703999).GetFrame(kLyTimeMode30Frames), 0);
-    EXPECT_FALSE(LyTime(-1).IsExactlyOnFrame(kLyTimeMode30Frames));
-    EXPECT_TRUE(LyTime(-4704000).IsExactlyOnFrame(kLyTimeMode30Frames));
-}
-
-TEST(TimeFrames, ExtremeCounts) {
+TEST(TimeFrames, ExtremeCountsAndModesOutsideTheTable) {
+    EXPECT_EQ(LyTime(-1).GetFrame(kLyTimeMode30Frames), -1);  // negative times belong to the frame before
     EXPECT_EQ(LyTime::Infinity.GetFrame(kLyTimeMode1000Frames), kMax / 141120);
     EXPECT_EQ(LyTime::MinusInfinity.GetFrame(kLyTimeMode1000Frames), -(kMax / 141120) - 1);
     EXPECT_EQ(LyTime(kMin).GetFrame(kLyTimeMode24Frames), kMin / 5880000 - 1);
-}
-
-TEST(TimeFrames, ModeOutsideTheTableIsNeutral) {
     const LyTimeMode bad = static_cast<LyTimeMode>(42);
     EXPECT_EQ(LyTime::OneSecond.GetFrame(bad), 0);
     EXPECT_FALSE(LyTime::Zero.IsExactlyOnFrame(bad));
@@ -215,52 +168,32 @@ TEST(TimeFrames, ModeOutsideTheTableIsNeutral) {
 TEST(TimeSeconds, DoubleConversions) {
     EXPECT_DOUBLE_EQ((LyTime::OneSecond * LyTime(3) / LyTime(2)).GetSecondDouble(), 1.5);
     EXPECT_DOUBLE_EQ(LyTime(-141120).GetSecondDouble(), -0.001);
-    LyTime t;
-    t.SetSecondDouble(1.5);
-    EXPECT_EQ(t.Get(), 211680000);
-    t.SetSecondDouble(1e-8);  // 1.41 ticks
-    EXPECT_EQ(t.Get(), 1);
-    t.SetSecondDouble(-1.1e-8);  // -1.55 ticks
-    EXPECT_EQ(t.Get(), -2);
-    t.SetSecondDouble(std::nan(""));
-    EXPECT_EQ(t, LyTime::Zero);
-    t.SetSecondDouble(1e30);
-    EXPECT_EQ(t, LyTime::Infinity);
-    t.SetSecondDouble(-1e30);
-    EXPECT_EQ(t, LyTime::MinusInfinity);
+    // 1e-8 s is 1.41 ticks, -1.1e-8 s is -1.55: the nearest tick.
+    const struct {
+        double seconds;
+        long long ticks;
+    } cases[] = {{1.5, 211680000}, {1e-8, 1}, {-1.1e-8, -2}, {std::nan(""), 0}, {1e30, kMax}, {-1e30, kMin + 1}};
+    for (const auto& c : cases) {
+        LyTime t(77);
+        t.SetSecondDouble(c.seconds);
+        EXPECT_EQ(t.Get(), c.ticks) << c.seconds;
+    }
 }
 
-TEST(TimeClock, FieldsToTicks) {
-    const LyTime t(1, 2, 3, 4, 0, kLyTimeMode30Frames);
-    EXPECT_EQ(t, LyTime::OneHour + LyTime::OneMinute * LyTime(2) + LyTime::OneSecond * LyTime(3) +
-                     LyTime(4 * 4704000));
-    LyTime half;
-    half.SetTime(0, 0, 0, 4, 1, kLyTimeMode30Frames);
-    EXPECT_EQ(half.Get(), 4 * 4704000 + 2352000);
+TEST(TimeClock, FieldsAndTicks) {
+    EXPECT_EQ(LyTime(1, 2, 3, 4, 0, kLyTimeMode30Frames),
+              LyTime::OneHour + LyTime::OneMinute * LyTime(2) + LyTime::OneSecond * LyTime(3) + LyTime(4 * 4704000));
+    EXPECT_EQ(LyTime(0, 0, 0, 4, 1, kLyTimeMode30Frames).Get(), 4 * 4704000 + 2352000);  // the second field
     // Frames count from the start of the clock second at 29.97 too.
-    LyTime ntsc;
-    ntsc.SetTime(0, 0, 1, 2, 0, kLyTimeMode2997Frames);
-    EXPECT_EQ(ntsc.Get(), 141120000 + 2 * 4708704);
-    LyTime negative;
-    negative.SetTime(0, 0, -1, -2, 0, kLyTimeMode30Frames);
-    EXPECT_EQ(negative.Get(), -(141120000 + 2 * 4704000));
-}
+    EXPECT_EQ(LyTime(0, 0, 1, 2, 0, kLyTimeMode2997Frames).Get(), 141120000 + 2 * 4708704);
+    EXPECT_EQ(LyTime(0, 0, -1, -2, 0, kLyTimeMode30Frames).Get(), -(141120000 + 2 * 4704000));
 
-TEST(TimeClock, TicksToFields) {
     int h, m, s, f, field, ms;
     const LyTime t = LyTime::OneHour * LyTime(25) + LyTime::OneSecond * LyTime(61) + LyTime(4704000 * 3 + 2352001);
     ASSERT_TRUE(t.GetTime(h, m, s, f, field, ms, kLyTimeMode30Frames));
-    EXPECT_EQ(h, 25);
-    EXPECT_EQ(m, 1);
-    EXPECT_EQ(s, 1);
-    EXPECT_EQ(f, 3);
-    EXPECT_EQ(field, 1);
-    EXPECT_EQ(ms, 116);  // 3.5 frames of 33.33 ms, and a tick
+    EXPECT_EQ(std::vector<int>({h, m, s, f, field, ms}), std::vector<int>({25, 1, 1, 3, 1, 116}));
     ASSERT_TRUE(LyTime(-(141120000 + 2 * 4704000)).GetTime(h, m, s, f, field, ms, kLyTimeMode30Frames));
-    EXPECT_EQ(h, 0);
-    EXPECT_EQ(s, -1);
-    EXPECT_EQ(f, -2);
-    EXPECT_EQ(ms, -66);
+    EXPECT_EQ(std::vector<int>({h, s, f, ms}), std::vector<int>({0, -1, -2, -66}));
     EXPECT_FALSE(LyTime(kMin).GetTime(h, m, s, f, field, ms, kLyTimeMode30Frames));
     EXPECT_TRUE(LyTime::MinusInfinity.GetTime(h, m, s, f, field, ms, kLyTimeMode30Frames));
     EXPECT_EQ(h, -static_cast<int>(kMax / 508032000000LL));

@@ -11,8 +11,6 @@
 
 #include "../../fuzz/time_text_target.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // The target picks the custom rate per input; put the application's back.
@@ -24,22 +22,11 @@ private:
     double rate_ = velora::TimeSettings::CustomRate();
 };
 
-int ReplayDirectory(const fs::path& directory) {
+TEST(TimeFuzzReplay, SeedsAndSavedFindings) {
     CustomRateGuard guard;
-    return lysdk_test::ReplayDirectory(directory, [](const std::vector<std::uint8_t>& data) {
+    lysdk_test::ReplaySeedsAndFindings("fuzz_time_text", 11, [](const std::vector<std::uint8_t>& data) {
         lysdk_fuzz::TimeText(data.data(), data.size());
     });
-}
-
-TEST(TimeFuzzReplay, SeedCorpus) {
-    const fs::path corpus = lysdk_test::FuzzDirectory() / "corpus" / "fuzz_time_text";
-    ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
-    EXPECT_GT(ReplayDirectory(corpus), 10);
-}
-
-TEST(TimeFuzzReplay, SavedFindings) {
-    // Empty until the fuzzer finds something; each file is then kept.
-    ReplayDirectory(lysdk_test::FuzzDirectory() / "regressions" / "fuzz_time_text");
 }
 
 TEST(TimeFuzzReplay, HandMadeInputs) {

@@ -53,7 +53,7 @@ TEST(LyArray, CopyKeepsBlockSizeAndTakesWholeBlocks) {
     EXPECT_EQ(copy[0].Point[0], 42.0);
 }
 
-TEST(LyArray, InsertRemoveAndFind) {
+TEST(LyArray, InsertRemoveAndFindAndRemovalZeroFills) {
     LyArrayTemplate<int> a;
     a.Add(1), a.Add(2), a.Add(3);
     EXPECT_EQ(a.InsertAt(100, 9), 3);
@@ -72,10 +72,8 @@ TEST(LyArray, InsertRemoveAndFind) {
     int v = 1;
     EXPECT_FALSE(empty.Remove(v));
     EXPECT_EQ(empty.Find(0), -1);
-}
-
-TEST(LyArray, RemoveAtZeroFillsTheVacatedSlot) {
-    LyArrayTemplate<int> a;
+    // Removal zero-fills the vacated slot.
+    a.Clear();
     a.Add(1), a.Add(2), a.Add(3), a.Add(2);
     int two = 2;
     EXPECT_TRUE(a.Remove(two));  // the first 2 only

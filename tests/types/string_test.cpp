@@ -12,7 +12,7 @@ using namespace VELSDK2025;
 
 static const char* P(const LyString& s) { return s; }
 
-TEST(LyString, NullAndEmptyAreBothEmptyButCompareApart) {
+TEST(LyString, NullAndEmptyAreBothEmptyButCompareApartOthersCompareBytes) {
     LyString null, fromNull(static_cast<const char*>(nullptr)), empty("");
     EXPECT_EQ(P(null), nullptr);
     EXPECT_EQ(P(fromNull), nullptr);
@@ -26,26 +26,22 @@ TEST(LyString, NullAndEmptyAreBothEmptyButCompareApart) {
     EXPECT_EQ(null[0], 0);
     EXPECT_EQ(null[1000], 0);
     EXPECT_EQ(P(LyString(null)), nullptr);
-}
-
-TEST(LyString, ComparesBytes) {
+    // Other texts compare by their bytes.
     EXPECT_TRUE(LyString("abc") == "abc");
     EXPECT_TRUE(LyString("abc") != "abd");
     EXPECT_TRUE(LyString("abc") != "ab");
     EXPECT_TRUE(LyString("\xe9t\xe9") == LyString("\xe9t\xe9"));
 }
 
-TEST(LyString, FindCountsTheTerminator) {
-    LyString s("abcabc");
-    EXPECT_EQ(s.Find('b'), 1);
-    EXPECT_EQ(s.ReverseFind('b'), 4);
-    EXPECT_EQ(s.Find('z'), -1);
+TEST(LyString, FindCountsTheTerminatorAndExtractionKeepsInBounds) {
+    const LyString twice("abcabc");
+    EXPECT_EQ(twice.Find('b'), 1);
+    EXPECT_EQ(twice.ReverseFind('b'), 4);
+    EXPECT_EQ(twice.Find('z'), -1);
     EXPECT_EQ(LyString("abc").Find('\0'), 3);
     EXPECT_EQ(LyString().Find('a'), -1);
     EXPECT_EQ(LyString().ReverseFind('\0'), -1);
-}
-
-TEST(LyString, MidLeftRightBounds) {
+    // Extraction bounds.
     const LyString s("abcdef");
     EXPECT_STREQ(P(s.Mid(2, 3)), "cde");
     EXPECT_STREQ(P(s.Mid(4, 10)), "ef");

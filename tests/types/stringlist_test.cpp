@@ -12,7 +12,7 @@ using namespace VELSDK2025;
 
 static std::string Joined(const LyStringList& list) { return list.AsString(','); }
 
-TEST(LyStringList, SplitsAndJoinsRoundTrip) {
+TEST(LyStringList, SplitsAndJoinsRoundTripThroughOneSharedBuffer) {
     LyStringList list("a~~bc~", '~');
     ASSERT_EQ(list.GetCount(), 4);  // empty pieces are entries
     EXPECT_STREQ(list[1], "");
@@ -27,26 +27,21 @@ TEST(LyStringList, SplitsAndJoinsRoundTrip) {
     EXPECT_STREQ(list.AsString(','), "");
     EXPECT_TRUE(list.SetString(nullptr, ','));
     EXPECT_EQ(list.GetCount(), 0);
-}
-
-TEST(LyStringList, AsStringSharesOneBuffer) {
+    // AsString shares one buffer between lists.
     LyStringList a("a", ','), b("b", ',');
     const char* first = a.AsString(',');
     EXPECT_EQ(b.AsString(','), first);
     EXPECT_STREQ(first, "b");
 }
 
-TEST(LyStringList, RemoveTakesTheFirstExactMatch) {
-    LyStringList list("ab,abc,AB,ab", ',');
-    EXPECT_EQ(list.Remove("a"), -1);
-    EXPECT_EQ(list.Remove("Ab"), -1);
-    EXPECT_EQ(Joined(list), "ab,abc,AB,ab");
-    EXPECT_EQ(list.Remove("ab"), 0);
-    EXPECT_EQ(Joined(list), "abc,AB,ab");
-    EXPECT_EQ(list.IndexOf("ab"), 2);
-}
-
-TEST(LyStringList, FindByTextFlagsAndByReference) {
+TEST(LyStringList, FindByTextFlagsAndByReferenceRemoveTheFirstExactMatch) {
+    LyStringList removing("ab,abc,AB,ab", ',');
+    EXPECT_EQ(removing.Remove("a"), -1);
+    EXPECT_EQ(removing.Remove("Ab"), -1);
+    EXPECT_EQ(Joined(removing), "ab,abc,AB,ab");
+    EXPECT_EQ(removing.Remove("ab"), 0);
+    EXPECT_EQ(Joined(removing), "abc,AB,ab");
+    EXPECT_EQ(removing.IndexOf("ab"), 2);
     LyStringList list;
     EXPECT_EQ(list.Add("Alpha", 0x100000001ull), 0);
     EXPECT_EQ(list.Add("beta", 1), 1);

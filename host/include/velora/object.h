@@ -69,7 +69,7 @@ public:
     static Object* Create(const char* name = nullptr, int classId = kClassObject);
 
     IObject* IQuery(std::uint32_t id, int arg = 0) override;
-    int ClassId() const override { return classId_; }
+    int ClassId() const final { return classId_; }
 
     /// Splits "a:b:name" into the namespace part "a:b" and the plain name.
     /// A text without ':' has an empty namespace part.
