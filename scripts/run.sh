@@ -6,12 +6,17 @@ bash scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
 # The main job: velora opens the bundled default scene with the sample
-# plug-ins from its plug-in directory, creates one object of the hello
-# sample's class, plays 30 frames (the scene's relation runs the spring
-# sample's box) and saves the scene.
+# plug-ins from its plug-in directory (a relation in which the spring
+# sample's box moves the cube, an arm whose two-bone IK sample constraint
+# reaches for a target, and the motion-stream sample device bound to the
+# arm), creates one object of the hello sample's class, brings the device
+# online and records two seconds of it into a new take, plots the
+# constrained arm into that take, plays the take back, draws its curves
+# into a PNG and saves the scene; then it prints a summary.
 ./build/release/bin/velora --version
-./build/release/bin/velora --list-plugins \
+./build/release/bin/velora \
   --scene apps/velora/scenes/default.dsx \
   --create Browsing/Templates/Samples/Hello=Greeter \
-  --frames 30 \
+  --fps 30 --take "Arm Capture" --record 2 --plot --play 0:2 \
+  --curves-png build/release/arm-capture-curves.png \
   --save build/release/default-saved.dsx "$@"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libeigen3-dev libcli11-dev libtbb-dev
+  nlohmann-json3-dev libeigen3-dev libcli11-dev libtbb-dev libcairo2-dev
   clang libclang-rt-14-dev
 )
 

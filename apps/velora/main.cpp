@@ -14,8 +14,12 @@
 // A library that fails to load is reported with its path and the reason, and
 // the others load regardless.
 //
-// The actions --scene, --create, --frames and --save run in the order they are given,
-// after the plug-ins have heard "LIBRARY_OPEN" and "LIBRARY_READY".
+// The actions (--scene, --create, --frames, --take, --fps, --play, --record,
+// --plot, --curves-png, --save) run in the order they are given, after the
+// plug-ins have heard "LIBRARY_OPEN" and "LIBRARY_READY". When a play, a
+// recording or a plot ran, a summary closes the run: the takes, the keys
+// written, the frames evaluated and how many times faster than real time
+// they were evaluated.
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -31,6 +35,7 @@
 #include <velora/application.h>
 #include <velora/class_registry.h>
 #include <velora/constraint.h>
+#include <velora/device.h>
 #include <velora/entity.h>
 #include <velora/model.h>
 #include <velora/object.h>
@@ -41,7 +46,11 @@
 #include <velora/relation.h>
 #include <velora/scene.h>
 #include <velora/session.h>
+#include <velora/take.h>
 #include <velora/trace.h>
+
+#include "curves_png.h"
+#include "workflow.h"
 
 namespace {
 
@@ -51,7 +60,7 @@ std::string ExecutableDir() { return velora::Application::Instance().Application
 
 // One action of the command line, run in command-line order.
 struct Action {
-    enum Kind { kScene, kCreate, kSave, kFrames } kind;
+    enum Kind { kScene, kCreate, kSave, kFrames, kTake, kFps, kPlay, kRecord, kPlot, kCurvesPng } kind;
     std::string value;
 };
 
@@ -61,18 +70,39 @@ struct Options {
     bool listPlugins = false;
     bool noDefaultPlugins = false;
     bool binary = false;
+    bool realTime = false;
     std::string sdkPath;
     std::vector<std::string> pluginPaths;
     std::vector<std::string> scenes;
     std::vector<std::string> creates;
     std::vector<std::string> saves;
     std::vector<int> frames;
+    std::vector<std::string> takes, fps, plays, pngs;
+    std::vector<double> records;
     std::vector<Action> actions;
 };
 
 // A value that must not be empty ("" would silently mean nothing).
 std::string NotEmpty(const std::string& value) {
     return value.empty() ? std::string("needs a value, got an empty one") : std::string();
+}
+
+// START:END in seconds, START below END.
+bool ParseRange(const std::string& text, double* start, double* end) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    char* stop = nullptr;
+    const std::string a = text.substr(0, colon), b = text.substr(colon + 1);
+    *start = std::strtod(a.c_str(), &stop);
+    if (a.empty() || *stop) return false;
+    *end = std::strtod(b.c_str(), &stop);
+    return !b.empty() && !*stop && *start >= 0 && *end > *start;
+}
+
+std::string RangeCheck(const std::string& value) {
+    double start, end;
+    return ParseRange(value, &start, &end) ? std::string()
+                                           : "expected START:END in seconds, START below END, got '" + value + "'";
 }
 
 std::string EntrySpecCheck(const std::string& value) {
@@ -85,7 +115,8 @@ std::string EntrySpecCheck(const std::string& value) {
 int Parse(int argc, char** argv, Options& options) {
     CLI::App app("velora: the headless reference host of lysdk", "velora");
     app.footer(
-        "Actions (--scene, --create, --frames, --save) run in the order given, after the plug-ins\n"
+        "Actions (--scene, --create, --frames, --take, --fps, --play, --record, --plot, --curves-png,\n"
+        "--save) run in the order given, after the plug-ins\n"
         "have loaded and heard the library lifecycle's open and ready events.\n"
         "Environment: VELORA_PLUGIN_PATH, a colon-separated list of plug-in directories.\n");
     app.add_flag("--version", options.version, "print the host and SDK versions and stop");
@@ -123,6 +154,37 @@ int Parse(int argc, char** argv, Options& options) {
                               ->expected(1)
                               ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
                               ->check(CLI::Range(0, 1000000));
+    CLI::Option* take = app.add_option("--take", options.takes, "make take NAME current, creating it (repeatable)")
+                            ->type_name("NAME")
+                            ->expected(1)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                            ->check(NotEmpty);
+    CLI::Option* fps = app.add_option("--fps", options.fps, "set the time mode: 24, 25, 29.97, 29.97df, 30, 60, ...")
+                           ->type_name("MODE")
+                           ->expected(1)
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                           ->check(NotEmpty);
+    CLI::Option* play = app.add_option("--play", options.plays, "play the current take from START to END seconds")
+                            ->type_name("START:END")
+                            ->expected(1)
+                            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                            ->check(RangeCheck);
+    CLI::Option* record =
+        app.add_option("--record", options.records,
+                       "bring the scene's devices online and record SECONDS into a new take")
+            ->type_name("SECONDS")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->check(CLI::Range(0.001, 3600.0));
+    int plotCount = 0;
+    CLI::Option* plot =
+        app.add_flag("--plot", plotCount, "plot the constrained models onto the current take (repeatable)");
+    CLI::Option* png = app.add_option("--curves-png", options.pngs, "draw the current take's curves into a PNG")
+                           ->type_name("FILE")
+                           ->expected(1)
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                           ->check(NotEmpty);
+    app.add_flag("--realtime", options.realTime, "play at the transport's clock (default: every frame, at once)");
     app.add_flag("--binary", options.binary, "save in the binary encoding")->needs(save);
     app.add_option("--sdk", options.sdkPath, "load the SDK library from PATH")
         ->type_name("PATH")
@@ -141,7 +203,7 @@ int Parse(int argc, char** argv, Options& options) {
         return 2;
     }
     // Each occurrence of an action option appears once in the parse order.
-    std::size_t next[4] = {0, 0, 0, 0};
+    std::size_t next[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (CLI::Option* option : app.parse_order()) {
         if (option == scene && next[0] < options.scenes.size())
             options.actions.push_back({Action::kScene, options.scenes[next[0]++]});
@@ -151,6 +213,18 @@ int Parse(int argc, char** argv, Options& options) {
             options.actions.push_back({Action::kSave, options.saves[next[2]++]});
         else if (option == frames && next[3] < options.frames.size())
             options.actions.push_back({Action::kFrames, std::to_string(options.frames[next[3]++])});
+        else if (option == take && next[4] < options.takes.size())
+            options.actions.push_back({Action::kTake, options.takes[next[4]++]});
+        else if (option == fps && next[5] < options.fps.size())
+            options.actions.push_back({Action::kFps, options.fps[next[5]++]});
+        else if (option == play && next[6] < options.plays.size())
+            options.actions.push_back({Action::kPlay, options.plays[next[6]++]});
+        else if (option == record && next[7] < options.records.size())
+            options.actions.push_back({Action::kRecord, std::to_string(options.records[next[7]++])});
+        else if (option == png && next[8] < options.pngs.size())
+            options.actions.push_back({Action::kCurvesPng, options.pngs[next[8]++]});
+        else if (option == plot)
+            options.actions.push_back({Action::kPlot, std::string()});
     }
     return -1;
 }
@@ -295,10 +369,40 @@ bool CreateInstance(const std::string& text, std::vector<velora::PlugHandle>& cr
     return true;
 }
 
+// Files a scene names by relative paths (a device's recording, say) sit
+// beside the scene: the scene opens from its own directory.
+class SceneDirectory {
+public:
+    explicit SceneDirectory(const std::string& scenePath) {
+        char* full = ::realpath(scenePath.c_str(), nullptr);
+        if (full) path_ = full;
+        std::free(full);
+        char* here = ::getcwd(nullptr, 0);
+        const std::size_t slash = path_.rfind('/');
+        if (here && slash != std::string::npos && ::chdir(path_.substr(0, slash + 1).c_str()) == 0) back_ = here;
+        std::free(here);
+    }
+    ~SceneDirectory() {
+        if (!back_.empty() && ::chdir(back_.c_str()) != 0)
+            std::fprintf(stderr, "velora: cannot return to %s\n", back_.c_str());
+    }
+    /// The scene's full path (empty when it does not exist).
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string back_;
+};
+
 bool OpenScene(const std::string& path) {
     velora::SceneCounts counts;
     std::string error;
-    if (!velora::OpenSceneFile(path, &error, &counts)) {
+    bool opened;
+    {
+        const SceneDirectory directory(path);
+        opened = velora::OpenSceneFile(directory.Path().empty() ? path : directory.Path(), &error, &counts);
+    }
+    if (!opened) {
         std::fprintf(stderr, "velora: cannot open scene %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
@@ -375,6 +479,10 @@ int main(int argc, char** argv) {
 
     int failedActions = 0;
     int failedCreates = 0;
+    velora_app::Workflow workflow;
+    workflow.realTime = options.realTime;
+    workflow.progress = ::isatty(STDERR_FILENO) != 0;
+    bool ranWorkflow = false;
     std::vector<velora::PlugHandle> created;
     for (const Action& action : options.actions) {
         switch (action.kind) {
@@ -390,8 +498,47 @@ int main(int argc, char** argv) {
         case Action::kFrames:
             EvaluateFrames(std::atoi(action.value.c_str()));
             break;
+        case Action::kTake:
+            workflow.UseTake(action.value);
+            break;
+        case Action::kFps: {
+            std::string error;
+            if (!workflow.SetFps(action.value, &error)) {
+                std::fprintf(stderr, "velora: %s\n", error.c_str());
+                ++failedActions;
+            }
+            break;
+        }
+        case Action::kPlay: {
+            double start = 0, end = 0;
+            ParseRange(action.value, &start, &end);
+            workflow.Play(start, end);
+            ranWorkflow = true;
+            break;
+        }
+        case Action::kRecord:
+            if (!workflow.Record(std::atof(action.value.c_str()))) ++failedActions;
+            ranWorkflow = true;
+            break;
+        case Action::kPlot:
+            if (!workflow.Plot()) ++failedActions;
+            ranWorkflow = true;
+            break;
+        case Action::kCurvesPng: {
+            std::string error;
+            velora::Take* current = velora::CurrentTake(false);
+            if (velora_app::DrawTakeCurves(current, action.value, &error)) {
+                std::printf("velora: drew the curves of take %s into %s\n", current->Name(), action.value.c_str());
+            } else {
+                std::fprintf(stderr, "velora: --curves-png: %s\n", error.c_str());
+                ++failedActions;
+            }
+            break;
+        }
         }
     }
+    if (ranWorkflow) workflow.PrintSummary();
+    velora_app::ReleaseDrawingCaches();
     // The host ends what it created; extension objects go with their bridges.
     for (velora::PlugHandle& handle : created)
         if (velora::Plug* plug = handle.Get()) plug->Destroy(0);

@@ -9,6 +9,13 @@
 //  - BM_Scene_EvaluatePlain: the same scene with an evaluator that computes
 //    each member from the time, no curve behind it: the cost of the walk,
 //    the per-property calls and the transform hierarchy alone.
+//  - BM_Scene_EvaluateThreeLayers: BM_Scene_Evaluate's scene whose take has
+//    two more layers (additive and override at half weight) keyed on every
+//    channel, blended by the scene's evaluation (goal: at most twice the
+//    one-layer scene).
+//  - BM_Plot_1000Frames: plotting every channel of the scene over 1,000
+//    frames against BM_Evaluate_1000Frames, evaluating the same frames
+//    (goal: at most 1.5).
 // Reported: time per frame and the real-time factor at 30 frames per
 // second (goal: at least 30 times real time on one core).
 
@@ -23,6 +30,8 @@
 #include <velora/animation.h>
 #include <velora/evaluation.h>
 #include <velora/model.h>
+#include <velora/plot.h>
+#include <velora/take.h>
 #include <velora/property.h>
 #include <velora/scene.h>
 #include <velora/timing.h>
@@ -87,8 +96,36 @@ struct Scene1000 {
     }
 };
 
-void RunEvaluate(benchmark::State& state, bool curves, bool parallel = false) {
+// Two more layers on the current take, keyed on every channel.
+void AddLayers(const Scene1000& scene) {
+    velora::Take* take = velora::CurrentTake(true);
+    for (int l = 0; l < 2; ++l) {
+        velora::AnimationLayer* layer = take->CreateLayer();
+        layer->SetMode(l == 0 ? velora::kLayerModeAdditive : velora::kLayerModeOverride);
+        const double half = 50.0;
+        layer->WeightProperty()->SetRaw(&half);
+        for (const velora::PlugHandle& h : scene.models) {
+            auto* model = static_cast<velora::Model*>(h.Get());
+            for (velora::Property* p :
+                 {model->TranslationProperty(), model->RotationProperty(), model->ScalingProperty()}) {
+                velora::AnimationNode* node = velora::EnsureLayerNode(p, layer);
+                for (int k = 0; k <= 4; ++k) {
+                    const double values[3] = {k * 0.5, -k * 0.25, l + k * 0.1};
+                    node->KeyAdd(k * 25 * kFrame, values, velora::kKeyCubic | velora::kTangentAuto);
+                }
+            }
+        }
+    }
+}
+
+void RemoveLayers() {
+    velora::Take* take = velora::CurrentTake(false);
+    while (take && take->LayerCount() > 1) take->RemoveLayer(take->LayerCount() - 1);
+}
+
+void RunEvaluate(benchmark::State& state, bool curves, bool parallel = false, bool layers = false) {
     Scene1000 scene(curves);
+    if (layers) AddLayers(scene);
     // Against a loop on one thread, the scene evaluates on one thread too.
     velora::EvaluationManager::Instance().SetParallel(parallel);
     auto previous = velora::SetAnimatedPropertyEvaluator(curves ? nullptr : &EvaluatePlain);
@@ -108,6 +145,7 @@ void RunEvaluate(benchmark::State& state, bool curves, bool parallel = false) {
     velora::SetAnimatedPropertyEvaluator(previous);
     velora::EvaluationManager::Instance().SetParallel(true);
     timing.SetLocalTime(0);
+    if (layers) RemoveLayers();
     state.counters["x_realtime_30fps"] =
         benchmark::Counter(1.0 / 30.0, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["channels"] = kModels * kChannels;
@@ -162,6 +200,41 @@ BENCHMARK(BM_Scene_Evaluate)->Unit(benchmark::kMicrosecond);
 void BM_Scene_EvaluatePlain(benchmark::State& state) { RunEvaluate(state, false); }
 BENCHMARK(BM_Scene_EvaluatePlain)->Unit(benchmark::kMicrosecond);
 
+void BM_Scene_EvaluateThreeLayers(benchmark::State& state) { RunEvaluate(state, true, false, true); }
+BENCHMARK(BM_Scene_EvaluateThreeLayers)->Unit(benchmark::kMicrosecond);
+
+constexpr int kPlotFrames = 1000;
+
+// The 1,000 frames a plot evaluates, evaluated in a loop.
+void BM_Evaluate_1000Frames(benchmark::State& state) {
+    Scene1000 scene(true);
+    velora::EvaluationManager::Instance().SetParallel(false);
+    velora::SceneEvaluator& evaluator = velora::Scene::Main().Evaluator();
+    for (auto _ : state)
+        for (int f = 0; f < kPlotFrames; ++f) {
+            velora::SetCurrentTime(f * kFrame);
+            evaluator.EvaluateAt(f * kFrame);
+        }
+    velora::EvaluationManager::Instance().SetParallel(true);
+}
+BENCHMARK(BM_Evaluate_1000Frames)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Plot_1000Frames(benchmark::State& state) {
+    Scene1000 scene(true);
+    velora::EvaluationManager::Instance().SetParallel(false);
+    velora::Take* take = velora::CurrentTake(true);
+    take->SetLocalSpan(0, (kPlotFrames - 1) * kFrame);
+    std::vector<velora::Property*> properties;
+    for (const velora::PlugHandle& h : scene.models) velora::PlotPropertiesOf(static_cast<velora::Object*>(h.Get()), &properties);
+    velora::PlotOptions options;
+    for (auto _ : state)
+        if (!velora::PlotProperties(take, properties, options)) state.SkipWithError("nothing was plotted");
+    if (velora::PropertyAnimationNode(properties.front())->Curve(0)->KeyCount() != kPlotFrames)
+        state.SkipWithError("the plot did not key every frame");
+    velora::EvaluationManager::Instance().SetParallel(true);
+}
+BENCHMARK(BM_Plot_1000Frames)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +243,9 @@ int main(int argc, char** argv) {
          "BM_Baseline_PlainLoop", 0.0},
         {"the same with plain evaluated channels / plain loop", "BM_Scene_EvaluatePlain",
          "BM_Baseline_PlainLoop", 0.0},
+        {"the scene with three layers / with one", "BM_Scene_EvaluateThreeLayers", "BM_Scene_Evaluate", 2.0},
+        {"plotting 1,000 frames / evaluating them", "BM_Plot_1000Frames/iterations:3",
+         "BM_Evaluate_1000Frames/iterations:3", 1.5},
     };
     return LyBenchMainWithRatios(argc, argv, pairs, sizeof pairs / sizeof pairs[0]);
 }

@@ -13,6 +13,7 @@
 
 #include "velora/box.h"
 #include "velora/scene_events.h"
+#include "velora/take.h"
 
 namespace velora {
 
@@ -102,10 +103,26 @@ AnimationNode::AnimationNode(const char* name, int channels)
 void AnimationNode::Teardown() {
     // A connector that goes away leaves its box's lists (velora/box.h).
     if (box_) box_->Forget(this);
-    // A node that goes away leaves its property unanimated.
-    if (Property* property = ConnectedProperty())
-        if (!property->IsEnding()) property->ModifyFlag(kPropertyAnimated, false);
+    // The last node that goes away leaves its property unanimated (the
+    // property keeps its nodes of other takes and layers).
+    if (Property* property = ConnectedProperty()) {
+        if (!property->IsEnding()) {
+            bool others = false;
+            for (int i = 0, n = property->DstCount(); i < n && !others; ++i) {
+                Plug* dst = property->Dst(i);
+                others = dst && dst != connector_ && dst->ClassId() == kClassConnector && !dst->IsEnding();
+            }
+            if (!others) property->ModifyFlag(kPropertyAnimated, false);
+        }
+    }
     Object::Teardown();
+}
+
+AnimationLayer* AnimationNode::Layer() const { return static_cast<AnimationLayer*>(layer_.Get()); }
+
+void AnimationNode::SetLayer(AnimationLayer* layer) {
+    layer_.Reset(layer);
+    BumpStructureVersion();  // the scene's plan reads nodes by layer
 }
 
 int AnimationNode::ChildCount() const { return static_cast<int>(children_.size()); }
@@ -302,16 +319,41 @@ bool CanAnimate(const Property* property) {
 
 AnimationNode* PropertyAnimationNode(const Property* property) {
     if (!property) return nullptr;
+    AnimationNode* layerless = nullptr;
+    const AnimationLayer* current = nullptr;
+    bool looked = false;
     for (int i = 0, n = property->DstCount(); i < n; ++i) {
         Plug* dst = property->Dst(i);
-        if (dst && dst->ClassId() == kClassConnector && !dst->IsEnding())
-            return static_cast<Connector*>(dst)->Node();
+        if (!dst || dst->ClassId() != kClassConnector || dst->IsEnding()) continue;
+        AnimationNode* node = static_cast<Connector*>(dst)->Node();
+        const AnimationLayer* layer = node->Layer();
+        if (!layer) {
+            layerless = node;
+            continue;
+        }
+        if (!looked) {
+            current = CurrentLayer();
+            looked = true;
+        }
+        if (layer == current) return node;
     }
-    return nullptr;
+    return layerless;
 }
 
 bool SetPropertyAnimated(Property* property, bool animated) {
     if (!CanAnimate(property)) return false;
+    if (!animated) {
+        // Every take's nodes go.
+        std::vector<PlugHandle> nodes;
+        for (int i = 0, n = property->DstCount(); i < n; ++i)
+            if (Plug* dst = property->Dst(i); dst && dst->ClassId() == kClassConnector && !dst->IsEnding())
+                nodes.emplace_back(static_cast<Connector*>(dst)->Node());
+        for (PlugHandle& h : nodes)
+            if (Plug* node = h.Get()) node->Destroy();
+        property->ModifyFlag(kPropertyAnimated, false);
+        return true;
+    }
+    if (AnimatedPerTake(property)) return EnsureLayerNode(property, CurrentTake(true)->CurrentLayer()) != nullptr;
     AnimationNode* node = PropertyAnimationNode(property);
     if (animated) {
         if (!node) {
@@ -325,8 +367,6 @@ bool SetPropertyAnimated(Property* property, bool animated) {
         property->ModifyFlag(kPropertyAnimated, true);
         return true;
     }
-    if (node) node->Destroy();
-    property->ModifyFlag(kPropertyAnimated, false);
     return true;
 }
 
@@ -339,8 +379,7 @@ std::uint32_t PropertyLockMask(const Property* property) {
 
 int EvaluateProperty(Property* property, void* out, const EvaluationContext* context) {
     if (!property || !out) return -1;
-    AnimationNode* node = property->HasFlag(kPropertyAnimated) ? PropertyAnimationNode(property) : nullptr;
-    if (!node) return property->GetRaw(out) ? 0 : -1;
+    if (!property->HasFlag(kPropertyAnimated)) return property->GetRaw(out) ? 0 : -1;
     const EvaluationContext& ctx = context ? *context : GlobalDisplayContext();
     double raw[4];
     double stored[4] = {0, 0, 0, 0};
@@ -348,7 +387,12 @@ int EvaluateProperty(Property* property, void* out, const EvaluationContext* con
     ValueToDoubles(property->Type(), raw, stored);
     double values[4];
     const std::uint32_t mutes = (property->Flags() >> 16) & 0xFu;
-    const int status = node->Evaluate(ctx.time, values, stored, mutes);
+    int status = EvaluateTakeLayers(property, ctx.time, stored, values, mutes, true, false);
+    if (status < 0) {
+        AnimationNode* node = PropertyAnimationNode(property);
+        if (!node) return property->GetRaw(out) ? 0 : -1;
+        status = node->Evaluate(ctx.time, values, stored, mutes);
+    }
     // Parts of the value that are not members (a time code's rate) stay as stored.
     std::memcpy(out, raw, property->Type()->ValueSize());
     ValueFromDoubles(property->Type(), values, out);
@@ -391,7 +435,10 @@ bool SetPropertyCandidate(Property* property, const void* raw, const EvaluationC
 }
 
 bool KeyPropertyCandidate(Property* property, long long time) {
+    // Keys go to the current layer, which gets a node when it has none.
     AnimationNode* node = PropertyAnimationNode(property);
+    if (!node && property && property->HasFlag(kPropertyAnimated) && AnimatedPerTake(property))
+        node = EnsureLayerNode(property, CurrentTake(true)->CurrentLayer());
     return node && node->KeyCandidate(time, PropertyLockMask(property));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "velora/animation.h"
+#include "velora/take.h"
 #include "velora/data_type.h"
 #include "velora/fcurve.h"
 #include "velora/property.h"
@@ -356,15 +357,23 @@ bool StorePropertyAnimation(dsx::FileProperty* file, const Property* property) {
     if (!file || !property) return false;
     const AnimationNode* node =
         property->HasFlag(kPropertyAnimated) ? PropertyAnimationNode(property) : nullptr;
-    if (!node) return false;
+    // Animation kept per take is stored by its take (velora/take.h).
+    if (!node || node->Layer()) return false;
     CopyFCurveNode(file->CreateAnimation(node->Channels()), node, false);
     return true;
 }
 
 bool RetrievePropertyAnimation(Property* property, const dsx::FileProperty* file) {
-    if (!property || !file) return false;
-    if (!file->Animation() || !SetPropertyAnimated(property, true)) return false;
-    CopyFCurveNode(PropertyAnimationNode(property), file->Animation());
+    if (!property || !file || !file->Animation()) return false;
+    // A file that keeps a property's curves with the property itself (one
+    // without takes) gives them to the current take's base layer.
+    AnimationNode* node = nullptr;
+    if (AnimatedPerTake(property))
+        node = EnsureLayerNode(property, CurrentTake(true)->BaseLayer());
+    else if (SetPropertyAnimated(property, true))
+        node = PropertyAnimationNode(property);
+    if (!node) return false;
+    CopyFCurveNode(node, file->Animation());
     return true;
 }
 

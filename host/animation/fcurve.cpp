@@ -302,6 +302,18 @@ bool FCurve::CopyFrom(const FCurve& source) {
     return true;
 }
 
+bool FCurve::SwapKeys(std::vector<FCurveKey>* keys) {
+    if (locked_ || !keys) return false;
+    for (std::size_t i = 1; i < keys->size(); ++i)
+        if (!((*keys)[i - 1].time < (*keys)[i].time)) return false;
+    for (FCurveKey& key : *keys) key.flags &= kKeyFlagsMask;
+    Normalize();
+    keys_.swap(*keys);
+    sorted_ = true;
+    Changed(kCurveEventKey | kCurveEventKeyAdd | kCurveEventKeyRemove | kCurveEventMass, -1);
+    return true;
+}
+
 void FCurve::SaveState(CurveState* out) const {
     if (!out) return;
     Normalize();

@@ -75,6 +75,7 @@ constexpr BuiltinRow kBuiltins[] = {
     {kClassToolWindow, "ToolWindow", kClassObject, "Tool"},
     {kClassModelCube, "ModelCube", kClassModelMesh, nullptr},
     {kClassModelPlane, "ModelPlane", kClassModelMesh, nullptr},
+    {kClassAnimationLayer, "AnimationLayer", kClassObject, "AnimationLayer"},
 };
 static_assert(sizeof kBuiltins / sizeof kBuiltins[0] == kClassBuiltinCount - 1,
               "every builtin class needs a row");

@@ -7,6 +7,7 @@
 #include "velora/model.h"
 #include "velora/object_directory.h"
 #include "velora/relation.h"
+#include "velora/take.h"
 
 namespace velora {
 
@@ -29,8 +30,10 @@ Object* Object::Create(const char* name, int classId) {
     if (classes.IsA(classId, kClassBox)) return Box::Create(name, classId);
     if (classId == kClassFileReference) return FileReference::Create(name);
     if (classId == kClassNamespace) return Namespace::Create(name);
+    if (classId == kClassTake) return Take::New(name);
     if (classes.IsA(classId, kClassAnimationNode) || classes.IsA(classId, kClassFCurve) ||
-        classes.IsA(classId, kClassScene) || classes.IsA(classId, kClassNamespace))
+        classes.IsA(classId, kClassScene) || classes.IsA(classId, kClassNamespace) ||
+        classes.IsA(classId, kClassAnimationLayer))
         return nullptr;
     return new Object(name, classId);
 }

@@ -12,6 +12,7 @@
 #include "velora/event_records.h"
 #include "velora/model.h"
 #include "velora/property.h"
+#include "velora/take.h"
 #include "velora/timing.h"
 
 namespace velora {
@@ -46,10 +47,8 @@ Device* AsDevice(Object* object) {
 }
 
 bool RecordKeys(Property* property, long long time, const double* values) {
-    if (!property || !values) return false;
-    AnimationNode* node = PropertyAnimationNode(property);
-    if (!node && (!SetPropertyAnimated(property, true) || !(node = PropertyAnimationNode(property)))) return false;
-    return node->KeyAdd(time, values, kKeyCubic | kTangentAuto, PropertyLockMask(property));
+    // Into the current take's base layer (made with the take when missing).
+    return property && values && RecordKey(property, time, values, kKeyCubic | kTangentAuto);
 }
 
 // ---------------------------------------------------------------------------
@@ -101,7 +100,7 @@ bool Device::DeviceEvaluate(int, const EvaluationContext&) { return true; }
 
 void Device::RecordingPrepare(AnimationNode* node) {
     Property* target = RecordTarget(node);
-    if (target && !PropertyAnimationNode(target)) SetPropertyAnimated(target, true);
+    if (target) RecordNode(target);
 }
 
 void Device::RecordingEnd(AnimationNode*) {}

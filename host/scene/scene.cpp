@@ -225,6 +225,7 @@ bool Scene::SetCurrentTake(Object* take) {
     if (!take || !take->IsA(kClassTake) || SrcIndex(take) < 0) return false;
     if (currentTake_.Get() == take) return true;
     currentTake_.Reset(take);
+    BumpStructureVersion();  // the scene now evaluates this take's curves
     TakeChangeRecord record;
     record.type = 1;
     record.subType = 1;

@@ -17,6 +17,7 @@
 #include "velora/property.h"
 #include "velora/relation.h"
 #include "velora/scene.h"
+#include "velora/take.h"
 
 namespace velora {
 
@@ -36,12 +37,24 @@ struct SceneEvaluator::Plan {
     // value is made of doubles (the fast path), else null.
     struct Channel {
         Property* property;
-        AnimationNode* node;
+        AnimationNode* node;  // the base layer's (or the only) node
         double* value;
         FCurve* curves[4];
         int members;
         bool fast;
+        int upperBegin;  // the nodes of the upper layers: [upperBegin, upperEnd) of uppers
+        int upperEnd;
     };
+    // A node of an upper layer of the current take.
+    struct Upper {
+        AnimationNode* node;
+        int layer;  // the layer's position: its entry in blends
+        FCurve* curves[4];
+    };
+    std::vector<Upper> uppers;
+    // The current take's layers as they blend at the frame being evaluated.
+    std::vector<LayerBlend> blends;
+    std::vector<AnimationLayer*> layers;
     struct Entry {
         Model* model;
         int parent;  // index in models, -1 for a root
@@ -92,7 +105,7 @@ void SceneEvaluator::SyncNodeAttributes() { ++stats_.attributeSyncs; }
 
 namespace {
 
-void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out);
+void AddChannels(SceneEvaluator::Plan& plan, Model* model);
 
 }  // namespace
 
@@ -103,20 +116,38 @@ void SceneEvaluator::SyncDeformables() {
 
 namespace {
 
-void AddChannels(Model* model, std::vector<SceneEvaluator::Plan::Channel>& out) {
+void AddChannels(SceneEvaluator::Plan& plan, Model* model) {
+    Take* take = CurrentTake(false);
+    thread_local std::vector<LayerNodeRef> nodes;
     for (int i = 0, n = model->PropertyCount(); i < n; ++i) {
         Property* property = model->PropertyAt(i);
         if (!property->HasFlag(kPropertyAnimated)) continue;
         SceneEvaluator::Plan::Channel channel{};
         channel.property = property;
-        channel.node = PropertyAnimationNode(property);
+        channel.upperBegin = channel.upperEnd = static_cast<int>(plan.uppers.size());
+        TakeNodesOf(property, take, &nodes);
+        if (nodes.empty()) {
+            channel.node = PropertyAnimationNode(property);
+        } else if (nodes.front().index == 0) {
+            channel.node = nodes.front().node;
+        }
         channel.value = static_cast<double*>(property->ValuePtr());
         channel.members = property->MemberCount();
         channel.fast = channel.node && channel.value && property->Type()->IsDoubles() &&
                        channel.members >= 1 && channel.members <= 4 && channel.node->Channels() == channel.members;
+        for (const LayerNodeRef& ref : nodes) {
+            if (ref.index == 0) continue;
+            SceneEvaluator::Plan::Upper upper{};
+            upper.node = ref.node;
+            upper.layer = ref.index;
+            for (int m = 0; m < 4; ++m) upper.curves[m] = m < ref.node->Channels() ? ref.node->Curve(m) : nullptr;
+            plan.uppers.push_back(upper);
+            if (ref.node->Channels() != channel.members) channel.fast = false;
+        }
+        channel.upperEnd = static_cast<int>(plan.uppers.size());
         if (channel.fast)
             for (int m = 0; m < channel.members; ++m) channel.curves[m] = channel.node->Curve(m);
-        out.push_back(channel);
+        plan.channels.push_back(channel);
     }
 }
 
@@ -131,7 +162,7 @@ SceneEvaluator::Plan::Entry MakeEntry(Model* model, int parent, int channelBegin
 void AddBranch(SceneEvaluator::Plan& plan, Model* model, int parent) {
     const int me = static_cast<int>(plan.models.size());
     SceneEvaluator::Plan::Entry entry = MakeEntry(model, parent, static_cast<int>(plan.channels.size()));
-    AddChannels(model, plan.channels);
+    AddChannels(plan, model);
     entry.channelEnd = static_cast<int>(plan.channels.size());
     plan.models.push_back(entry);
     for (int i = 0, n = model->ChildCount(); i < n; ++i)
@@ -145,19 +176,59 @@ bool EvaluateCurves(Property* property, long long time) {
     EvaluationContext context;
     context.time = time;
     alignas(double) unsigned char value[64];
-    if (property->Type()->ValueSize() > sizeof value) return false;
-    if (EvaluateProperty(property, value, &context) < 0) return false;
+    const std::size_t size = property->Type()->ValueSize();
     void* stored = property->ValuePtr();
-    if (!stored) return false;
-    std::memcpy(stored, value, property->Type()->ValueSize());
+    if (size > sizeof value || !stored) return false;
+    // The current take's layers, told that the result becomes the value.
+    double current[4] = {0, 0, 0, 0};
+    double values[4];
+    ValueToDoubles(property->Type(), stored, current);
+    const std::uint32_t mutes = (property->Flags() >> 16) & 0xFu;
+    if (EvaluateTakeLayers(property, time, current, values, mutes, true, true) >= 0) {
+        std::memcpy(value, stored, size);
+        ValueFromDoubles(property->Type(), values, value);
+    } else if (EvaluateProperty(property, value, &context) < 0) {
+        return false;
+    }
+    std::memcpy(stored, value, size);
+    return true;
+}
+
+// Layers above the base blend member by member (velora/take.h).
+bool EvaluateLayered(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c, long long time) {
+    bool candidate = c.node->HasCandidate();
+    for (int u = c.upperBegin; u < c.upperEnd; ++u) candidate = candidate || plan.uppers[static_cast<std::size_t>(u)].node->HasCandidate();
+    if (candidate) return EvaluateCurves(c.property, time);
+    const std::uint32_t mutes = (c.property->Flags() >> 16) & 0xFu;
+    const SceneEvaluator::Plan::Upper* uppers = plan.uppers.data();
+    const LayerBlend* blends = plan.blends.data();
+    for (int m = 0; m < c.members; ++m) {
+        if ((mutes >> m) & 1u) continue;
+        const FCurve* curve = c.curves[m];
+        bool touched = curve && curve->KeyCount() > 0;
+        double v = touched ? curve->Evaluate(time) : c.node->RestValue(m, c.value[m]);
+        for (int u = c.upperBegin; u < c.upperEnd; ++u) {
+            const SceneEvaluator::Plan::Upper& up = uppers[u];
+            const LayerBlend& blend = blends[up.layer];
+            const FCurve* layer = up.curves[m];
+            if (!blend.active || !layer || layer->KeyCount() == 0) continue;
+            v = BlendMember(blend.mode, blend.weight, v, layer->Evaluate(time));
+            touched = true;
+        }
+        if (!touched) continue;
+        c.value[m] = v;
+        c.node->NoteWritten(m, v);
+    }
     return true;
 }
 
 // The plain road of the curves, member by member, straight from the plan.
 // A candidate (a value being edited) or a property whose members are not
 // doubles takes the general road.
-inline bool EvaluateChannel(const SceneEvaluator::Plan::Channel& c, long long time) {
-    if (!c.fast || c.node->HasCandidate()) return EvaluateCurves(c.property, time);
+inline bool EvaluateChannel(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c, long long time) {
+    if (!c.fast) return EvaluateCurves(c.property, time);
+    if (c.upperBegin != c.upperEnd) return EvaluateLayered(plan, c, time);
+    if (c.node->HasCandidate()) return EvaluateCurves(c.property, time);
     const std::uint32_t mutes = (c.property->Flags() >> 16) & 0xFu;
     for (int m = 0; m < c.members; ++m) {
         const FCurve* curve = c.curves[m];
@@ -267,6 +338,11 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
     plan.version = StructureVersion();
     plan.models.clear();
     plan.channels.clear();
+    plan.uppers.clear();
+    plan.layers.clear();
+    if (Take* take = CurrentTake(false))
+        for (int i = 0; i < take->LayerCount(); ++i) plan.layers.push_back(take->Layer(i));
+    plan.blends.assign(plan.layers.size(), LayerBlend{});
     plan.units.clear();
     plan.relations.clear();
     plan.shared = 0;
@@ -275,7 +351,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
         // models) are shared by every hierarchy; each child of those starts
         // a unit.
         plan.models.push_back(MakeEntry(global, -1, 0));
-        AddChannels(global, plan.channels);
+        AddChannels(plan, global);
         plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
         std::vector<std::pair<Model*, int>> tops;
         for (int i = 0, n = global->ChildCount(); i < n; ++i) {
@@ -283,7 +359,7 @@ SceneEvaluator::Plan& SceneEvaluator::CurrentPlan() {
             if (!child) continue;
             const int at = static_cast<int>(plan.models.size());
             plan.models.push_back(MakeEntry(child, 0, static_cast<int>(plan.channels.size())));
-            AddChannels(child, plan.channels);
+            AddChannels(plan, child);
             plan.models.back().channelEnd = static_cast<int>(plan.channels.size());
             for (int k = 0, m = child->ChildCount(); k < m; ++k)
                 if (Model* top = child->ChildModel(k)) tops.emplace_back(top, at);
@@ -327,13 +403,20 @@ namespace {
 constexpr int kStateAhead = 8;
 constexpr int kSegmentAhead = 4;
 
-inline void PrefetchChannelState(const SceneEvaluator::Plan::Channel& c) {
+inline void PrefetchChannelState(const SceneEvaluator::Plan& plan, const SceneEvaluator::Plan::Channel& c) {
     __builtin_prefetch(c.property);
     __builtin_prefetch(c.value);
     if (!c.fast) return;
     __builtin_prefetch(c.node);
     for (int m = 0; m < c.members; ++m)
         if (c.curves[m]) c.curves[m]->PrefetchState();
+    // The upper layers' curves are read right after the base layer's.
+    for (int u = c.upperBegin; u < c.upperEnd; ++u) {
+        const SceneEvaluator::Plan::Upper& upper = plan.uppers[static_cast<std::size_t>(u)];
+        __builtin_prefetch(upper.node);
+        for (const FCurve* curve : upper.curves)
+            if (curve) curve->PrefetchState();
+    }
 }
 
 inline void PrefetchChannelSegments(const SceneEvaluator::Plan::Channel& c) {
@@ -355,13 +438,13 @@ std::uint64_t ChannelsOf(const SceneEvaluator::Plan& plan, int begin, int end, l
     const int last = plan.models[static_cast<std::size_t>(end - 1)].channelEnd;
     const SceneEvaluator::Plan::Channel* channels = plan.channels.data();
     std::uint64_t count = 0;
-    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(channels[c]);
+    for (int c = first; c < last && c < first + kStateAhead; ++c) PrefetchChannelState(plan, channels[c]);
     for (int c = first; c < last && c < first + kSegmentAhead; ++c) PrefetchChannelSegments(channels[c]);
     for (int c = first; c < last; ++c) {
-        if (c + kStateAhead < last) PrefetchChannelState(channels[c + kStateAhead]);
+        if (c + kStateAhead < last) PrefetchChannelState(plan, channels[c + kStateAhead]);
         if (c + kSegmentAhead < last) PrefetchChannelSegments(channels[c + kSegmentAhead]);
         const SceneEvaluator::Plan::Channel& channel = channels[c];
-        if (installed ? installed(channel.property, time) : EvaluateChannel(channel, time)) ++count;
+        if (installed ? installed(channel.property, time) : EvaluateChannel(plan, channel, time)) ++count;
     }
     return count;
 }
@@ -438,6 +521,8 @@ void SceneEvaluator::EvaluateAt(long long time) {
             if (plan.active[r])
                 plan.roots.insert(plan.roots.end(), plan.relationBoxes[r].begin(), plan.relationBoxes[r].end());
     }
+    // Layer weights may be animated: once per frame, before the threads.
+    for (std::size_t l = 1; l < plan.layers.size(); ++l) plan.blends[l] = LayerBlendAt(plan.layers[l], time);
     plan.boxes.Update(plan.roots);
     if (plan.boxes.BoxCount() == 0 && !devicesDrive) {
         // Nothing reads a model between its curves and its matrix: each

@@ -216,7 +216,15 @@ void RetrieveScene(const dsx::Document& doc, SceneCounts* counts) {
         const int classId = ClassRegistry::Instance().Find(file.ClassName().c_str());
         const char* group = classId ? ClassRegistry::Instance().Group(classId) : nullptr;
         const std::string fullName = group && *group ? std::string(group) + "::" + label : label;
-        if (Object* existing = directory.FindByFullName(fullName.c_str())) {
+        Object* existing = directory.FindByFullName(fullName.c_str());
+        if (existing && existing->ClassId() == kClassTake && classId == kClassTake && !existing->IsEnding()) {
+            // A take of the same name takes the file's animation in: the
+            // file's curves land in the take the user knows by that name.
+            session.Bind(file.Id(), existing);
+            made.push_back(existing);
+            continue;
+        }
+        if (existing) {
             // Opening into a scene that has it already: references to it
             // in the file still find it.
             session.Warn("'" + fullName + "' is already in the scene; the file's object is not opened");

@@ -22,6 +22,7 @@
 // The cycle and the evaluation run on different threads: the stream clock
 // and the newest frame they share sit behind an LyFastLock.
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,7 +45,8 @@ public:
         SamplingMode = VELSDK2025::kLyHardwareTimestamp;
     }
 
-    /// Loads `path`, building the template and outputs when the skeleton
+    /// Loads `path` (a relative one from the working directory, which is
+    /// the scene's own while a scene opens), building the template and outputs when the skeleton
     /// differs from the one loaded; false (the device unchanged) when the
     /// file cannot be read.
     bool LoadFile(const char* path) {
@@ -56,7 +58,10 @@ public:
         }
         const bool online = Online;
         if (online) Online = false;
-        mFile = path;
+        // Kept as a full path: a scene saved elsewhere still finds the file.
+        char* full = ::realpath(path, nullptr);
+        mFile = full ? full : path;
+        std::free(full);
         mMotion = motion;
         BuildChannels();
         SamplingPeriod = VELSDK2025::LyTime(mMotion.FramePeriod());

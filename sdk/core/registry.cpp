@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <velora/animation.h>
+#include <velora/take.h>
 #include <velora/device.h>
 
 #include "core/host_classes.h"
@@ -16,6 +17,7 @@
 #include "lysdk/lyfcurve.h"
 #include "lysdk/lymodel.h"
 #include "lysdk/lyscene.h"
+#include "lysdk/lytake.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -50,6 +52,11 @@ LyPlug* Make(IObject* object) {
 
 LyPlug* MakeAnimationNode(IObject* object) { return new LyAnimationNode(nullptr, object); }
 LyPlug* MakeBox(IObject* object) { return new LyBox(object); }
+LyPlug* MakeTake(IObject* object) { return new LyTake(nullptr, object); }
+LyPlug* MakeLayer(IObject* object) {
+    auto* layer = static_cast<velora::AnimationLayer*>(velora::AsObject(object));
+    return new LyAnimationLayer(layer->Name(), layer->Index(), object);
+}
 LyPlug* MakeDevice(IObject* object) { return new LyDevice(nullptr, object); }
 
 // Model kinds take a name only when they make their host model.
@@ -82,6 +89,8 @@ const Probe kProbes[] = {
     {velora::kClassFileReference, &Make<LyFileReference>},
     {velora::kClassNamespace, &Make<LyNamespace>},
     {velora::kClassFolder, &Make<LyFolder>},
+    {velora::kClassTake, &MakeTake},
+    {velora::kClassAnimationLayer, &MakeLayer},
     {velora::kClassObject, &Make<LyComponent>},
 };
 

@@ -2,10 +2,13 @@
 // candidates of host evaluation properties.
 
 #include <velora/animation.h>
+#include <velora/take.h>
 
 #include "lysdk/lyanimationnode.h"
 #include "lysdk/lycomponent.h"
 #include "lysdk/lypropertyanimatable.h"
+#include "lysdk/lytake.h"
+#include "core/host_access.h"
 #include "property/property_access.h"
 
 LYSDK_BEGIN_NAMESPACE
@@ -97,10 +100,15 @@ void LyPropertyAnimatable::SetAnimated(bool animated, bool respectLock) {
 
 LyAnimationNode* LyPropertyAnimatable::GetAnimationNode(LyTake* take) const {
     velora::Property* host = __LyHostProperty(this);
-    // Takes arrive with the transport; until then a property has its node in
-    // the current take only.
-    if (!host || take) return nullptr;
-    LyPlug* wrapper = __LyWrap(velora::PropertyAnimationNode(host));
+    if (!host) return nullptr;
+    velora::AnimationNode* node = velora::PropertyAnimationNode(host);
+    if (take) {
+        // That take's node (on its current layer).
+        velora::Object* object = __LyHostObject(take);
+        if (!object || object->ClassId() != velora::kClassTake) return nullptr;
+        node = velora::TakeNode(host, static_cast<velora::Take*>(object));
+    }
+    LyPlug* wrapper = __LyWrap(node);
     return wrapper && wrapper->Is(LyAnimationNode::TypeInfo) ? static_cast<LyAnimationNode*>(wrapper) : nullptr;
 }
 
@@ -108,7 +116,8 @@ void LyPropertyAnimatable::Key() { KeyAt(LyTime::Infinity); }
 
 void LyPropertyAnimatable::KeyAt(LyTime time) {
     if (!IsInternal()) return;
-    if (!IsAnimated()) SetAnimated(true, false);
+    // The current layer gets a node when it has none.
+    if (!IsAnimated() || !GetAnimationNode()) SetAnimated(true, false);
     if (LyAnimationNode* node = GetAnimationNode()) node->KeyCandidate(time);
 }
 

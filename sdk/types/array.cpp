@@ -162,6 +162,8 @@ template class LyArrayTemplate<LyRigidBody*>;
 template class LyArrayTemplate<LyPickInfos>;
 template class LyArrayTemplate<LyComponent*>;
 template class LyArrayTemplate<LyPropertyEvent*>;
+template class LyArrayTemplate<LyAnimationLayer*>;
+template class LyArrayTemplate<LyBox*>;
 template class LyArrayTemplate<LyTime>;
 template class LyArrayTemplate<LyInterpolation>;
 template class LyArrayTemplate<LyTangentMode>;

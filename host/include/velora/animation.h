@@ -12,7 +12,10 @@
 // vector or colour has one child node per member ("X", "Y", "Z", "W"), each
 // with its curve. The node reaches its property through its connector, a
 // plug owned by the node whose one source is the property; the property
-// finds its node among its destinations. All nodes live on the base layer.
+// finds its node among its destinations. A property animated per take has
+// one node per take layer that animates it (velora/take.h), each with its
+// connector; PropertyAnimationNode answers the one on the current take's
+// current layer.
 //
 // Candidates. A candidate is a value proposed for keying (what the user
 // drags before setting a key). It belongs to the node's base layer and to
@@ -61,6 +64,7 @@
 
 namespace velora {
 
+class AnimationLayer;
 class AnimationNode;
 class Box;
 struct DeviceNotifyRecord;
@@ -124,6 +128,24 @@ public:
     Property* ConnectedProperty() const;
     /// Total keys of every member's curve.
     int KeyCount() const;
+
+    /// The take layer the node animates its property on (velora/take.h),
+    /// or null for a node that is not kept per take.
+    AnimationLayer* Layer() const;
+    /// Set by the layer that keeps the node.
+    void SetLayer(AnimationLayer* layer);
+    /// Blending from a member without base-layer keys starts from the
+    /// property's static value. Evaluation writes blended values into the
+    /// stored value, so the static value is remembered here: `stored`
+    /// differs from what blending last wrote only when someone else set it.
+    double RestValue(int member, double stored) const {
+        if (!(restKnown_ >> member & 1u) || stored != written_[member]) {
+            rest_[member] = stored;
+            restKnown_ |= 1u << member;
+        }
+        return rest_[member];
+    }
+    void NoteWritten(int member, double value) const { written_[member] = value; }
 
     /// A locked node (or one under a locked parent) takes no candidate.
     bool IsLocked() const;
@@ -246,6 +268,10 @@ private:
     double live_[4] = {0, 0, 0, 0};
 
     int channels_;
+    PlugHandle layer_;
+    mutable double rest_[4] = {0, 0, 0, 0};
+    mutable double written_[4] = {0, 0, 0, 0};
+    mutable std::uint32_t restKnown_ = 0;
     bool locked_ = false;
     bool hasCandidate_ = false;
     long long candidateTime_ = 0;
@@ -263,10 +289,12 @@ private:
 /// Whether `property` can carry an animation node (animatable, and of a
 /// type with numeric members).
 VELORA_API bool CanAnimate(const Property* property);
-/// The property's animation node, or null.
+/// The property's animation node on the current take's current layer (its
+/// only node when not animated per take), or null.
 VELORA_API AnimationNode* PropertyAnimationNode(const Property* property);
-/// Makes `property` animated (creating its node) or not (ending it). False
-/// when it cannot be animated.
+/// Makes `property` animated (creating its node on the current layer of
+/// the current take, which is made when there is none) or not (ending its
+/// nodes in every take). False when it cannot be animated.
 VELORA_API bool SetPropertyAnimated(Property* property, bool animated);
 /// The lock mask keying uses: the member lock bits (bit i: member i), plus
 /// bit 2 (the rate) for a time code, whose rate is never keyed.

@@ -74,6 +74,7 @@ enum BuiltinClass : int {
     kClassToolWindow,
     kClassModelCube,          ///< a mesh that builds the unit cube
     kClassModelPlane,         ///< a mesh that builds the unit plane
+    kClassAnimationLayer,     ///< a layer of a take (velora/take.h)
     kClassBuiltinCount
 };
 

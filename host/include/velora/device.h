@@ -416,7 +416,8 @@ private:
 };
 
 /// Writes one recorded sample as keys of `property` at `time` (its members
-/// from `values`), making the property animated first. Every recorded key
+/// from `values`) on the current take's base layer, making the property
+/// animated (and the take) first. Every recorded key
 /// of a device goes through here.
 VELORA_API bool RecordKeys(Property* property, long long time, const double* values);
 

@@ -245,6 +245,11 @@ public:
     bool KeyResize(int count);
     /// Keys, extrapolation and default value of `source`; false when locked.
     bool CopyFrom(const FCurve& source);
+    /// Exchanges the keys with `keys` in one step (a bulk writer's buffer
+    /// comes back with the old keys, its memory ready for the next use).
+    /// The new keys must be in strictly increasing time order: false, and
+    /// no change, otherwise or when the curve is locked.
+    bool SwapKeys(std::vector<FCurveKey>* keys);
     void SaveState(CurveState* out) const;
     /// Puts a saved state back (a lock does not stop it: undo restores what
     /// was, whatever was locked since).

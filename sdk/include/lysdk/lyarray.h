@@ -24,6 +24,8 @@
 
 LYSDK_BEGIN_NAMESPACE
 
+class LyAnimationLayer;
+class LyBox;
 class LyComponent;
 class LyConsoleChannel;
 class LyConstructionOperation;
@@ -107,6 +109,9 @@ extern template class LYSDK_API LyArrayTemplate<LyPickInfos>;
 // Also used by the SDK's own interfaces (living components, property events).
 extern template class LYSDK_API LyArrayTemplate<LyComponent*>;
 extern template class LYSDK_API LyArrayTemplate<LyPropertyEvent*>;
+// Takes: layers and the objects edits and plots act on.
+extern template class LYSDK_API LyArrayTemplate<LyAnimationLayer*>;
+extern template class LYSDK_API LyArrayTemplate<LyBox*>;
 
 LYSDK_END_NAMESPACE
 

@@ -35,6 +35,8 @@
 #include "lysdk/lyconstraint.h"
 #include "lysdk/lyscene.h"
 #include "lysdk/lysystem.h"
+#include "lysdk/lyplayercontrol.h"
+#include "lysdk/lytake.h"
 #include "lysdk/lyevent.h"
 #include "lysdk/lyevaluatemanager.h"
 #include "lysdk/lyplugin.h"
