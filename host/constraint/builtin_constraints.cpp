@@ -6,6 +6,7 @@
 // and saved like any other value.
 
 #include <cstring>
+#include <vector>
 
 #include "constraint/constraint_math.h"
 #include "velora/constraint.h"
@@ -48,20 +49,38 @@ public:
     const char* TypeName() const override { return type_; }
 
 protected:
+    /// Calls `visit` with each model of group `group`; the number visited.
+    template <class Visit>
+    int ForEachSource(int group, Visit visit) const {
+        int n = 0;
+        for (int i = 0, count = ReferenceCount(group); i < count; ++i)
+            if (const Model* model = AsModel(Reference(group, i))) {
+                visit(*model, n);
+                ++n;
+            }
+        return n;
+    }
+
     /// The mean global position of group `group`'s models; false for none.
     bool SourcePosition(int group, double* out) const {
         out[0] = out[1] = out[2] = 0.0;
-        int n = 0;
-        for (int i = 0, count = ReferenceCount(group); i < count; ++i) {
-            const Model* model = AsModel(Reference(group, i));
-            if (!model) continue;
-            const double* m = model->GlobalMatrix();
+        const int n = ForEachSource(group, [out](const Model& model, int) {
+            const double* m = model.GlobalMatrix();
             for (int k = 0; k < 3; ++k) out[k] += m[12 + k];
-            ++n;
-        }
+        });
         if (!n) return false;
         for (int k = 0; k < 3; ++k) out[k] /= n;
         return true;
+    }
+
+    /// An offset: a vector property that a snap sets and that a zero
+    /// request puts back to its default.
+    const double* OffsetProperty(const char* name, double x, double y, double z) {
+        offsets_.push_back({name, {x, y, z}});
+        return VectorProperty(this, name, x, y, z);
+    }
+    void ZeroOffsets() override {
+        for (const Offset& offset : offsets_) SetVector(this, offset.name, offset.rest);
     }
 
     /// The first source's global matrix, or null.
@@ -87,13 +106,18 @@ protected:
     virtual void Snap(const double* unconstrained) = 0;
 
 private:
+    struct Offset {
+        const char* name;
+        double rest[3];
+    };
     const char* type_;
+    std::vector<Offset> offsets_;
 };
 
 class PositionConstraint final : public TransformConstraint {
 public:
     PositionConstraint(const char* name, int classId) : TransformConstraint(name, classId, "Position", "Source", 8) {
-        offset_ = VectorProperty(this, "Translation", 0, 0, 0);
+        offset_ = OffsetProperty("Translation", 0, 0, 0);
     }
 
 private:
@@ -110,17 +134,13 @@ private:
         for (int k = 0; k < 3; ++k) d[k] = u[12 + k] - p[k];
         SetVector(this, "Translation", d);
     }
-    void ZeroOffsets() override {
-        const double zero[3] = {0, 0, 0};
-        SetVector(this, "Translation", zero);
-    }
     const double* offset_;
 };
 
 class RotationConstraint final : public TransformConstraint {
 public:
     RotationConstraint(const char* name, int classId) : TransformConstraint(name, classId, "Rotation", "Source", 8) {
-        offset_ = VectorProperty(this, "Rotation", 0, 0, 0);
+        offset_ = OffsetProperty("Rotation", 0, 0, 0);
     }
 
 private:
@@ -128,18 +148,14 @@ private:
     // the first, then normalised.
     bool SourceRotation(double* rot) const {
         double sum[4] = {0, 0, 0, 0}, first[4] = {0, 0, 0, 0};
-        int n = 0;
-        for (int i = 0, count = ReferenceCount(1); i < count; ++i) {
-            const Model* model = AsModel(Reference(1, i));
-            if (!model) continue;
+        const int n = ForEachSource(1, [&sum, &first](const Model& model, int i) {
             double t[3], r[16], s[3], q[4];
-            Decompose(model->GlobalMatrix(), t, r, s);
+            Decompose(model.GlobalMatrix(), t, r, s);
             cmath::MatrixToQuaternion(q, r);
-            if (n == 0) std::memcpy(first, q, sizeof q);
+            if (i == 0) std::memcpy(first, q, sizeof q);
             const double sign = q[0] * first[0] + q[1] * first[1] + q[2] * first[2] + q[3] * first[3] < 0 ? -1.0 : 1.0;
             for (int k = 0; k < 4; ++k) sum[k] += sign * q[k];
-            ++n;
-        }
+        });
         if (!n) return false;
         cmath::QuaternionToMatrix(rot, sum);
         return true;
@@ -161,31 +177,23 @@ private:
         cmath::MatrixToEuler(e, r);
         SetVector(this, "Rotation", e);
     }
-    void ZeroOffsets() override {
-        const double zero[3] = {0, 0, 0};
-        SetVector(this, "Rotation", zero);
-    }
     const double* offset_;
 };
 
 class ScaleConstraint final : public TransformConstraint {
 public:
     ScaleConstraint(const char* name, int classId) : TransformConstraint(name, classId, "Scale", "Source", 8) {
-        offset_ = VectorProperty(this, "Scaling", 1, 1, 1);
+        offset_ = OffsetProperty("Scaling", 1, 1, 1);
     }
 
 private:
     bool SourceScaling(double* out) const {
         out[0] = out[1] = out[2] = 0.0;
-        int n = 0;
-        for (int i = 0, count = ReferenceCount(1); i < count; ++i) {
-            const Model* model = AsModel(Reference(1, i));
-            if (!model) continue;
+        const int n = ForEachSource(1, [out](const Model& model, int) {
             double t[3], r[16], s[3];
-            Decompose(model->GlobalMatrix(), t, r, s);
+            Decompose(model.GlobalMatrix(), t, r, s);
             for (int k = 0; k < 3; ++k) out[k] += s[k];
-            ++n;
-        }
+        });
         if (!n) return false;
         for (int k = 0; k < 3; ++k) out[k] /= n;
         return true;
@@ -205,10 +213,6 @@ private:
         for (int k = 0; k < 3; ++k) s[k] = src[k] != 0.0 ? s[k] / src[k] : 1.0;
         SetVector(this, "Scaling", s);
     }
-    void ZeroOffsets() override {
-        const double one[3] = {1, 1, 1};
-        SetVector(this, "Scaling", one);
-    }
     const double* offset_;
 };
 
@@ -216,9 +220,9 @@ class ParentChildConstraint final : public TransformConstraint {
 public:
     ParentChildConstraint(const char* name, int classId)
         : TransformConstraint(name, classId, "Parent-Child", "Source (Parent)", 1) {
-        t_ = VectorProperty(this, "Translation Offset", 0, 0, 0);
-        r_ = VectorProperty(this, "Rotation Offset", 0, 0, 0);
-        s_ = VectorProperty(this, "Scaling Offset", 1, 1, 1);
+        t_ = OffsetProperty("Translation Offset", 0, 0, 0);
+        r_ = OffsetProperty("Rotation Offset", 0, 0, 0);
+        s_ = OffsetProperty("Scaling Offset", 1, 1, 1);
     }
 
 private:
@@ -242,12 +246,6 @@ private:
         SetVector(this, "Rotation Offset", e);
         SetVector(this, "Scaling Offset", s);
     }
-    void ZeroOffsets() override {
-        const double zero[3] = {0, 0, 0}, one[3] = {1, 1, 1};
-        SetVector(this, "Translation Offset", zero);
-        SetVector(this, "Rotation Offset", zero);
-        SetVector(this, "Scaling Offset", one);
-    }
     const double* t_;
     const double* r_;
     const double* s_;
@@ -266,7 +264,7 @@ public:
         upType_ = CreateProperty("World Up Type", kDataEnum);
         for (const char* text : {"Scene Up", "Object Up", "Object Rotation Up", "Vector", "None"})
             upType_->Definition().EnumList(true)->Add(text, 0);
-        offset_ = VectorProperty(this, "Rotation", 0, 0, 0);
+        offset_ = OffsetProperty("Rotation", 0, 0, 0);
     }
 
 private:
@@ -321,10 +319,6 @@ private:
         cmath::Mult(r, inv, r);
         cmath::MatrixToEuler(e, r);
         SetVector(this, "Rotation", e);
-    }
-    void ZeroOffsets() override {
-        const double zero[3] = {0, 0, 0};
-        SetVector(this, "Rotation", zero);
     }
     const double* aim_;
     const double* up_;
