@@ -82,6 +82,34 @@ int TimeMarkList::SetTime(int index, long long time) {
     return static_cast<int>(placed - marks_.begin());
 }
 
+bool TimeMarkList::SetName(int index, const char* name) {
+    TimeMark* mark = At(index);
+    if (!mark || mark->locked) return false;
+    mark->name = name ? name : "";
+    return true;
+}
+
+bool TimeMarkList::SetAction(int index, int action) {
+    TimeMark* mark = At(index);
+    if (!mark || mark->locked || action < kTimeMarkActionNone || action > kTimeMarkActionLoop) return false;
+    mark->action = action;
+    return true;
+}
+
+bool TimeMarkList::SetColor(int index, const double* rgb) {
+    TimeMark* mark = At(index);
+    if (!mark || mark->locked || !rgb) return false;
+    for (int k = 0; k < 3; ++k) mark->color[k] = rgb[k];
+    return true;
+}
+
+bool TimeMarkList::SetLocked(int index, bool locked) {
+    TimeMark* mark = At(index);
+    if (!mark) return false;
+    mark->locked = locked;
+    return true;
+}
+
 void TimeMarkList::SetAllLocked(bool locked) {
     for (TimeMark& m : marks_) m.locked = locked;
 }

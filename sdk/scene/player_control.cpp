@@ -301,9 +301,7 @@ const char* LyPlayerControl::GetGlobalTimeMarkName(int index) {
 }
 
 bool LyPlayerControl::SetGlobalTimeMarkName(int index, const char* name) {
-    velora::TimeMark* m = Mark(index);
-    if (!m || m->locked) return false;
-    m->name = name ? name : "";
+    if (!T().GlobalMarks().SetName(index, name)) return false;
     Refresh();
     return true;
 }
@@ -314,9 +312,7 @@ LyTimeMarkAction LyPlayerControl::GetGlobalTimeMarkAction(int index) {
 }
 
 bool LyPlayerControl::SetGlobalTimeMarkAction(int index, LyTimeMarkAction action) {
-    velora::TimeMark* m = Mark(index);
-    if (!m || m->locked || action < kLyTimeMarkActionNone || action > kLyTimeMarkActionLoop) return false;
-    m->action = action;
+    if (!T().GlobalMarks().SetAction(index, action)) return false;
     Refresh();
     return true;
 }
@@ -327,9 +323,8 @@ LyColor LyPlayerControl::GetGlobalTimeMarkColor(int index) {
 }
 
 bool LyPlayerControl::SetGlobalTimeMarkColor(int index, const LyColor& color) {
-    velora::TimeMark* m = Mark(index);
-    if (!m || m->locked) return false;
-    for (int k = 0; k < 3; ++k) m->color[k] = color[k];
+    const double rgb[3] = {color[0], color[1], color[2]};
+    if (!T().GlobalMarks().SetColor(index, rgb)) return false;
     Refresh();
     return true;
 }
@@ -340,9 +335,7 @@ bool LyPlayerControl::GetGlobalTimeMarkLock(int index) {
 }
 
 bool LyPlayerControl::SetGlobalTimeMarkLock(int index, bool lock) {
-    velora::TimeMark* m = Mark(index);
-    if (!m) return false;
-    m->locked = lock;
+    if (!T().GlobalMarks().SetLocked(index, lock)) return false;
     Refresh();
     return true;
 }

@@ -570,10 +570,9 @@ const char* LyTake::GetTimeMarkName(int index) {
 }
 
 bool LyTake::SetTimeMarkName(int index, const char* name) {
-    velora::TimeMark* m = TakeMark(this, index);
-    if (!m || m->locked) return false;
-    m->name = name ? name : "";
-    RefreshMarks(HostTake(this));
+    velora::Take* take = HostTake(this);
+    if (!take || !take->TimeMarks().SetName(index, name)) return false;
+    RefreshMarks(take);
     return true;
 }
 
@@ -583,10 +582,9 @@ LyTimeMarkAction LyTake::GetTimeMarkAction(int index) {
 }
 
 bool LyTake::SetTimeMarkAction(int index, LyTimeMarkAction action) {
-    velora::TimeMark* m = TakeMark(this, index);
-    if (!m || m->locked || action < kLyTimeMarkActionNone || action > kLyTimeMarkActionLoop) return false;
-    m->action = action;
-    RefreshMarks(HostTake(this));
+    velora::Take* take = HostTake(this);
+    if (!take || !take->TimeMarks().SetAction(index, action)) return false;
+    RefreshMarks(take);
     return true;
 }
 
@@ -596,10 +594,10 @@ LyColor LyTake::GetTimeMarkColor(int index) {
 }
 
 bool LyTake::SetTimeMarkColor(int index, const LyColor& color) {
-    velora::TimeMark* m = TakeMark(this, index);
-    if (!m || m->locked) return false;
-    for (int k = 0; k < 3; ++k) m->color[k] = color[k];
-    RefreshMarks(HostTake(this));
+    velora::Take* take = HostTake(this);
+    const double rgb[3] = {color[0], color[1], color[2]};
+    if (!take || !take->TimeMarks().SetColor(index, rgb)) return false;
+    RefreshMarks(take);
     return true;
 }
 
@@ -609,10 +607,9 @@ bool LyTake::GetTimeMarkLock(int index) {
 }
 
 bool LyTake::SetTimeMarkLock(int index, bool lock) {
-    velora::TimeMark* m = TakeMark(this, index);
-    if (!m) return false;
-    m->locked = lock;
-    RefreshMarks(HostTake(this));
+    velora::Take* take = HostTake(this);
+    if (!take || !take->TimeMarks().SetLocked(index, lock)) return false;
+    RefreshMarks(take);
     return true;
 }
 

@@ -91,6 +91,12 @@ public:
     /// Moves mark `index` to `time`; its new index, or -1 (out of range or
     /// locked).
     int SetTime(int index, long long time);
+    /// Edits of mark `index`; false out of range, and (except the lock
+    /// itself) for a locked mark or an action outside TimeMarkAction.
+    bool SetName(int index, const char* name);
+    bool SetAction(int index, int action);
+    bool SetColor(int index, const double* rgb);
+    bool SetLocked(int index, bool locked);
     void SetAllLocked(bool locked);
     /// The first mark after `time` / the last one before it; -1 when none.
     int Next(long long time) const;
